@@ -1,0 +1,50 @@
+#pragma once
+// Message boxes and the beep, behind one replaceable service so that every
+// text the program shows can be asserted without a display. Texts are
+// Windows-1252 bytes.
+#include <string>
+
+#include "platform/Types.h"
+
+namespace zelvo::platform {
+
+constexpr UINT MB_OK = 0x00;
+constexpr UINT MB_YESNO = 0x04;
+constexpr UINT MB_ICONERROR = 0x10;
+constexpr UINT MB_ICONQUESTION = 0x20;
+constexpr UINT MB_ICONWARNING = 0x30;
+constexpr UINT MB_ICONINFORMATION = 0x40;
+constexpr int IDOK = 1;
+constexpr int IDYES = 6;
+constexpr int IDNO = 7;
+
+class DialogService {
+public:
+    virtual ~DialogService() = default;
+    // Modal; returns IDOK, IDYES or IDNO.
+    virtual int MessageBox(const std::string& text, const std::string& caption, UINT flags) = 0;
+    virtual void MessageBeep(UINT type) = 0;
+};
+
+// The service in force; the toolkit's own until SetDialogService replaces it.
+DialogService& Dialogs();
+// Installs a service (nullptr restores the toolkit's) and returns the previous one.
+DialogService* SetDialogService(DialogService* service);
+
+inline int MessageBox(const std::string& text, const std::string& caption, UINT flags) {
+    return Dialogs().MessageBox(text, caption, flags);
+}
+inline void MessageBeep(UINT type) { Dialogs().MessageBeep(type); }
+
+// The warning box of the program: caption "Warning", warning icon, OK.
+void ShowWarning(const std::string& text);
+// An information box with OK.
+void ShowInformation(const std::string& text, const std::string& caption);
+// The standard error box: the application's title, error icon, OK.
+void ShowErrorBox(const std::string& message);
+
+// The application title, which the standard error box carries.
+void SetApplicationTitle(const std::string& title);
+const std::string& ApplicationTitle();
+
+}  // namespace zelvo::platform

@@ -1,0 +1,14 @@
+// Every suite runs with the toolkit up (offscreen unless told otherwise) so
+// that the message loop, timers and widgets behave as in the program.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "platform/Application.h"
+
+int main(int argc, char** argv) {
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    ::testing::InitGoogleTest(&argc, argv);
+    zelvo::platform::Application app(argc, argv);
+    return RUN_ALL_TESTS();
+}
