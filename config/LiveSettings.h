@@ -1,0 +1,26 @@
+#pragma once
+// Process-wide state that the configuration dialog sets and the ticker reads,
+// and the copy's identity that picks its settings section.
+#include <string>
+
+namespace zelvo::config {
+
+struct TLiveSettings {
+    int ScrollStep = 2;          // characters per scroll tick
+    int RetrievalInterval = 15;  // minutes
+    int AutoTimeOut = 4;         // hours, 0 for never
+    bool AutoRetrievalOn = true;
+    bool BorderOn = false;       // "Border", read once at process start
+    int InstanceNumber = 0;      // 1..3
+    std::string InstanceSuffix;  // "", "2" or "3"
+
+    // "Zelvo" + InstanceSuffix: this copy's own section.
+    std::string Section() const { return "Zelvo" + InstanceSuffix; }
+};
+
+TLiveSettings& Live();
+
+// The product name, the base section of the store.
+inline constexpr const char* kProductName = "Zelvo";
+
+}  // namespace zelvo::config
