@@ -1,14 +1,176 @@
-// zelvo-page: shows from the command line what the ticker would make of a page.
+// zelvo-page: shows from the command line what the ticker makes of a page.
+//
+//   zelvo-page --file PATH                      the ticker text, byte for byte
+//   zelvo-page --frames N [--step S] --file PATH  the first N captions of the strip
+//
+// No display is needed: the scroller runs against a view that only records.
+#include <charconv>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/PageConversion.h"
+#include "app/TickerScroller.h"
+#include "config/LiveSettings.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: zelvo-page --file PATH\n"
+    "       zelvo-page --frames N [--step S] --file PATH\n"
+    "\n"
+    "  --file PATH   read PATH as the received page and write the ticker text\n"
+    "                to standard output, byte for byte, without a line break\n"
+    "  --frames N    write instead the first N captions the strip shows, one a\n"
+    "                line (the caption \" Zelvo\" ends the list when the text is blank)\n"
+    "  --step S      characters advanced per tick (default 2)\n";
+
+struct Options {
+    std::optional<std::string> file;
+    std::optional<std::string> url;  // the page's address, once fetching is offered
+    std::optional<long long> frames;
+    std::optional<int> step;
+};
+
+struct UsageError {
+    std::string message;
+};
+
+template <typename T>
+T ParseNumber(std::string_view option, std::string_view text, T min) {
+    T value{};
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size() || value < min)
+        throw UsageError{std::string(option) + " needs a whole number of at least " +
+                         std::to_string(min) + ", not \"" + std::string(text) + "\""};
+    return value;
+}
+
+Options ParseArguments(int argc, char** argv) {
+    Options options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        auto value = [&]() -> std::string_view {
+            if (i + 1 >= argc)
+                throw UsageError{std::string(arg) + " needs a value"};
+            return argv[++i];
+        };
+        if (arg == "--file") {
+            if (options.file)
+                throw UsageError{"--file given twice"};
+            options.file = std::string(value());
+        } else if (arg == "--frames") {
+            options.frames = ParseNumber<long long>(arg, value(), 0);
+        } else if (arg == "--step") {
+            options.step = ParseNumber<int>(arg, value(), 1);
+        } else if (arg.starts_with("-")) {
+            throw UsageError{"unknown option " + std::string(arg)};
+        } else {
+            if (options.url)
+                throw UsageError{"more than one address given"};
+            options.url = std::string(arg);
+        }
+    }
+    if (!options.file && !options.url)
+        throw UsageError{"no page given"};
+    if (options.file && options.url)
+        throw UsageError{"give either --file PATH or an address, not both"};
+    if (options.step && !options.frames)
+        throw UsageError{"--step only goes with --frames"};
+    return options;
+}
+
+std::optional<std::string> ReadWholeFile(const std::string& path, std::string& error) {
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) {
+        error = "is a directory";
+        return std::nullopt;
+    }
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        error = std::strerror(errno);
+        return std::nullopt;
+    }
+    std::string content{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    if (in.bad()) {
+        error = "read error";
+        return std::nullopt;
+    }
+    return content;
+}
+
+// Records every caption the strip is given, and when the scroller stops itself.
+class RecordingView : public zelvo::app::TTickerView {
+public:
+    void SetTickerCaption(const std::string& caption) override { captions.push_back(caption); }
+    void SetApplicationTitle(const std::string&) override {}
+    void SetCaptionTimerEnabled(bool enabled) override { running = enabled; }
+    void SetExplainTimerEnabled(bool) override {}
+    void ProcessMessages() override {}
+
+    std::vector<std::string> captions;
+    bool running = true;
+};
+
+bool WriteAll(const std::string& bytes) {
+    return std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size() &&
+           std::fflush(stdout) == 0;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
-    (void)argv;
-    if (argc < 2) {
-        std::fprintf(stderr,
-                     "usage: zelvo-page --file PATH\n"
-                     "       zelvo-page --frames N [--step S] --file PATH\n");
+    Options options;
+    try {
+        options = ParseArguments(argc, argv);
+    } catch (const UsageError& e) {
+        std::fprintf(stderr, "zelvo-page: %s\n%s", e.message.c_str(), kUsage);
         return 2;
     }
-    std::fprintf(stderr, "zelvo-page: not available yet\n");
-    return 2;
+    if (options.url) {
+        std::fprintf(stderr, "zelvo-page: fetching an address is not supported; use --file\n");
+        return 2;
+    }
+
+    std::string error;
+    const auto page = ReadWholeFile(*options.file, error);
+    if (!page) {
+        std::fprintf(stderr, "zelvo-page: cannot read %s: %s\n", options.file->c_str(),
+                     error.c_str());
+        return 2;
+    }
+    const std::string tickerText = zelvo::app::PageToTickerText(*page);
+
+    if (!options.frames)
+        return WriteAll(tickerText) ? 0 : 1;
+
+    zelvo::config::Live().ScrollStep = options.step.value_or(2);
+    RecordingView view;
+    zelvo::app::TTickerScroller scroller(view);
+    scroller.TickerText = tickerText;
+    std::string out;
+    long long printed = 0;
+    while (printed < *options.frames && view.running) {
+        view.captions.clear();
+        scroller.timerCaptionTimer();
+        for (const auto& caption : view.captions) {
+            if (printed == *options.frames)
+                break;
+            out += caption;
+            out += '\n';
+            ++printed;
+        }
+        if (out.size() >= (1u << 16)) {
+            if (!WriteAll(out))
+                return 1;
+            out.clear();
+        }
+    }
+    return WriteAll(out) ? 0 : 1;
 }

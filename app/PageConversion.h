@@ -1,0 +1,73 @@
+#pragma once
+// From a received page to the one line of text that the strip scrolls.
+//
+// The page passes through the line buffer of the strip (a list of lines),
+// loses its comments, is cut into text runs and tags, and is then cleaned by
+// a fixed, ordered table of replacements and span removals. The table's
+// operations keep the results of their historical, rescanning form exactly
+// (a replacement may take part in a later match; an unbalanced marker stops
+// a removal for the whole text) but scan forward, so no page costs more than
+// a few passes over its length.
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zelvo::app {
+
+// --- The line buffer -------------------------------------------------------
+
+// The page as lines: CR LF, a lone CR and a lone LF each end a line, a final
+// line break adds no empty line, and a NUL byte ends the text.
+std::vector<std::string> LoadBufferLines(std::string_view bytes);
+
+// The buffer's whole text: every line followed by CR LF.
+std::string BufferText(const std::vector<std::string>& lines);
+
+// BufferText(LoadBufferLines(bytes)) in one pass.
+std::string PageBufferText(std::string_view bytes);
+
+// --- The operations of the table ---------------------------------------------
+
+// Cuts every comment down to "<>", leftmost first; stops for good at the
+// first "-->" that does not follow the first remaining "<!--".
+void StripComments(std::string& text);
+
+// Replaces find by replacement until find no longer occurs, the leftmost
+// occurrence first, so a replacement can complete a later match. The text
+// comes back unchanged when find is absent or the replacement contains it.
+std::string ReplaceAll(std::string_view find, std::string_view text, std::string_view replacement);
+
+// Cuts spans from the first open through the end of the first close while
+// the first open comes before the first close and less than maxDistance
+// characters ahead of it. Does nothing when open or close is blank.
+void RemoveRange(std::string& text, std::string_view open, int maxDistance, std::string_view close);
+
+// --- The conversion ----------------------------------------------------------
+
+// Text runs, each after one blank, and the markers of the BR, P and anchor
+// tags, from an already comment-stripped page text.
+std::string BuildLineText(std::string_view strippedText);
+
+// The 38 rows of the replacement table over the buffer's text.
+std::string ApplyReplacementTable(std::string text);
+
+// The whole conversion of the buffer's text (the page as it stood in the
+// line buffer) into the ticker text.
+std::string ConvertBufferText(std::string_view bufferText);
+
+// The ticker text for the bytes of a received page, as the strip scrolls it.
+// No files, no windows.
+std::string PageToTickerText(std::string_view pageBytes);
+
+// The conversion step of a successful fetch: takes the page from the line
+// buffer, sets tickerText, leaves the ticker text as the buffer's only line
+// and writes it to "WebPage.txt" in dir (the executable's directory when
+// empty). A failure to write the file throws after tickerText and the buffer
+// are set.
+void ConvertPageText(std::vector<std::string>& downloadMemo, std::string& tickerText,
+                     const std::string& dir = {});
+
+inline constexpr const char* kPageTextFile = "WebPage.txt";
+
+}  // namespace zelvo::app

@@ -1,0 +1,18 @@
+#pragma once
+// The conversion in its historical, rescanning form: every replacement and
+// every removal searches the text from its start again. Its cost grows with
+// occurrences times length, so the ticker does not use it; it is the yardstick
+// the forward conversion is checked and measured against.
+#include <string>
+#include <string_view>
+
+namespace zelvo::app::reference {
+
+void StripComments(std::string& text);
+std::string ReplaceAll(std::string_view find, std::string_view text, std::string_view replacement);
+void RemoveRange(std::string& text, std::string_view open, int maxDistance, std::string_view close);
+
+// The whole road of a page: line buffer, comments, tokens, the 38 rows.
+std::string PageToTickerText(std::string_view pageBytes);
+
+}  // namespace zelvo::app::reference

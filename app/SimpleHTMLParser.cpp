@@ -1,0 +1,72 @@
+#include "app/SimpleHTMLParser.h"
+
+namespace zelvo::app {
+
+namespace {
+
+char LowerAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// Control characters, line breaks and the blank separate tokens; NUL does
+// not, it ends the text.
+bool IsSeparator(char c) {
+    const auto u = static_cast<unsigned char>(c);
+    return u >= 1 && u <= 32;
+}
+
+}  // namespace
+
+bool SameTextAscii(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (LowerAscii(a[i]) != LowerAscii(b[i]))
+            return false;
+    }
+    return true;
+}
+
+TSimpleHTMLParser::TSimpleHTMLParser(std::string_view text)
+    : source_(text.substr(0, text.find('\0'))) {
+    Next();
+}
+
+void TSimpleHTMLParser::Next() {
+    tokenText_.clear();
+    const std::size_t end = source_.size();
+    while (cursor_ < end && IsSeparator(source_[cursor_]))
+        ++cursor_;
+    if (cursor_ >= end) {
+        tokenKind_ = TTokenKind::End;
+        return;
+    }
+    const std::string_view src(source_);
+    if (src[cursor_] == '<') {
+        const std::size_t start = cursor_ + 1;
+        std::size_t close = src.find('>', start);
+        if (close == std::string_view::npos) {
+            tokenText_.assign(src.substr(start));
+            cursor_ = end;
+        } else {
+            tokenText_.assign(src.substr(start, close - start));
+            cursor_ = close + 1;
+        }
+        tokenKind_ = TTokenKind::Tag;
+        return;
+    }
+    std::size_t stop = src.find_first_of(std::string_view("\n\r<", 3), cursor_);
+    if (stop == std::string_view::npos)
+        stop = end;
+    tokenText_.assign(src.substr(cursor_, stop - cursor_));
+    cursor_ = stop;
+    tokenKind_ = TTokenKind::Text;
+}
+
+bool TSimpleHTMLParser::IsTag(std::string_view name) const {
+    if (tokenKind_ != TTokenKind::Tag)
+        return false;
+    return SameTextAscii(tokenText_, name) || std::string_view(tokenText_).starts_with(name);
+}
+
+}  // namespace zelvo::app
