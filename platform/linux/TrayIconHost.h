@@ -1,0 +1,21 @@
+#pragma once
+// One icon shown in some notification area. The desktop's area picks the
+// kind of host that the running desktop supports when an icon is added.
+#include <memory>
+
+#include "platform/TrayNotify.h"
+
+namespace zelvo::platform {
+
+class TrayIconHost {
+public:
+    virtual ~TrayIconHost() = default;
+    // Takes the members that data's flags name, as NIM_MODIFY does.
+    virtual void Update(const NotifyIconData& data) = 0;
+};
+
+// Passes one mouse message to the icon's window, if the record asked for
+// callbacks.
+void PostTrayCallback(const NotifyIconData& data, UINT mouseMessage);
+
+}  // namespace zelvo::platform
