@@ -1,0 +1,767 @@
+#include "platform/WinSock.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+#include <QObject>
+#include <QSocketNotifier>
+
+#include <cerrno>
+#include <cstring>
+#include <memory>
+#include <unordered_map>
+
+#include "platform/MessageLoop.h"
+
+namespace zelvo::platform {
+namespace {
+
+thread_local int lastError = 0;
+int startupCount = 0;
+
+int MapErrno(int e) {
+    switch (e) {
+        case 0:
+            return 0;
+        case EINTR:
+            return WSAEINTR;
+        case EBADF:
+            return WSAEBADF;
+        case EACCES:
+            return WSAEACCES;
+        case EPERM:
+            return WSAEACCES;
+        case EFAULT:
+            return WSAEFAULT;
+        case EINVAL:
+            return WSAEINVAL;
+        case EMFILE:
+            return WSAEMFILE;
+        case ENFILE:
+            return WSAEMFILE;
+        case EWOULDBLOCK:
+            return WSAEWOULDBLOCK;
+#if EAGAIN != EWOULDBLOCK
+        case EAGAIN:
+            return WSAEWOULDBLOCK;
+#endif
+        case EINPROGRESS:
+            return WSAEWOULDBLOCK;
+        case EALREADY:
+            return WSAEALREADY;
+        case ENOTSOCK:
+            return WSAENOTSOCK;
+        case EDESTADDRREQ:
+            return WSAEDESTADDRREQ;
+        case EMSGSIZE:
+            return WSAEMSGSIZE;
+        case EPROTOTYPE:
+            return WSAEPROTOTYPE;
+        case ENOPROTOOPT:
+            return WSAENOPROTOOPT;
+        case EPROTONOSUPPORT:
+            return WSAEPROTONOSUPPORT;
+        case ESOCKTNOSUPPORT:
+            return WSAESOCKTNOSUPPORT;
+        case EOPNOTSUPP:
+            return WSAEOPNOTSUPP;
+        case EPFNOSUPPORT:
+            return WSAEPFNOSUPPORT;
+        case EAFNOSUPPORT:
+            return WSAEAFNOSUPPORT;
+        case EADDRINUSE:
+            return WSAEADDRINUSE;
+        case EADDRNOTAVAIL:
+            return WSAEADDRNOTAVAIL;
+        case ENETDOWN:
+            return WSAENETDOWN;
+        case ENETUNREACH:
+            return WSAENETUNREACH;
+        case ENETRESET:
+            return WSAENETRESET;
+        case ECONNABORTED:
+            return WSAECONNABORTED;
+        case ECONNRESET:
+            return WSAECONNRESET;
+        // Writing to a connection the peer has dropped.
+        case EPIPE:
+            return WSAECONNRESET;
+        case ENOBUFS:
+            return WSAENOBUFS;
+        case ENOMEM:
+            return WSAENOBUFS;
+        case EISCONN:
+            return WSAEISCONN;
+        case ENOTCONN:
+            return WSAENOTCONN;
+        case ESHUTDOWN:
+            return WSAESHUTDOWN;
+        case ETOOMANYREFS:
+            return WSAETOOMANYREFS;
+        case ETIMEDOUT:
+            return WSAETIMEDOUT;
+        case ECONNREFUSED:
+            return WSAECONNREFUSED;
+        case ELOOP:
+            return WSAELOOP;
+        case ENAMETOOLONG:
+            return WSAENAMETOOLONG;
+        case EHOSTDOWN:
+            return WSAEHOSTDOWN;
+        case EHOSTUNREACH:
+            return WSAEHOSTUNREACH;
+        case ENOTEMPTY:
+            return WSAENOTEMPTY;
+        case EUSERS:
+            return WSAEUSERS;
+        case EDQUOT:
+            return WSAEDQUOT;
+        case ESTALE:
+            return WSAESTALE;
+        case EREMOTE:
+            return WSAEREMOTE;
+        default:
+            return WSAEINVAL;
+    }
+}
+
+int FailWith(int wsaError) {
+    lastError = wsaError;
+    return SOCKET_ERROR;
+}
+
+int FailErrno() {
+    return FailWith(MapErrno(errno));
+}
+
+// One open socket: its descriptor and, once selected, the notifiers that turn
+// readiness into posted messages. Winsock's re-enabling rules are kept by
+// switching the notifiers off after a notification until the call that
+// re-enables it (recv for FD_READ, accept for FD_ACCEPT, a blocked send for
+// FD_WRITE), so unread data never makes the loop spin.
+struct Entry {
+    int fd = -1;
+    bool datagram = false;
+    HWND wnd = 0;
+    UINT msg = 0;
+    long events = 0;
+    bool listening = false;
+    bool connectPending = false;
+    bool readArmed = true;
+    bool writeWanted = false;
+    bool closePosted = false;
+    std::unique_ptr<QSocketNotifier> readNotifier;
+    std::unique_ptr<QSocketNotifier> writeNotifier;
+};
+
+class SocketTable {
+public:
+    static SocketTable& Get() {
+        static SocketTable* table = new SocketTable;  // lives as long as the process
+        return *table;
+    }
+
+    SOCKET Add(int fd, bool datagram) {
+        SOCKET s = next_++;
+        auto e = std::make_unique<Entry>();
+        e->fd = fd;
+        e->datagram = datagram;
+        entries_[s] = std::move(e);
+        return s;
+    }
+
+    Entry* Find(SOCKET s) {
+        auto it = entries_.find(s);
+        return it == entries_.end() ? nullptr : it->second.get();
+    }
+
+    void Remove(SOCKET s) { entries_.erase(s); }
+
+    void Select(SOCKET s, Entry& e) {
+        if (!e.readNotifier) {
+            e.readNotifier = std::make_unique<QSocketNotifier>(e.fd, QSocketNotifier::Read);
+            e.writeNotifier = std::make_unique<QSocketNotifier>(e.fd, QSocketNotifier::Write);
+            QObject::connect(e.readNotifier.get(), &QSocketNotifier::activated,
+                             [this, s] { OnReadable(s); });
+            QObject::connect(e.writeNotifier.get(), &QSocketNotifier::activated,
+                             [this, s] { OnWritable(s); });
+        }
+        Update(e);
+    }
+
+    void Update(Entry& e) {
+        if (!e.readNotifier)
+            return;
+        bool selected = e.events != 0 && e.wnd != 0;
+        bool wantRead = selected && !e.connectPending && !e.closePosted && e.readArmed &&
+                        (e.events & (FD_READ | FD_CLOSE | FD_ACCEPT)) != 0;
+        bool wantWrite =
+            selected && (e.connectPending || (e.writeWanted && (e.events & FD_WRITE) != 0));
+        e.readNotifier->setEnabled(wantRead);
+        e.writeNotifier->setEnabled(wantWrite);
+    }
+
+    static void Post(SOCKET s, const Entry& e, long event, int error) {
+        if ((e.events & event) != 0)
+            PostMessage(e.wnd, e.msg, s, MakeLParam(static_cast<unsigned>(event), error));
+    }
+
+private:
+    void OnReadable(SOCKET s) {
+        Entry* e = Find(s);
+        if (e == nullptr)
+            return;
+        if (e->listening) {
+            e->readArmed = false;
+            Post(s, *e, FD_ACCEPT, 0);
+            Update(*e);
+            return;
+        }
+        int waiting = 0;
+        if (::ioctl(e->fd, FIONREAD, &waiting) == 0 && (waiting > 0 || e->datagram)) {
+            e->readArmed = false;
+            Post(s, *e, FD_READ, 0);
+            Update(*e);
+            return;
+        }
+        char probe;
+        ssize_t n = ::recv(e->fd, &probe, 1, MSG_PEEK | MSG_DONTWAIT);
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR))
+            return;  // nothing after all; the notifier reports the next change
+        if (n > 0) {
+            e->readArmed = false;
+            Post(s, *e, FD_READ, 0);
+        } else {
+            e->closePosted = true;
+            Post(s, *e, FD_CLOSE, n == 0 ? 0 : MapErrno(errno));
+        }
+        Update(*e);
+    }
+
+    void OnWritable(SOCKET s) {
+        Entry* e = Find(s);
+        if (e == nullptr)
+            return;
+        if (e->connectPending) {
+            e->connectPending = false;
+            int err = 0;
+            socklen_t len = sizeof err;
+            if (::getsockopt(e->fd, SOL_SOCKET, SO_ERROR, &err, &len) != 0)
+                err = errno;
+            Post(s, *e, FD_CONNECT, MapErrno(err));
+            if (err == 0)
+                Post(s, *e, FD_WRITE, 0);
+        } else if (e->writeWanted) {
+            e->writeWanted = false;
+            Post(s, *e, FD_WRITE, 0);
+        }
+        Update(*e);
+    }
+
+    std::unordered_map<SOCKET, std::unique_ptr<Entry>> entries_;
+    SOCKET next_ = 0x100;
+};
+
+Entry* Lookup(SOCKET s) {
+    Entry* e = SocketTable::Get().Find(s);
+    if (e == nullptr)
+        lastError = WSAENOTSOCK;
+    return e;
+}
+
+bool ToSystem(const SOCKADDR_IN* in, int len, sockaddr_in& out) {
+    if (in == nullptr || len < static_cast<int>(sizeof(SOCKADDR_IN))) {
+        lastError = WSAEFAULT;
+        return false;
+    }
+    if (in->sin_family != WS_AF_INET) {
+        lastError = WSAEAFNOSUPPORT;
+        return false;
+    }
+    std::memset(&out, 0, sizeof out);
+    out.sin_family = AF_INET;
+    out.sin_port = in->sin_port;
+    out.sin_addr.s_addr = in->sin_addr.S_addr;
+    return true;
+}
+
+void FromSystem(const sockaddr_in& in, SOCKADDR_IN* out, int* len) {
+    if (out == nullptr)
+        return;
+    *out = SOCKADDR_IN{};
+    out->sin_family = WS_AF_INET;
+    out->sin_port = in.sin_port;
+    out->sin_addr.S_addr = in.sin_addr.s_addr;
+    if (len != nullptr)
+        *len = sizeof(SOCKADDR_IN);
+}
+
+}  // namespace
+
+int WSAStartup(std::uint16_t versionRequested, WSADATA* data) {
+    if ((versionRequested & 0xFF) < 1)
+        return WSAVERNOTSUPPORTED;
+    ++startupCount;
+    if (data != nullptr) {
+        data->wVersion = 0x0101;
+        data->wHighVersion = 0x0101;
+        data->szDescription = "POSIX sockets";
+    }
+    return 0;
+}
+
+int WSACleanup() {
+    if (startupCount == 0)
+        return FailWith(WSANOTINITIALISED);
+    --startupCount;
+    return 0;
+}
+
+int WSAGetLastError() {
+    return lastError;
+}
+void WSASetLastError(int error) {
+    lastError = error;
+}
+
+int WSAAsyncSelect(SOCKET s, HWND wnd, UINT msg, long events) {
+    Entry* e = Lookup(s);
+    if (e == nullptr)
+        return SOCKET_ERROR;
+    int flags = ::fcntl(e->fd, F_GETFL);
+    if (flags < 0 || ::fcntl(e->fd, F_SETFL, flags | O_NONBLOCK) < 0)
+        return FailErrno();
+    e->wnd = wnd;
+    e->msg = msg;
+    e->events = msg == 0 ? 0 : events;
+    e->readArmed = true;
+    // Selecting a connected socket announces that it can send.
+    sockaddr_in peer{};
+    socklen_t len = sizeof peer;
+    e->writeWanted = !e->connectPending && !e->listening &&
+                     ::getpeername(e->fd, reinterpret_cast<sockaddr*>(&peer), &len) == 0;
+    SocketTable::Get().Select(s, *e);
+    return 0;
+}
+
+SOCKET socket(int af, int type, int protocol) {
+    if (startupCount == 0) {
+        lastError = WSANOTINITIALISED;
+        return INVALID_SOCKET;
+    }
+    if (af != WS_AF_INET) {
+        lastError = WSAEAFNOSUPPORT;
+        return INVALID_SOCKET;
+    }
+    int sysType;
+    if (type == WS_SOCK_STREAM)
+        sysType = SOCK_STREAM;
+    else if (type == WS_SOCK_DGRAM)
+        sysType = SOCK_DGRAM;
+    else {
+        lastError = WSAESOCKTNOSUPPORT;
+        return INVALID_SOCKET;
+    }
+    int fd = ::socket(AF_INET, sysType | SOCK_CLOEXEC, protocol);
+    if (fd < 0) {
+        FailErrno();
+        return INVALID_SOCKET;
+    }
+    return SocketTable::Get().Add(fd, type == WS_SOCK_DGRAM);
+}
+
+int setsockopt(SOCKET s, int level, int optname, const void* optval, int optlen) {
+    Entry* e = Lookup(s);
+    if (e == nullptr)
+        return SOCKET_ERROR;
+    if (level != WS_SOL_SOCKET)
+        return FailWith(WSAENOPROTOOPT);
+    if (optval == nullptr)
+        return FailWith(WSAEFAULT);
+    if (optname == WS_SO_LINGER) {
+        if (optlen < static_cast<int>(sizeof(LINGER)))
+            return FailWith(WSAEFAULT);
+        const auto* l = static_cast<const LINGER*>(optval);
+        struct linger sys {
+            l->l_onoff != 0 ? 1 : 0, l->l_linger
+        };
+        return ::setsockopt(e->fd, SOL_SOCKET, SO_LINGER, &sys, sizeof sys) == 0 ? 0 : FailErrno();
+    }
+    int sysName;
+    switch (optname) {
+        case WS_SO_REUSEADDR:
+            sysName = SO_REUSEADDR;
+            break;
+        case WS_SO_KEEPALIVE:
+            sysName = SO_KEEPALIVE;
+            break;
+        case WS_SO_BROADCAST:
+            sysName = SO_BROADCAST;
+            break;
+        default:
+            return FailWith(WSAENOPROTOOPT);
+    }
+    if (optlen < static_cast<int>(sizeof(int)))
+        return FailWith(WSAEFAULT);
+    int value = *static_cast<const int*>(optval) != 0 ? 1 : 0;
+    return ::setsockopt(e->fd, SOL_SOCKET, sysName, &value, sizeof value) == 0 ? 0 : FailErrno();
+}
+
+int connect(SOCKET s, const SOCKADDR_IN* name, int namelen) {
+    Entry* e = Lookup(s);
+    if (e == nullptr)
+        return SOCKET_ERROR;
+    sockaddr_in addr;
+    if (!ToSystem(name, namelen, addr))
+        return SOCKET_ERROR;
+    int rc = ::connect(e->fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr);
+    int err = rc == 0 ? 0 : errno;
+    bool async = e->events != 0 && !e->datagram;
+    if (!async)
+        return rc == 0 ? 0 : FailWith(MapErrno(err));
+    if (err == EINPROGRESS || err == EINTR) {
+        e->connectPending = true;
+        SocketTable::Get().Update(*e);
+        return FailWith(WSAEWOULDBLOCK);
+    }
+    // The outcome of a connection attempt always arrives as FD_CONNECT, even
+    // when the system knew it at once; only a misuse fails the call itself.
+    if (err == 0 || err == ECONNREFUSED || err == ETIMEDOUT || err == ENETUNREACH ||
+        err == EHOSTUNREACH || err == ECONNRESET) {
+        SocketTable::Post(s, *e, FD_CONNECT, MapErrno(err));
+        if (err == 0) {
+            e->writeWanted = false;
+            SocketTable::Post(s, *e, FD_WRITE, 0);
+        }
+        return FailWith(WSAEWOULDBLOCK);
+    }
+    return FailWith(MapErrno(err));
+}
+
+int bind(SOCKET s, const SOCKADDR_IN* name, int namelen) {
+    Entry* e = Lookup(s);
+    if (e == nullptr)
+        return SOCKET_ERROR;
+    sockaddr_in addr;
+    if (!ToSystem(name, namelen, addr))
+        return SOCKET_ERROR;
+    return ::bind(e->fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) == 0 ? 0
+                                                                                     : FailErrno();
+}
+
+int listen(SOCKET s, int backlog) {
+    Entry* e = Lookup(s);
+    if (e == nullptr)
+        return SOCKET_ERROR;
+    if (::listen(e->fd, backlog) != 0)
+        return FailErrno();
+    e->listening = true;
+    e->writeWanted = false;
+    SocketTable::Get().Update(*e);
+    return 0;
+}
+
+SOCKET accept(SOCKET s, SOCKADDR_IN* addr, int* addrlen) {
+    Entry* e = Lookup(s);
+    if (e == nullptr)
+        return INVALID_SOCKET;
+    e->readArmed = true;
+    SocketTable::Get().Update(*e);
+    sockaddr_in peer{};
+    socklen_t len = sizeof peer;
+    int fd = ::accept4(e->fd, reinterpret_cast<sockaddr*>(&peer), &len, SOCK_CLOEXEC);
+    if (fd < 0) {
+        FailErrno();
+        return INVALID_SOCKET;
+    }
+    FromSystem(peer, addr, addrlen);
+    SOCKET accepted = SocketTable::Get().Add(fd, false);
+    // The accepted socket inherits the listening socket's notifications.
+    if (e->events != 0)
+        WSAAsyncSelect(accepted, e->wnd, e->msg, e->events);
+    return accepted;
+}
+
+int send(SOCKET s, const void* buf, int len, int flags) {
+    Entry* e = Lookup(s);
+    if (e == nullptr)
+        return SOCKET_ERROR;
+    if (len < 0)
+        return FailWith(WSAEINVAL);
+    int sysFlags = MSG_NOSIGNAL | ((flags & WS_MSG_OOB) != 0 ? MSG_OOB : 0);
+    ssize_t n = ::send(e->fd, buf, static_cast<size_t>(len), sysFlags);
+    if (n < 0) {
+        int err = errno;
+        if (err == EAGAIN || err == EWOULDBLOCK) {
+            e->writeWanted = true;
+            SocketTable::Get().Update(*e);
+        }
+        return FailWith(MapErrno(err));
+    }
+    return static_cast<int>(n);
+}
+
+int sendto(SOCKET s, const void* buf, int len, int flags, const SOCKADDR_IN* to, int tolen) {
+    Entry* e = Lookup(s);
+    if (e == nullptr)
+        return SOCKET_ERROR;
+    if (len < 0)
+        return FailWith(WSAEINVAL);
+    sockaddr_in addr;
+    if (!ToSystem(to, tolen, addr))
+        return SOCKET_ERROR;
+    int sysFlags = MSG_NOSIGNAL | ((flags & WS_MSG_OOB) != 0 ? MSG_OOB : 0);
+    ssize_t n = ::sendto(e->fd, buf, static_cast<size_t>(len), sysFlags,
+                         reinterpret_cast<const sockaddr*>(&addr), sizeof addr);
+    if (n < 0) {
+        int err = errno;
+        if (err == EAGAIN || err == EWOULDBLOCK) {
+            e->writeWanted = true;
+            SocketTable::Get().Update(*e);
+        }
+        return FailWith(MapErrno(err));
+    }
+    return static_cast<int>(n);
+}
+
+int recv(SOCKET s, void* buf, int len, int flags) {
+    return recvfrom(s, buf, len, flags, nullptr, nullptr);
+}
+
+int recvfrom(SOCKET s, void* buf, int len, int flags, SOCKADDR_IN* from, int* fromlen) {
+    Entry* e = Lookup(s);
+    if (e == nullptr)
+        return SOCKET_ERROR;
+    // Reading re-enables FD_READ: the next notification comes when data is
+    // still waiting or more arrives.
+    e->readArmed = true;
+    SocketTable::Get().Update(*e);
+    if (len < 0)
+        return FailWith(WSAEINVAL);
+    int sysFlags = (flags & WS_MSG_OOB) != 0 ? MSG_OOB : 0;
+    sockaddr_in peer{};
+    socklen_t plen = sizeof peer;
+    ssize_t n = ::recvfrom(e->fd, buf, static_cast<size_t>(len), sysFlags,
+                           from != nullptr ? reinterpret_cast<sockaddr*>(&peer) : nullptr,
+                           from != nullptr ? &plen : nullptr);
+    if (n < 0)
+        return FailErrno();
+    if (from != nullptr)
+        FromSystem(peer, from, fromlen);
+    return static_cast<int>(n);
+}
+
+int shutdown(SOCKET s, int how) {
+    Entry* e = Lookup(s);
+    if (e == nullptr)
+        return SOCKET_ERROR;
+    int sysHow = how == SD_RECEIVE ? SHUT_RD : how == SD_SEND ? SHUT_WR : SHUT_RDWR;
+    if (how < SD_RECEIVE || how > SD_BOTH)
+        return FailWith(WSAEINVAL);
+    return ::shutdown(e->fd, sysHow) == 0 ? 0 : FailErrno();
+}
+
+int closesocket(SOCKET s) {
+    Entry* e = Lookup(s);
+    if (e == nullptr)
+        return SOCKET_ERROR;
+    int fd = e->fd;
+    SocketTable::Get().Remove(s);  // the notifiers go before the descriptor
+    return ::close(fd) == 0 ? 0 : FailErrno();
+}
+
+int ioctlsocket(SOCKET s, long cmd, std::uint32_t* argp) {
+    Entry* e = Lookup(s);
+    if (e == nullptr)
+        return SOCKET_ERROR;
+    if (cmd != WS_FIONREAD)
+        return FailWith(WSAEINVAL);
+    if (argp == nullptr)
+        return FailWith(WSAEFAULT);
+    int waiting = 0;
+    if (::ioctl(e->fd, FIONREAD, &waiting) != 0)
+        return FailErrno();
+    *argp = static_cast<std::uint32_t>(waiting);
+    return 0;
+}
+
+int getsockname(SOCKET s, SOCKADDR_IN* name, int* namelen) {
+    Entry* e = Lookup(s);
+    if (e == nullptr)
+        return SOCKET_ERROR;
+    sockaddr_in addr{};
+    socklen_t len = sizeof addr;
+    if (::getsockname(e->fd, reinterpret_cast<sockaddr*>(&addr), &len) != 0)
+        return FailErrno();
+    FromSystem(addr, name, namelen);
+    return 0;
+}
+
+int getpeername(SOCKET s, SOCKADDR_IN* name, int* namelen) {
+    Entry* e = Lookup(s);
+    if (e == nullptr)
+        return SOCKET_ERROR;
+    sockaddr_in addr{};
+    socklen_t len = sizeof addr;
+    if (::getpeername(e->fd, reinterpret_cast<sockaddr*>(&addr), &len) != 0)
+        return FailErrno();
+    FromSystem(addr, name, namelen);
+    return 0;
+}
+
+const SERVENT* getservbyname(const std::string& name, const std::string* proto) {
+    thread_local SERVENT result;
+    servent entry{};
+    servent* found = nullptr;
+    char buf[1024];
+    if (::getservbyname_r(name.c_str(), proto != nullptr ? proto->c_str() : nullptr, &entry, buf,
+                          sizeof buf, &found) != 0 ||
+        found == nullptr) {
+        lastError = WSANO_DATA;
+        return nullptr;
+    }
+    result.s_name = found->s_name;
+    result.s_port = static_cast<std::uint16_t>(found->s_port);
+    result.s_proto = found->s_proto != nullptr ? found->s_proto : "";
+    return &result;
+}
+
+const PROTOENT* getprotobyname(const std::string& name) {
+    thread_local PROTOENT result;
+    protoent entry{};
+    protoent* found = nullptr;
+    char buf[1024];
+    if (::getprotobyname_r(name.c_str(), &entry, buf, sizeof buf, &found) != 0 ||
+        found == nullptr) {
+        lastError = WSANO_DATA;
+        return nullptr;
+    }
+    result.p_name = found->p_name;
+    result.p_proto = static_cast<std::int16_t>(found->p_proto);
+    return &result;
+}
+
+std::uint32_t inet_addr(const std::string& text) {
+    // Up to four parts, each decimal, octal (leading 0) or hexadecimal (0x);
+    // the last part fills the remaining bytes.
+    std::uint32_t parts[4];
+    int count = 0;
+    std::size_t i = 0;
+    const std::size_t n = text.size();
+    if (n == 0)
+        return WS_INADDR_NONE;
+    while (true) {
+        if (count == 4 || i >= n)
+            return WS_INADDR_NONE;
+        unsigned base = 10;
+        if (text[i] == '0') {
+            base = 8;
+            if (i + 1 < n && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
+                base = 16;
+                i += 2;
+            }
+        }
+        std::uint64_t value = 0;
+        std::size_t digits = 0;
+        while (i < n) {
+            char c = text[i];
+            unsigned d;
+            if (c >= '0' && c <= '9')
+                d = static_cast<unsigned>(c - '0');
+            else if (base == 16 && c >= 'a' && c <= 'f')
+                d = static_cast<unsigned>(c - 'a' + 10);
+            else if (base == 16 && c >= 'A' && c <= 'F')
+                d = static_cast<unsigned>(c - 'A' + 10);
+            else
+                break;
+            if (d >= base)
+                return WS_INADDR_NONE;
+            value = value * base + d;
+            if (value > 0xFFFFFFFFu)
+                return WS_INADDR_NONE;
+            ++digits;
+            ++i;
+        }
+        if (digits == 0 && base != 8)
+            return WS_INADDR_NONE;
+        parts[count++] = static_cast<std::uint32_t>(value);
+        if (i == n)
+            break;
+        if (text[i] != '.')
+            return WS_INADDR_NONE;
+        ++i;
+    }
+    std::uint32_t host;
+    switch (count) {
+        case 1:
+            host = parts[0];
+            break;
+        case 2:
+            if (parts[0] > 0xFF || parts[1] > 0xFFFFFF)
+                return WS_INADDR_NONE;
+            host = (parts[0] << 24) | parts[1];
+            break;
+        case 3:
+            if (parts[0] > 0xFF || parts[1] > 0xFF || parts[2] > 0xFFFF)
+                return WS_INADDR_NONE;
+            host = (parts[0] << 24) | (parts[1] << 16) | parts[2];
+            break;
+        default:
+            for (int k = 0; k < 4; ++k)
+                if (parts[k] > 0xFF)
+                    return WS_INADDR_NONE;
+            host = (parts[0] << 24) | (parts[1] << 16) | (parts[2] << 8) | parts[3];
+            break;
+    }
+    return htonl(host);
+}
+
+std::string inet_ntoa(IN_ADDR in) {
+    std::uint32_t host = ntohl(in.S_addr);
+    return std::to_string(host >> 24) + "." + std::to_string((host >> 16) & 0xFF) + "." +
+           std::to_string((host >> 8) & 0xFF) + "." + std::to_string(host & 0xFF);
+}
+
+int SystemResolve(const std::string& name, std::vector<std::uint32_t>& addrs) {
+    addrinfo hints{};
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* list = nullptr;
+    int rc = ::getaddrinfo(name.c_str(), nullptr, &hints, &list);
+    if (rc != 0) {
+        switch (rc) {
+            case EAI_NONAME:
+                return WSAHOST_NOT_FOUND;
+            case EAI_AGAIN:
+                return WSATRY_AGAIN;
+#ifdef EAI_NODATA
+            case EAI_NODATA:
+                return WSANO_DATA;
+#endif
+#ifdef EAI_ADDRFAMILY
+            case EAI_ADDRFAMILY:
+                return WSANO_DATA;
+#endif
+            default:
+                return WSANO_RECOVERY;
+        }
+    }
+    for (addrinfo* p = list; p != nullptr; p = p->ai_next) {
+        if (p->ai_family != AF_INET || p->ai_addr == nullptr)
+            continue;
+        std::uint32_t a = reinterpret_cast<const sockaddr_in*>(p->ai_addr)->sin_addr.s_addr;
+        bool seen = false;
+        for (std::uint32_t b : addrs)
+            seen = seen || a == b;
+        if (!seen)
+            addrs.push_back(a);
+    }
+    ::freeaddrinfo(list);
+    return addrs.empty() ? WSANO_DATA : 0;
+}
+
+}  // namespace zelvo::platform

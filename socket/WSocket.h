@@ -1,0 +1,187 @@
+#pragma once
+// A non-blocking socket driven by window messages: every network
+// notification arrives on the socket's own hidden window and becomes an event
+// of the owner. Nothing here blocks except the Addr setter given a host name.
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "platform/MessageLoop.h"
+#include "platform/Types.h"
+#include "platform/WinSock.h"
+#include "socket/Buffer.h"
+
+namespace zelvo::socket {
+
+class ESocketException : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+enum TSocketState : std::uint8_t {
+    wsInvalidState = 0,
+    wsOpened = 1,
+    wsBound = 2,
+    wsConnecting = 3,
+    wsConnected = 4,
+    wsAccepting = 5,
+    wsListening = 6,
+    wsClosed = 7,
+};
+
+enum TSocketSendFlags { wsSendNormal = 0, wsSendUrgent = 1 };
+
+// The text of a Winsock error code ("Not a WinSock error" for unknown codes).
+std::string WinsockErrorText(int code);
+
+class TCustomWSocket {
+public:
+    using Word = std::uint16_t;
+    using TDataAvailable = std::function<void(TCustomWSocket* Sender, Word Error)>;
+    using TDataSent = TDataAvailable;
+    using TSessionClosed = TDataAvailable;
+    using TSessionAvailable = TDataAvailable;
+    using TSessionConnected = TDataAvailable;
+    using TDnsLookupDone = TDataAvailable;
+    using TChangeState =
+        std::function<void(TCustomWSocket* Sender, TSocketState OldState, TSocketState NewState)>;
+    using TNotifyEvent = std::function<void(TCustomWSocket* Sender)>;
+
+    static constexpr platform::UINT WM_ASYNCSELECT = platform::WM_USER + 1;
+    static constexpr platform::UINT WM_ASYNCGETHOSTBYNAME = platform::WM_USER + 2;
+
+    TCustomWSocket();
+    virtual ~TCustomWSocket();
+    TCustomWSocket(const TCustomWSocket&) = delete;
+    TCustomWSocket& operator=(const TCustomWSocket&) = delete;
+
+    // Properties.
+    const std::string& Addr() const { return addrStr_; }
+    void SetAddr(const std::string& value);
+    const std::string& Port() const { return portStr_; }
+    void SetPort(const std::string& value);
+    const std::string& Proto() const { return protoStr_; }
+    void SetProto(const std::string& value);
+    const std::string& DnsResult() const { return dnsResult_; }
+    const std::vector<std::string>& DnsResultList() const { return dnsResultList_; }
+    TSocketState State() const { return state_; }
+    int ReadCount() const { return readCount_; }
+    int LastError() const { return lastError_; }
+    int RcvdCount();
+    bool MultiThreaded() const { return multiThreaded_; }
+    void SetMultiThreaded(bool value) { multiThreaded_ = value; }
+    int FlushTimeout() const { return flushTimeout_; }
+    void SetFlushTimeout(int seconds) { flushTimeout_ = seconds; }
+    TSocketSendFlags SendFlags();
+    void SetSendFlags(TSocketSendFlags value);
+    int PortNumber() const { return portNumber_; }
+    int ProtocolNumber() const { return protocolNumber_; }
+    int SocketType() const { return socketType_; }
+    bool AllSent() const { return allSent_; }
+    platform::SOCKET Handle() const { return socketHandle_; }
+    platform::HWND WindowHandle() const { return window_->Handle(); }
+    const std::deque<TBuffer>& SendBlocks() const { return sendBlocks_; }
+
+    // Events.
+    TDataAvailable OnDataAvailable;
+    TDataSent OnDataSent;
+    TSessionClosed OnSessionClosed;
+    TSessionAvailable OnSessionAvailable;
+    TSessionConnected OnSessionConnected;
+    TChangeState OnChangeState;
+    TNotifyEvent OnLineTooLong;
+    TDnsLookupDone OnDnsLookupDone;
+    TNotifyEvent OnError;
+
+    // The owner is going away: no closing or lookup events fire from now on.
+    void MarkDestroying() { destroying_ = true; }
+    bool Destroying() const { return destroying_; }
+
+    virtual void Connect();
+    virtual void Close();
+    virtual void Abort();
+    virtual int Receive(void* buffer, int bufferSize);
+    virtual int ReceiveFrom(void* buffer, int bufferSize, platform::SOCKADDR_IN* from,
+                            int* fromLen);
+    virtual int Send(const void* data, int len);
+    virtual int SendStr(const std::string& s);
+    virtual void DnsLookup(const std::string& hostName);
+    virtual void CancelDnsLookup();
+    virtual std::string GetPeerAddr();
+    virtual int GetPeerName(platform::SOCKADDR_IN* name, int* nameLen);
+    virtual std::string GetLocalPort();
+    virtual int GetSockName(platform::SOCKADDR_IN* name, int* nameLen);
+    virtual void Shutdown(int how);
+    virtual void Pause();
+    virtual void Resume();
+
+protected:
+    virtual void BindSocket();
+    virtual void RaiseSocketError(const std::string& msg);
+    virtual bool TriggerDataAvailable(Word error);
+    virtual void TriggerSessionAvailable(Word error);
+    virtual void TriggerSessionConnected(Word error);
+    virtual void TriggerSessionClosed(Word error);
+    virtual void TriggerDataSent(Word error);
+    virtual void TriggerChangeState(TSocketState oldState, TSocketState newState);
+    virtual void TriggerDnsLookupDone(Word error);
+    virtual void TriggerError();
+
+    void ReportWinsockError(const std::string& functionName);
+    void ChangeState(TSocketState newState);
+    void AppendToSendBuffer(const void* data, int len);
+    void TryToSend();
+    void PumpMessages();
+
+private:
+    platform::LRESULT WndProc(platform::UINT msg, platform::WPARAM wParam, platform::LPARAM lParam);
+    void HandleSocketEvent(platform::WPARAM wParam, platform::LPARAM lParam);
+    void HandleLookupDone(platform::WPARAM wParam, platform::LPARAM lParam);
+    void ReadLoop(Word error);
+    void DoClose(bool graceful);
+    void ResetToDefaults();
+    void ProcessMessagesWhileClosing();
+
+    platform::SOCKET socketHandle_ = platform::INVALID_SOCKET;
+    bool portAssigned_ = false;
+    bool addrAssigned_ = false;
+    bool protoAssigned_ = false;
+    std::string protoStr_;
+    std::string addrStr_;
+    std::string portStr_;
+    int portNumber_ = 0;
+    int localPortNumber_ = 0;
+    int protocolNumber_ = 0;
+    int socketType_ = 0;
+    std::string dnsResult_;
+    std::vector<std::string> dnsResultList_;
+    int addressFamily_ = 0;
+    TSocketState state_ = wsClosed;
+    int flushTimeout_ = 60;
+    std::deque<TBuffer> sendBlocks_;
+    int blockSize_ = TBuffer::DefaultSize;
+    int sendFlagsValue_ = 0;
+    bool multiThreaded_ = false;
+    int lastError_ = 0;
+    bool paused_ = false;
+    bool allSent_ = true;
+    int readCount_ = 0;
+    bool closeEventFired_ = false;
+    platform::HOSTENT lookupBuffer_;
+    platform::HANDLE lookupHandle_ = 0;
+    platform::SOCKADDR_IN sockAddr_;
+    bool destroying_ = false;
+    std::unique_ptr<platform::MessageWindow> window_;
+};
+
+// The component as the program places it; it adds nothing.
+class TWSocket : public TCustomWSocket {
+public:
+    using TCustomWSocket::TCustomWSocket;
+};
+
+}  // namespace zelvo::socket
