@@ -1,0 +1,260 @@
+#pragma once
+// The configuration dialog. Its controls are themselves live settings: the
+// retrieval cycle reads the site, Site Enabled and proxy controls at every
+// fetch and the tray commands read the browser and viewer names, so the
+// dialog lives from start-up to the end of the program and is only hidden
+// between uses. Everything else reaches the program through Update and Save.
+#include <QComboBox>
+#include <QDialog>
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "config/ConfigHost.h"
+
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QSlider;
+class QTabWidget;
+class QToolButton;
+
+namespace zelvo::config {
+
+class TRegIniFile;
+
+// A number field with up/down buttons. Its value is its text read as a
+// decimal number, the minimum when the text is not one; setting a value, and
+// leaving the field, take it into the range.
+class TSpinEdit : public QWidget {
+public:
+    TSpinEdit(int minValue, int maxValue, int maxLength, QWidget* parent = nullptr);
+
+    int Value() const;
+    void SetValue(int value);
+    int MinValue() const { return min_; }
+    int MaxValue() const { return max_; }
+    QLineEdit* Edit() const { return edit_; }
+
+private:
+    int Clamp(int value) const;
+    // The text as a decimal number, nothing when it is not one.
+    std::optional<int> Typed() const;
+
+    int min_;
+    int max_;
+    QLineEdit* edit_;
+    QToolButton* up_;
+    QToolButton* down_;
+};
+
+// An editable drop-down list that says when its list is about to open.
+class TDropDown : public QComboBox {
+public:
+    explicit TDropDown(QWidget* parent = nullptr);
+    std::function<void()> OnDropDown;
+    void showPopup() override;
+};
+
+// Where the dialog finds its files; empty means the program's own places
+// (the executable's directory, the current user's store).
+struct TConfigPlaces {
+    std::string ExeDir;
+    std::string StorePath;
+};
+
+class TfrmConfig : public QDialog {
+public:
+    // Runs FormCreate: loads the URL list, then the settings.
+    explicit TfrmConfig(TConfigHost& host, TConfigPlaces places = {}, QWidget* parent = nullptr);
+    ~TfrmConfig() override;
+    TfrmConfig(const TfrmConfig&) = delete;
+    TfrmConfig& operator=(const TfrmConfig&) = delete;
+
+    // Shows the dialog modally unless it is on screen already.
+    void ShowModal();
+
+    // --- The live controls, as the main window reads and writes them. Texts
+    // are Windows-1252 bytes, exactly as the controls hold them.
+    std::string SiteURL(int site) const;  // site 1..3
+    void SetSiteURL(int site, const std::string& url);
+    bool SiteEnabled(int site) const;
+    void SetSiteEnabled(int site, bool enabled);
+    std::string ProxyHostText() const;
+    std::string ProxyPortText() const;
+    std::string TestURL() const;
+    void SetTestURL(const std::string& url);
+    std::string BrowserText() const;
+    void SetBrowserText(const std::string& name);
+    std::string ViewerText() const;
+    void SetViewerText(const std::string& name);
+    bool RetrievalOnSelected() const;
+    // pnlURL and pnlSize of the Site Check page, and its Cancel button.
+    std::string CurrentURLCaption() const;
+    void SetCurrentURLCaption(const std::string& caption);
+    std::string PageSizeCaption() const;
+    void SetPageSizeCaption(const std::string& caption);
+    bool RetrievalCancelEnabled() const;
+    void SetRetrievalCancelEnabled(bool enabled);
+
+    bool DialogShown() const { return dialogShown_; }
+    bool CloseHandled() const { return closeHandled_; }
+    int PendingScrollStep() const { return pendingScrollStep_; }
+    std::string UrlFilePath() const;
+    // The entries of the Site Check list, and of a site's list (1..3).
+    std::vector<std::string> TestURLList() const;
+    std::vector<std::string> SiteURLList(int site) const;
+
+    // --- The common dialogs, replaceable so that tests can answer them.
+    // Each returns nothing when the user cancels.
+    std::function<std::optional<TColor>(TColor initial)> ChooseColor;
+    std::function<std::optional<TTickerFont>(const TTickerFont& initial)> ChooseFont;
+    std::function<std::optional<std::string>(const std::string& title)> ChooseProgram;
+
+    // --- Handlers, by the events that run them.
+    void FormCreate();
+    void LoadSettings();
+    void FormShow();
+    void FormHide();
+    void FormClose();
+    void PageControl1Change();
+    void btnSaveConfigClick();
+    void btnUpdateClick();
+    void btnCancelConfigClick();
+    void btnHelpConfigClick();
+    void tbarScrollSpeedChange();
+    void rbtnRetrievalOnClick();
+    void rbBorderClick();
+    void btnBackcolorClick();
+    void btnForecolorClick();
+    void btnTipsClick();
+    void btnBrowseBrowserClick();
+    void btnBrowseViewerClick();
+    void cbBrowserDropDown();
+    void cbViewerDropDown();
+    void txtProxyPortChange(QLineEdit* field);
+    void txtProxyPortEnter(QLineEdit* field);
+    void txtProxyPortExit(QLineEdit* field);
+    void ShowRestartNotice();
+    // Site Check
+    void btnRetrieveClick();
+    void btnCancelClick();
+    void btnAddURLClick();
+
+    // --- Controls, named as the program's other parts know them.
+    QTabWidget* PageControl1 = nullptr;
+    // General
+    QSlider* tbarScrollSpeed = nullptr;
+    TSpinEdit* spinInterval = nullptr;
+    QRadioButton* rbtnRetrievalOn = nullptr;
+    QRadioButton* rbtnRetrievalOff = nullptr;
+    QLineEdit* txtProxyPort = nullptr;
+    QLineEdit* txtProxyHost = nullptr;
+    TSpinEdit* spinTimeOut = nullptr;
+    // Personal
+    QRadioButton* rbBorder = nullptr;
+    QRadioButton* rbNoBorder = nullptr;
+    QPushButton* btnBackcolor = nullptr;
+    QPushButton* btnForecolor = nullptr;
+    QPushButton* btnTips = nullptr;
+    QLineEdit* txtUsername = nullptr;
+    QLineEdit* txtPassword = nullptr;
+    // Browser, Viewer
+    TDropDown* cbBrowser = nullptr;
+    QPushButton* btnBrowseBrowser = nullptr;
+    TDropDown* cbViewer = nullptr;
+    QPushButton* btnBrowseViewer = nullptr;
+    // Sites
+    QComboBox* cbWebSite1 = nullptr;
+    QComboBox* cbWebSite2 = nullptr;
+    QComboBox* cbWebSite3 = nullptr;
+    QCheckBox* CheckBox1 = nullptr;
+    QCheckBox* CheckBox2 = nullptr;
+    QCheckBox* CheckBox3 = nullptr;
+    // Site Check
+    QComboBox* cbTestURLs = nullptr;
+    QPushButton* btnRetrieve = nullptr;
+    QPushButton* btnCancel = nullptr;
+    QPushButton* btnAddURL = nullptr;
+    QLabel* pnlURL = nullptr;
+    QLabel* pnlSize = nullptr;
+    // Below the pages
+    QPushButton* btnSaveConfig = nullptr;
+    QPushButton* btnUpdate = nullptr;
+    QPushButton* btnCancelConfig = nullptr;
+    QPushButton* btnHelpConfig = nullptr;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void reject() override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // What Cancel puts back: the state at showing.
+    struct TShowSnapshot {
+        int ScrollSpeed = 250;
+        std::string Browser;
+        std::string Viewer;
+        TTickerFont Font;
+        TColor BackColor = clBlack;
+        std::string Sites[3];
+        bool Enabled[3] = {true, true, true};
+        bool RetrievalOn = true;
+        bool BorderOn = false;
+        std::string TestURL;
+        std::string ProxyPort;
+        std::string ProxyHost;
+        std::string Username;
+        std::string PasswordField;
+        std::string Password;
+    };
+
+    void BuildControls();
+    QWidget* BuildGeneralPage();
+    QWidget* BuildPersonalPage();
+    QWidget* BuildProgramPage(const char* label, TDropDown*& list, QPushButton*& browse,
+                              const char* hint, const char* tip);
+    QWidget* BuildSitePage(int site, QComboBox*& list, QCheckBox*& enabled);
+    QWidget* BuildSiteCheckPage();
+    void ConnectHandlers();
+
+    void LoadUrlLists();
+    std::string MissingUrlFileText() const;
+    std::unique_ptr<TRegIniFile> OpenStore() const;
+    // Update's steps 2 to 8, shared with Save.
+    void ApplySettings();
+    // Closes the dialog once, through FormClose.
+    void CloseDialog();
+    void SetSliderPosition(int position);
+    void PickProgram(TDropDown* list);
+    void AddProgramName(TDropDown* list);
+    QComboBox* SiteList(int site) const;
+    QCheckBox* SiteBox(int site) const;
+    void SetFieldColour(QLineEdit* field, bool white);
+
+    TConfigHost& host_;
+    std::string exeDir_;
+    std::string storePath_;
+    TShowSnapshot snapshot_;
+    int pendingScrollStep_ = 2;
+    bool dialogShown_ = false;
+    bool closeHandled_ = false;
+    bool closing_ = false;
+    std::vector<QLineEdit*> colouredFields_;
+};
+
+// Windows-1252 text of a combo box's items, in list order.
+std::vector<std::string> ComboItems(const QComboBox* list);
+// Puts an entry into a list kept in case-insensitive order; the text being
+// edited stays as it is.
+void AddSortedItem(QComboBox* list, const std::string& entry);
+
+}  // namespace zelvo::config
