@@ -1,6 +1,10 @@
+#include "app/Program.h"
 #include "platform/Application.h"
 
 int main(int argc, char** argv) {
     zelvo::platform::Application app(argc, argv);
-    return app.Run();
+    zelvo::app::TZelvoProgram program(app);
+    if (!program.Start())
+        return 0;
+    return program.Run();
 }

@@ -1,0 +1,43 @@
+#include "app/Program.h"
+
+#include "app/AbtZv3.h"
+#include "app/MainZv3.h"
+#include "config/LiveSettings.h"
+#include "config/RegIniFile.h"
+#include "platform/Dialogs.h"
+#include "platform/MessageLoop.h"
+
+namespace zelvo::app {
+
+TZelvoProgram::TZelvoProgram(platform::Application& app) : app_(app) {}
+
+TZelvoProgram::~TZelvoProgram() = default;
+
+bool TZelvoProgram::Start() {
+    platform::Guarded([] { UnitInitialization(); });
+    platform::SetApplicationTitle(config::kProductName);
+
+    frmMain_ = std::make_unique<TfrmMain>();
+    // A failure while the form is created is reported and start-up goes on,
+    // as for any handler.
+    platform::Guarded([this] { frmMain_->FormCreate(); });
+    frmAbout_ = std::make_unique<TfrmAbout>();
+
+    frmMain_->timerTimeOut.SetEnabled(true);
+    if (frmMain_->Tag != 0)
+        return false;
+
+    bool retrievalOn = true;
+    platform::Guarded([&] {
+        retrievalOn = config::TRegIniFile().ReadBool(config::Live().Section(), "AutoRetrievalOn", true);
+    });
+    config::Live().AutoRetrievalOn = retrievalOn;
+    if (retrievalOn)
+        frmMain_->timerRetrieve.SetEnabled(true);
+    frmMain_->show();
+    return true;
+}
+
+int TZelvoProgram::Run() { return app_.Run(); }
+
+}  // namespace zelvo::app

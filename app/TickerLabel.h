@@ -1,0 +1,53 @@
+#pragma once
+// The strip's one visible control. The caption is Windows-1252 text drawn on
+// one line, left-aligned, vertically centred and cut at the right edge, with
+// the ampersand as a mnemonic prefix: "&&" shows one "&", a single "&"
+// underlines the character after it.
+#include <QWidget>
+#include <string>
+#include <vector>
+
+namespace zelvo::app {
+
+class TTickerLabel : public QWidget {
+    Q_OBJECT
+public:
+    explicit TTickerLabel(QWidget* parent = nullptr);
+
+    const std::string& Caption() const { return caption_; }
+    void SetCaption(const std::string& caption);
+
+    int Backcolor() const { return backcolor_; }  // 0x00BBGGRR
+    void SetBackcolor(int colour);
+    int ForeColor() const { return foreColor_; }
+    void SetForeColor(int colour);
+
+    struct Run {
+        QString text;
+        bool underline = false;
+    };
+    // The caption as it is drawn: runs of plain and underlined text.
+    static std::vector<Run> Runs(const std::string& caption);
+
+    static QColor ToColor(int windowsColour);
+
+signals:
+    void pressed(QPoint globalPos);
+    void dragged(QPoint globalPos);
+    void released();
+    void doubleClicked();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+private:
+    std::string caption_;
+    int backcolor_ = 0;
+    int foreColor_ = 16777215;
+};
+
+}  // namespace zelvo::app

@@ -1,0 +1,184 @@
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "platform/SettingsFile.h"
+#include "support/TempDir.h"
+
+using zelvo::platform::SettingsError;
+using zelvo::platform::SettingsFile;
+using zelvo::testing::TempDir;
+
+namespace {
+
+std::string Slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+}  // namespace
+
+TEST(SettingsFileStore, CreatesFolderAndPrivateFileWhenMissing) {
+    TempDir dir;
+    SettingsFile file(dir / "Quorvane/Zelvo.conf");
+    struct stat st {};
+    ASSERT_EQ(::stat((dir / "Quorvane/Zelvo.conf").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    file.Write("Zelvo", "Password", "secret");
+    ASSERT_EQ(::stat((dir / "Quorvane/Zelvo.conf").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    EXPECT_FALSE(file.Read("Zelvo", "Missing"));
+    EXPECT_FALSE(file.Read("Nowhere", "Password"));
+}
+
+TEST(SettingsFileStore, EveryTextRoundTripsByteForByte) {
+    TempDir dir;
+    SettingsFile file(dir / "Zelvo.conf");
+    const std::string tricky[] = {"", "  both ends  ", "back\\slash\\n", "cr\rlf\nend\r\n", "=equals=",
+                                  "[Zelvo]", "\xA0\xFF\x80 high", "\\r literal"};
+    int i = 0;
+    for (const auto& value : tricky)
+        file.Write("Zelvo", "Value" + std::to_string(i++), value);
+    SettingsFile again(dir / "Zelvo.conf");
+    i = 0;
+    for (const auto& value : tricky)
+        EXPECT_EQ(again.Read("Zelvo", "Value" + std::to_string(i++)).value_or("<missing>"), value);
+}
+
+TEST(SettingsFileStore, ATextEndsAtItsFirstNul) {
+    TempDir dir;
+    SettingsFile file(dir / "Zelvo.conf");
+    file.Write("Zelvo", "Name", std::string("abc\0def", 7));
+    EXPECT_EQ(file.Read("Zelvo", "Name").value(), "abc");
+}
+
+TEST(SettingsFileStore, NamesMatchInAnyCaseAndKeepTheirFirstSpelling) {
+    TempDir dir;
+    SettingsFile file(dir / "Zelvo.conf");
+    file.Write("Zelvo2", "TickerTop", "5");
+    file.Write("ZELVO2", "tickertop", "7");
+    EXPECT_EQ(file.Read("zelvo2", "TICKERTOP").value(), "7");
+    EXPECT_EQ(Slurp(dir / "Zelvo.conf"), "[Zelvo2]\nTickerTop=7\n");
+}
+
+TEST(SettingsFileStore, DamagedAndForeignLinesAreSkipped) {
+    TempDir dir;
+    {
+        std::ofstream out(dir / "Zelvo.conf", std::ios::binary);
+        out << "orphan=1\n[Zelvo\ngarbage line\n\x01\x02\n[Zelvo]\r\n=novalue\n; comment=x\nFontSize=10\r\n"
+               "[broken\nFontName= Arial \n";
+    }
+    SettingsFile file(dir / "Zelvo.conf");
+    EXPECT_EQ(file.Read("Zelvo", "FontSize").value(), "10");
+    EXPECT_EQ(file.Read("Zelvo", "FontName").value(), " Arial ");
+    EXPECT_FALSE(file.Read("Zelvo", "orphan"));
+    file.Write("Zelvo", "FontSize", "12");
+    EXPECT_EQ(file.Read("Zelvo", "FontName").value(), " Arial ");
+}
+
+TEST(SettingsFileStore, AFailedWriteIsReportedAndLeavesTheFileWhole) {
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root writes through directory permissions";
+    TempDir dir;
+    ::mkdir((dir / "ro").c_str(), 0700);
+    SettingsFile file(dir / "ro/Zelvo.conf");
+    file.Write("Zelvo", "A", "1");
+    ::chmod((dir / "ro").c_str(), 0500);
+    EXPECT_THROW(file.Write("Zelvo", "B", "2"), SettingsError);
+    ::chmod((dir / "ro").c_str(), 0700);
+    EXPECT_EQ(file.Read("Zelvo", "A").value(), "1");
+}
+
+TEST(SettingsFileStore, AWriteThatCannotReplaceTheFileIsReported) {
+    TempDir dir;
+    SettingsFile file(dir / "Zelvo.conf");
+    file.Write("Zelvo", "A", "1");
+    // The temporary file's name is taken by a directory: the write cannot go through.
+    ::mkdir((dir / "Zelvo.conf.tmp").c_str(), 0700);
+    try {
+        file.Write("Zelvo", "Border", "0");
+        FAIL() << "the write was reported as done";
+    } catch (const SettingsError& e) {
+        EXPECT_STREQ(e.what(), "Failed to set data for 'Border'");
+    }
+    EXPECT_EQ(file.Read("Zelvo", "A").value(), "1");
+}
+
+TEST(SettingsFileSharing, CopiesWritingAtOnceLoseNothing) {
+    TempDir dir;
+    const std::string path = dir / "Zelvo.conf";
+    SettingsFile(path).Write("Zelvo", "RunningInstances", "1");
+    constexpr int kCopies = 3;
+    constexpr int kValues = 40;
+    std::vector<pid_t> children;
+    for (int c = 0; c < kCopies; ++c) {
+        pid_t pid = ::fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            int status = 0;
+            try {
+                SettingsFile mine(path);
+                std::string section = "Zelvo" + std::to_string(c + 1);
+                for (int v = 0; v < kValues; ++v)
+                    mine.Write(section, "Value" + std::to_string(v), std::to_string(c * 1000 + v));
+            } catch (...) {
+                status = 1;
+            }
+            ::_exit(status);
+        }
+        children.push_back(pid);
+    }
+    for (pid_t pid : children) {
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    SettingsFile file(path);
+    EXPECT_EQ(file.Read("Zelvo", "RunningInstances").value_or(""), "1");
+    for (int c = 0; c < kCopies; ++c)
+        for (int v = 0; v < kValues; ++v)
+            EXPECT_EQ(file.Read("Zelvo" + std::to_string(c + 1), "Value" + std::to_string(v)).value_or("lost"),
+                      std::to_string(c * 1000 + v));
+}
+
+TEST(SettingsFileSharing, ACopyKilledWhileWritingLeavesAReadableFile) {
+    TempDir dir;
+    const std::string path = dir / "Zelvo.conf";
+    SettingsFile(path).Write("Zelvo", "RunningInstances", "2");
+    for (int round = 0; round < 5; ++round) {
+        int ready[2];
+        ASSERT_EQ(::pipe(ready), 0);
+        pid_t pid = ::fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            ::close(ready[0]);
+            SettingsFile mine(path);
+            for (long i = 0;; ++i) {
+                mine.Write("Zelvo2", "Counter" + std::to_string(i % 50), std::string(200, 'x') + std::to_string(i));
+                if (i == 3)
+                    (void)!::write(ready[1], "r", 1);
+            }
+        }
+        ::close(ready[1]);
+        char c;
+        ASSERT_EQ(::read(ready[0], &c, 1), 1);
+        ::close(ready[0]);
+        ::usleep(static_cast<useconds_t>(1000 * (round + 1)));
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, nullptr, 0);
+
+        SettingsFile file(path);
+        EXPECT_EQ(file.Read("Zelvo", "RunningInstances").value_or("torn"), "2");
+        std::string text = Slurp(path);
+        EXPECT_EQ(text.back(), '\n');
+        file.Write("Zelvo", "After", "ok");  // the lock was released with the dead copy
+        EXPECT_EQ(file.Read("Zelvo", "After").value_or(""), "ok");
+    }
+}
