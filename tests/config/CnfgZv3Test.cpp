@@ -1,0 +1,649 @@
+#include "config/CnfgZv3.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QTabWidget>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "config/LiveSettings.h"
+#include "config/RegIniFile.h"
+#include "config/UrlList.h"
+#include "platform/Dialogs.h"
+#include "platform/Screen.h"
+#include "support/DialogRecorder.h"
+#include "support/TempDir.h"
+
+namespace zelvo::config {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+class FakeHost : public TConfigHost {
+public:
+    TTickerFont TickerFont() const override { return font; }
+    void SetTickerFont(const TTickerFont& f) override { font = f; }
+    TColor TickerBackColor() const override { return back; }
+    void SetTickerBackColor(TColor c) override { back = c; }
+    void SetStripColor(TColor c) override { strip = c; }
+    unsigned ScrollInterval() const override { return interval; }
+    void SetScrollInterval(unsigned ms) override { interval = ms; }
+    void SetRetrievalTimerEnabled(bool on) override { retrievalTimer = on; }
+    void mnuConnectClick() override { ++connects; }
+    std::string Username() const override { return user; }
+    void SetUsername(const std::string& name) override { user = name; }
+    std::string Password() const override { return pass; }
+    void SetPassword(const std::string& p) override { pass = p; }
+    void RetrieveTestURL() override { ++retrieves; }
+    void CancelRetrieval() override { ++cancels; }
+    void ShowHelpTopic(int context) override { help.push_back(context); }
+
+    TTickerFont font;
+    TColor back = clBlack;
+    TColor strip = clBlack;
+    unsigned interval = 0;
+    bool retrievalTimer = false;
+    int connects = 0;
+    std::string user;
+    std::string pass;
+    int retrieves = 0;
+    int cancels = 0;
+    std::vector<int> help;
+};
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+void WriteAll(const std::string& path, const std::string& text) {
+    std::ofstream out(path, std::ios::binary);
+    out << text;
+}
+
+bool IsSilver(const QLineEdit* field) {
+    return field->palette().color(QPalette::Base) == QColor(192, 192, 192);
+}
+
+class ConfigDialogTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ::setenv("XDG_CONFIG_HOME", home.Path().c_str(), 1);
+        Live() = TLiveSettings{};
+        Live().InstanceNumber = 1;
+        host.interval = 250;
+    }
+
+    // A URL file is there unless a test says otherwise, so that only the
+    // tests about the missing file see its warning.
+    std::unique_ptr<TfrmConfig> Make() {
+        return std::make_unique<TfrmConfig>(host, TConfigPlaces{exe.Path(), ""});
+    }
+    std::unique_ptr<TfrmConfig> MakeWithUrls(const std::string& text) {
+        WriteAll(UrlPath(), text);
+        return Make();
+    }
+    std::string UrlPath() const { return exe / "WebURLs.txt"; }
+    TRegIniFile Store() const { return TRegIniFile(); }
+    std::vector<std::string> BoxTexts() const {
+        std::vector<std::string> texts;
+        for (const auto& b : recorder.boxes)
+            texts.push_back(b.text);
+        return texts;
+    }
+
+    testing::TempDir home;
+    testing::TempDir exe;
+    testing::DialogRecorder recorder;
+    FakeHost host;
+};
+
+// --- The URL list ------------------------------------------------------------
+
+TEST_F(ConfigDialogTest, MissingUrlFileWarnsOnceAndUsesTheBuiltInList) {
+    auto dlg = Make();
+    ASSERT_EQ(recorder.boxes.size(), 1u);
+    EXPECT_EQ(recorder.boxes[0].text,
+              "Zelvo unable to locate URLs file " + exe.Path() + "/WebURLs.txt.");
+    EXPECT_EQ(recorder.boxes[0].caption, "Warning");
+    EXPECT_EQ(recorder.boxes[0].flags, platform::MB_OK | platform::MB_ICONWARNING);
+
+    EXPECT_EQ(dlg->TestURLList(), BuiltInUrls());
+    for (int site = 1; site <= 3; ++site)
+        EXPECT_EQ(dlg->SiteURLList(site), SortUrls(BuiltInUrls()));
+    EXPECT_EQ(dlg->SiteURL(1), BuiltInUrls()[0]);
+    EXPECT_EQ(dlg->SiteURL(2), BuiltInUrls()[1]);
+    EXPECT_EQ(dlg->SiteURL(3), BuiltInUrls()[2]);
+    EXPECT_EQ(dlg->TestURL(), BuiltInUrls()[3]);
+
+    // Add URL warns again and still creates no file.
+    dlg->SetTestURL("http://127.0.0.1/new.html");
+    dlg->btnAddURL->click();
+    ASSERT_EQ(recorder.boxes.size(), 2u);
+    EXPECT_EQ(recorder.boxes[1].text, recorder.boxes[0].text);
+    EXPECT_FALSE(std::filesystem::exists(UrlPath()));
+    EXPECT_EQ(dlg->TestURLList().size(), 4u);
+}
+
+TEST_F(ConfigDialogTest, UnsortedLfFileLoadsSortedAndAddRewritesItSortedWithCrLf) {
+    auto dlg = MakeWithUrls("http://c.test/\nhttp://B.test/\n\nhttp://a.test/\n");
+    EXPECT_TRUE(recorder.boxes.empty());
+    const Lines loaded{"", "http://a.test/", "http://B.test/", "http://c.test/"};
+    EXPECT_EQ(dlg->TestURLList(), loaded);
+    for (int site = 1; site <= 3; ++site)
+        EXPECT_EQ(dlg->SiteURLList(site), loaded);
+    // Sites 2 and 3 default to the second and third entries.
+    EXPECT_EQ(dlg->SiteURL(2), "http://a.test/");
+    EXPECT_EQ(dlg->SiteURL(3), "http://B.test/");
+
+    dlg->SetTestURL("http://b2.test/");
+    dlg->btnAddURL->click();
+    EXPECT_EQ(ReadAll(UrlPath()),
+              "\r\nhttp://a.test/\r\nhttp://B.test/\r\nhttp://b2.test/\r\nhttp://c.test/\r\n");
+    const Lines grown{"", "http://a.test/", "http://B.test/", "http://b2.test/", "http://c.test/"};
+    EXPECT_EQ(dlg->TestURLList(), grown);
+    for (int site = 1; site <= 3; ++site)
+        EXPECT_EQ(dlg->SiteURLList(site), grown);
+    // The field keeps the address, and the site fields their own.
+    EXPECT_EQ(dlg->TestURL(), "http://b2.test/");
+    EXPECT_EQ(dlg->SiteURL(2), "http://a.test/");
+    ASSERT_EQ(recorder.boxes.size(), 1u);
+    EXPECT_EQ(recorder.boxes[0].text, "Zelvo URL file updated with current entry.");
+    EXPECT_EQ(recorder.boxes[0].flags, platform::MB_OK | platform::MB_ICONINFORMATION);
+}
+
+TEST_F(ConfigDialogTest, AddUrlBeepsForDuplicatesAndBlanksButTakesOtherLetterCase) {
+    auto dlg = MakeWithUrls("http://a.test/x\r\n");
+    dlg->SetTestURL("http://a.test/x");
+    dlg->btnAddURL->click();
+    dlg->SetTestURL("   ");
+    dlg->btnAddURL->click();
+    EXPECT_EQ(recorder.beeps, (std::vector<platform::UINT>{0, 0}));
+    EXPECT_EQ(ReadAll(UrlPath()), "http://a.test/x\r\n");
+
+    dlg->SetTestURL("http://A.test/X");
+    dlg->btnAddURL->click();
+    EXPECT_EQ(recorder.beeps.size(), 2u);
+    EXPECT_EQ(ReadAll(UrlPath()), "http://a.test/x\r\nhttp://A.test/X\r\n");
+    EXPECT_EQ(dlg->SiteURLList(3), (Lines{"http://a.test/x", "http://A.test/X"}));
+}
+
+TEST_F(ConfigDialogTest, SingleLineFileLeavesSitesTwoAndThreeEmpty) {
+    auto dlg = MakeWithUrls("http://only.test/");
+    EXPECT_EQ(dlg->TestURLList(), (Lines{"http://only.test/"}));
+    EXPECT_EQ(dlg->SiteURL(1), DefaultSiteURL());
+    EXPECT_EQ(dlg->SiteURL(2), "");
+    EXPECT_EQ(dlg->SiteURL(3), "");
+}
+
+TEST_F(ConfigDialogTest, FailedRewriteKeepsTheFileAndReportsTheError) {
+    auto dlg = MakeWithUrls("http://a.test/\r\n");
+    // The file replaced by a directory while the program runs.
+    std::filesystem::remove(UrlPath());
+    std::filesystem::create_directory(UrlPath());
+    dlg->SetTestURL("http://b.test/");
+    dlg->btnAddURL->click();
+    ASSERT_EQ(recorder.boxes.size(), 1u);
+    EXPECT_EQ(recorder.boxes[0].flags & 0xF0, platform::MB_ICONERROR);
+    EXPECT_NE(recorder.boxes[0].text.find("WebURLs.txt"), std::string::npos);
+    EXPECT_TRUE(std::filesystem::is_directory(UrlPath()));
+    // The Site Check list took the entry before the write, the site lists not.
+    EXPECT_EQ(dlg->TestURLList(), (Lines{"http://a.test/", "http://b.test/"}));
+    EXPECT_EQ(dlg->SiteURLList(1), (Lines{"http://a.test/"}));
+
+    if (::geteuid() == 0)
+        return;  // root writes anywhere
+    std::filesystem::remove(UrlPath());
+    WriteAll(UrlPath(), "http://a.test/\r\n");
+    ::chmod(exe.Path().c_str(), 0500);
+    dlg->SetTestURL("http://c.test/");
+    dlg->btnAddURL->click();
+    ::chmod(exe.Path().c_str(), 0700);
+    ASSERT_EQ(recorder.boxes.size(), 2u);
+    EXPECT_EQ(recorder.boxes[1].flags & 0xF0, platform::MB_ICONERROR);
+    EXPECT_EQ(ReadAll(UrlPath()), "http://a.test/\r\n");
+}
+
+TEST_F(ConfigDialogTest, UrlFileThatIsADirectoryIsReportedAndSettingsStillLoad) {
+    std::filesystem::create_directory(UrlPath());
+    Store().WriteString("Zelvo", "WebSite1", "http://stored.test/");
+    auto dlg = Make();
+    ASSERT_EQ(recorder.boxes.size(), 1u);
+    EXPECT_EQ(recorder.boxes[0].flags & 0xF0, platform::MB_ICONERROR);
+    EXPECT_TRUE(dlg->TestURLList().empty());
+    EXPECT_EQ(dlg->SiteURL(1), "http://stored.test/");
+    EXPECT_EQ(dlg->SiteURL(2), "");
+}
+
+TEST_F(ConfigDialogTest, SiteCheckButtonsGoToTheHost) {
+    auto dlg = MakeWithUrls("");
+    EXPECT_TRUE(dlg->RetrievalCancelEnabled());
+    dlg->btnRetrieve->click();
+    dlg->btnCancel->click();
+    EXPECT_EQ(host.retrieves, 1);
+    EXPECT_EQ(host.cancels, 1);
+    EXPECT_EQ(dlg->CurrentURLCaption(), "");
+    EXPECT_EQ(dlg->PageSizeCaption(), "");
+}
+
+// --- Showing, Update, Save, Cancel ----------------------------------------------
+
+TEST_F(ConfigDialogTest, CancelBringsBackWhatWasShown) {
+    Store().WriteString("Zelvo", "WebSite3", "http://three.test/");
+    auto dlg = MakeWithUrls("");
+    dlg->show();
+    dlg->SetSiteURL(1, "http://x1.test/");
+    dlg->SetSiteURL(3, "http://x3.test/");
+    dlg->SetSiteEnabled(2, false);
+    dlg->SetTestURL("http://xt.test/");
+    dlg->txtProxyHost->setText("proxy.test");
+    dlg->SetBrowserText("other");
+    dlg->btnCancelConfig->click();
+    EXPECT_FALSE(dlg->isVisible());
+    EXPECT_EQ(dlg->SiteURL(1), DefaultSiteURL());
+    EXPECT_EQ(dlg->SiteURL(3), "http://three.test/");
+    EXPECT_TRUE(dlg->SiteEnabled(2));
+    EXPECT_EQ(dlg->TestURL(), MakerHomePage());
+    EXPECT_EQ(dlg->ProxyHostText(), "");
+    EXPECT_EQ(dlg->BrowserText(), "IExplore.exe");
+}
+
+TEST_F(ConfigDialogTest, ClosingByTheTitleBarDiscardsEditsLikeCancel) {
+    auto dlg = MakeWithUrls("");
+    dlg->show();
+    dlg->SetSiteURL(2, "http://edited.test/");
+    dlg->rbtnRetrievalOff->setChecked(true);
+    recorder.boxes.clear();
+    dlg->close();
+    EXPECT_FALSE(dlg->isVisible());
+    EXPECT_EQ(dlg->SiteURL(2), "");
+    EXPECT_TRUE(dlg->rbtnRetrievalOn->isChecked());
+    EXPECT_TRUE(Live().AutoRetrievalOn);
+    EXPECT_TRUE(recorder.boxes.empty());
+}
+
+TEST_F(ConfigDialogTest, PasswordNeverShowsAndSaveStoresTheRealOne) {
+    Store().WriteString("Zelvo", "Password", "  hunter2 ");
+    auto dlg = MakeWithUrls("");
+    EXPECT_EQ(host.pass, "hunter2");
+    EXPECT_EQ(dlg->txtPassword->text(), "(Secret)");
+
+    dlg->show();
+    dlg->btnUpdate->click();
+    EXPECT_EQ(host.pass, "hunter2");
+
+    dlg->show();
+    dlg->txtPassword->setText("new one");
+    dlg->btnUpdate->click();
+    EXPECT_EQ(host.pass, "new one");
+    EXPECT_EQ(dlg->txtPassword->text(), "(Secret)");
+
+    dlg->show();
+    dlg->btnSaveConfig->click();
+    EXPECT_EQ(Store().ReadString("Zelvo", "Password", "?"), "new one");
+
+    dlg->show();
+    dlg->txtPassword->setText("");
+    dlg->btnUpdate->click();
+    EXPECT_EQ(host.pass, "");
+
+    // Cancel puts the client's password back as it was at showing.
+    host.pass = "kept";
+    dlg->txtPassword->setText("(Secret)");
+    dlg->show();
+    dlg->txtPassword->setText("typed");
+    host.pass = "changed elsewhere";
+    dlg->btnCancelConfig->click();
+    EXPECT_EQ(host.pass, "kept");
+    EXPECT_EQ(dlg->txtPassword->text(), "(Secret)");
+}
+
+TEST_F(ConfigDialogTest, StoredSecretMaskMeansNoPassword) {
+    Store().WriteString("Zelvo", "Password", "(Secret)");
+    auto dlg = MakeWithUrls("");
+    EXPECT_EQ(host.pass, "");
+    EXPECT_EQ(dlg->txtPassword->text(), "");
+    EXPECT_TRUE(IsSilver(dlg->txtPassword));
+}
+
+TEST_F(ConfigDialogTest, SliderZonesTakeEffectThroughUpdateAndSave) {
+    auto dlg = MakeWithUrls("");
+    EXPECT_EQ(host.interval, 250u);
+    EXPECT_EQ(Live().ScrollStep, 2);
+
+    // Update without moving the slider keeps the step.
+    Live().ScrollStep = 5;
+    dlg->show();
+    dlg->btnUpdate->click();
+    EXPECT_EQ(Live().ScrollStep, 5);
+
+    dlg->show();
+    dlg->tbarScrollSpeed->setValue(120);
+    EXPECT_EQ(Live().ScrollStep, 5);  // not before Update
+    dlg->btnUpdate->click();
+    EXPECT_EQ(host.interval, 120u);
+    EXPECT_EQ(Live().ScrollStep, 3);
+
+    dlg->show();
+    EXPECT_EQ(dlg->tbarScrollSpeed->value(), 120);
+    dlg->btnSaveConfig->click();
+    EXPECT_EQ(Store().ReadInteger("Zelvo", "TickerScrollSpeed", 0), 120);
+    EXPECT_EQ(Store().ReadInteger("Zelvo", "CharScroll", 0), 3);
+
+    for (auto [position, step] : {std::pair{149, 3}, {150, 2}, {299, 2}, {300, 1}, {400, 1}}) {
+        dlg->show();
+        dlg->tbarScrollSpeed->setValue(position);
+        dlg->btnUpdate->click();
+        EXPECT_EQ(Live().ScrollStep, step) << position;
+    }
+}
+
+TEST_F(ConfigDialogTest, StoredScrollSpeedIsTakenIntoRange) {
+    Store().WriteString("Zelvo", "TickerScrollSpeed", "0x12C");
+    Store().WriteString("Zelvo", "CharScroll", "7");
+    Store().WriteString("Zelvo", "RetrievalInterval", "999");
+    Store().WriteString("Zelvo", "AutoTimeOut", "-3");
+    auto dlg = MakeWithUrls("");
+    EXPECT_EQ(host.interval, 300u);
+    EXPECT_EQ(Live().ScrollStep, 7);  // unchecked
+    EXPECT_EQ(Live().RetrievalInterval, 240);
+    EXPECT_EQ(Live().AutoTimeOut, 0);
+}
+
+TEST_F(ConfigDialogTest, RestartNoticeOnlyForARealChangeWhileShown) {
+    auto dlg = MakeWithUrls("");
+    Live().AutoRetrievalOn = false;
+    dlg->show();
+    EXPECT_TRUE(dlg->rbtnRetrievalOff->isChecked());
+    EXPECT_FALSE(dlg->rbtnRetrievalOn->isChecked());
+    EXPECT_TRUE(recorder.boxes.empty());
+
+    dlg->rbtnRetrievalOff->click();  // already selected
+    dlg->rbNoBorder->click();
+    EXPECT_TRUE(recorder.boxes.empty());
+
+    dlg->rbtnRetrievalOn->click();
+    dlg->rbBorder->click();
+    ASSERT_EQ(recorder.boxes.size(), 2u);
+    for (const auto& box : recorder.boxes) {
+        EXPECT_EQ(box.text, "Save setting, exit and restart program to effect change.  ");
+        EXPECT_EQ(box.flags, platform::MB_OK | platform::MB_ICONINFORMATION);
+    }
+
+    // Cancel puts both pairs back without a notice, one button of each selected.
+    dlg->btnCancelConfig->click();
+    EXPECT_EQ(recorder.boxes.size(), 2u);
+    EXPECT_TRUE(dlg->rbtnRetrievalOff->isChecked());
+    EXPECT_TRUE(dlg->rbNoBorder->isChecked());
+    EXPECT_FALSE(dlg->rbBorder->isChecked());
+}
+
+TEST_F(ConfigDialogTest, UpdateSwitchesAutomaticRetrieval) {
+    Store().WriteBool("Zelvo", "AutoRetrievalOn", false);
+    auto dlg = MakeWithUrls("");
+    EXPECT_FALSE(Live().AutoRetrievalOn);
+    EXPECT_FALSE(dlg->RetrievalOnSelected());
+
+    dlg->show();
+    dlg->rbtnRetrievalOn->click();
+    dlg->btnUpdate->click();
+    EXPECT_EQ(host.connects, 1);
+    EXPECT_TRUE(host.retrievalTimer);
+    EXPECT_TRUE(Live().AutoRetrievalOn);
+
+    dlg->show();
+    dlg->rbtnRetrievalOff->click();
+    dlg->btnUpdate->click();
+    EXPECT_EQ(host.connects, 1);
+    EXPECT_FALSE(host.retrievalTimer);
+    EXPECT_FALSE(Live().AutoRetrievalOn);
+}
+
+TEST_F(ConfigDialogTest, NumberFieldsCountTextAsMinimumAndClampOnLeaving) {
+    auto dlg = MakeWithUrls("");
+    dlg->show();
+    dlg->spinInterval->Edit()->setText("abc");
+    dlg->spinTimeOut->Edit()->setText("");
+    dlg->btnUpdate->click();
+    EXPECT_EQ(Live().RetrievalInterval, 1);
+    EXPECT_EQ(Live().AutoTimeOut, 0);
+
+    dlg->show();
+    dlg->spinInterval->Edit()->setText("500");
+    emit dlg->spinInterval->Edit()->editingFinished();
+    EXPECT_EQ(dlg->spinInterval->Edit()->text(), "240");
+    dlg->spinInterval->Edit()->setText("7x");
+    emit dlg->spinInterval->Edit()->editingFinished();
+    EXPECT_EQ(dlg->spinInterval->Edit()->text(), "7x");
+    EXPECT_EQ(dlg->spinInterval->Value(), 1);
+    dlg->spinTimeOut->Edit()->setText("13");
+    dlg->btnUpdate->click();
+    EXPECT_EQ(Live().AutoTimeOut, 12);
+    EXPECT_EQ(dlg->spinInterval->Edit()->maxLength(), 3);
+    EXPECT_EQ(dlg->spinTimeOut->Edit()->maxLength(), 2);
+}
+
+TEST_F(ConfigDialogTest, PlacementByInstance) {
+    auto dlg = MakeWithUrls("");
+    const int w = platform::ScreenWidth();
+    const int h = platform::ScreenHeight();
+    Live().InstanceNumber = 3;
+    Live().InstanceSuffix = "3";
+    dlg->show();
+    EXPECT_EQ(dlg->x(), (w - dlg->width()) / 4);
+    EXPECT_EQ(dlg->y(), (h - dlg->height()) / 4);
+    EXPECT_EQ(dlg->windowTitle(), "Configure Zelvo3");
+    dlg->btnCancelConfig->click();
+
+    Live().InstanceNumber = 1;
+    Live().InstanceSuffix = "";
+    dlg->show();
+    EXPECT_EQ(dlg->x(), (w - dlg->width()) / 2);
+    EXPECT_EQ(dlg->y(), (h - dlg->height()) / 2);
+    EXPECT_EQ(dlg->windowTitle(), "Configure Zelvo");
+    EXPECT_EQ(dlg->width(), 530);
+    EXPECT_EQ(dlg->height(), 343);
+}
+
+TEST_F(ConfigDialogTest, SiteCheckPageDisablesSaveAndUpdate) {
+    auto dlg = MakeWithUrls("");
+    dlg->show();
+    ASSERT_EQ(dlg->PageControl1->count(), 8);
+    EXPECT_EQ(dlg->PageControl1->tabText(4), "Site 1     ");
+    dlg->PageControl1->setCurrentIndex(7);
+    EXPECT_EQ(dlg->PageControl1->tabText(7), "Site Check");
+    EXPECT_FALSE(dlg->btnSaveConfig->isEnabled());
+    EXPECT_FALSE(dlg->btnUpdate->isEnabled());
+    EXPECT_EQ(dlg->btnCancelConfig->text(), "Cl&ose");
+    dlg->PageControl1->setCurrentIndex(2);
+    EXPECT_TRUE(dlg->btnSaveConfig->isEnabled());
+    EXPECT_EQ(dlg->btnCancelConfig->text(), "&Cancel");
+    // Showing again starts on the first page.
+    dlg->PageControl1->setCurrentIndex(7);
+    dlg->btnCancelConfig->click();
+    dlg->show();
+    EXPECT_EQ(dlg->PageControl1->currentIndex(), 0);
+    EXPECT_TRUE(dlg->btnUpdate->isEnabled());
+}
+
+TEST_F(ConfigDialogTest, FieldsAreSilverWhenEmptyAndWhiteWithText) {
+    Store().WriteString("Zelvo", "ProxyHost", " proxy.test ");
+    auto dlg = MakeWithUrls("");
+    EXPECT_EQ(dlg->ProxyHostText(), "proxy.test");
+    EXPECT_FALSE(IsSilver(dlg->txtProxyHost));
+    EXPECT_TRUE(IsSilver(dlg->txtProxyPort));
+    dlg->txtProxyPort->setText(" ");
+    EXPECT_FALSE(IsSilver(dlg->txtProxyPort));
+    dlg->txtProxyHost->setText("");
+    EXPECT_TRUE(IsSilver(dlg->txtProxyHost));
+    dlg->txtProxyPortEnter(dlg->txtProxyHost);
+    EXPECT_FALSE(IsSilver(dlg->txtProxyHost));
+    dlg->txtProxyPortExit(dlg->txtProxyHost);
+    EXPECT_TRUE(IsSilver(dlg->txtProxyHost));
+}
+
+TEST_F(ConfigDialogTest, MissingProgramNameWarnsAtCloseAndIsStoredAnyway) {
+    auto dlg = MakeWithUrls("");
+    dlg->show();
+    dlg->SetBrowserText("  ");
+    dlg->btnSaveConfig->click();
+    EXPECT_EQ(BoxTexts(), (Lines{"Saving Zelvo settings to Registry.     ",
+                                 "Name of browser or viewer is missing, please supply!     "}));
+    EXPECT_EQ(recorder.boxes[1].caption, "Warning");
+    EXPECT_EQ(Store().ReadString("Zelvo", "Browser", "?"), "  ");
+}
+
+TEST_F(ConfigDialogTest, BackColourOnABorderlessStripAndCancel) {
+    auto dlg = MakeWithUrls("");
+    host.back = clBlack;
+    dlg->ChooseColor = [](TColor initial) -> std::optional<TColor> {
+        EXPECT_EQ(initial, clBlack);
+        return 0x0000FF;
+    };
+    dlg->show();
+    dlg->btnBackcolor->click();
+    EXPECT_EQ(host.back, 0x0000FF);
+    EXPECT_EQ(host.strip, 0x0000FF);
+    dlg->btnCancelConfig->click();
+    EXPECT_EQ(host.back, clBlack);
+    EXPECT_EQ(host.strip, 0x0000FF);
+
+    // A bordered strip keeps its own colour.
+    Live().BorderOn = true;
+    host.strip = clBlack;
+    dlg->show();
+    dlg->btnBackcolor->click();
+    EXPECT_EQ(host.strip, clBlack);
+}
+
+TEST_F(ConfigDialogTest, FontChoiceActsAtOnceAndCancelRestoresIt) {
+    auto dlg = MakeWithUrls("");
+    TTickerFont chosen;
+    chosen.Name = "Courier";
+    chosen.Size = 20;
+    chosen.Bold = false;
+    chosen.Color = 0x00FF00;
+    dlg->ChooseFont = [&](const TTickerFont&) { return std::optional<TTickerFont>(chosen); };
+    const TTickerFont original = host.font;
+    dlg->show();
+    dlg->btnForecolor->click();
+    EXPECT_EQ(host.font.Name, "Courier");
+    EXPECT_EQ(host.font.Size, 12);
+    EXPECT_EQ(host.font.Color, 0x00FF00);
+    dlg->btnCancelConfig->click();
+    EXPECT_EQ(host.font, original);
+}
+
+TEST_F(ConfigDialogTest, ProgramListsCollectNamesOnce) {
+    auto dlg = MakeWithUrls("");
+    std::string next = "/usr/bin/zz";
+    dlg->ChooseProgram = [&](const std::string& title) -> std::optional<std::string> {
+        EXPECT_EQ(title, "Browse");
+        return next;
+    };
+    dlg->btnBrowseBrowser->click();
+    dlg->btnBrowseBrowser->click();
+    dlg->SetBrowserText("/usr/bin/AA");
+    dlg->cbBrowserDropDown();
+    dlg->SetBrowserText(" ");
+    dlg->cbBrowserDropDown();
+    EXPECT_EQ(ComboItems(dlg->cbBrowser), (Lines{"/usr/bin/AA", "/usr/bin/zz"}));
+    EXPECT_EQ(dlg->BrowserText(), " ");
+    EXPECT_TRUE(ComboItems(dlg->cbViewer).empty());
+    dlg->ChooseProgram = [](const std::string&) { return std::optional<std::string>(); };
+    dlg->btnBrowseViewer->click();
+    EXPECT_EQ(dlg->ViewerText(), "Notepad.exe");
+}
+
+TEST_F(ConfigDialogTest, HelpAndTips) {
+    auto dlg = MakeWithUrls("");
+    dlg->btnHelpConfig->click();
+    EXPECT_EQ(host.help, std::vector<int>{1000});
+    dlg->btnTips->click();
+    ASSERT_EQ(recorder.boxes.size(), 1u);
+    EXPECT_EQ(recorder.boxes[0].text,
+              "Fill in username and password if required by your Internet or intranet connection. "
+              "Leave grey if "
+              "you use standard dial-up networking. Remember to save your settings.");
+}
+
+TEST_F(ConfigDialogTest, SavedSettingsLoadBackExactly) {
+    Live().InstanceNumber = 2;
+    Live().InstanceSuffix = "2";
+    {
+        auto dlg = MakeWithUrls("http://a.test/\r\nhttp://b.test/\r\n");
+        dlg->show();
+        dlg->SetSiteURL(1, " http://one.test/ ");
+        dlg->SetSiteURL(2, "http://two.test/#frag");
+        dlg->SetSiteURL(3, "");
+        dlg->SetSiteEnabled(1, false);
+        dlg->SetSiteEnabled(3, false);
+        dlg->SetTestURL("http://check.test/");
+        dlg->SetBrowserText("/opt/browser");
+        dlg->SetViewerText("/usr/bin/view \xE9");
+        dlg->txtProxyPort->setText(" 8080 ");
+        dlg->txtProxyHost->setText("127.0.0.1");
+        dlg->txtUsername->setText(" someone ");
+        dlg->txtPassword->setText("s3cret");
+        dlg->tbarScrollSpeed->setValue(175);
+        dlg->spinInterval->SetValue(30);
+        dlg->spinTimeOut->SetValue(0);
+        dlg->rbtnRetrievalOff->click();
+        dlg->rbBorder->click();
+        host.back = 0x123456;
+        host.font = TTickerFont{"Arial", 10, false, true, false, false, 0x00AA00};
+        dlg->btnSaveConfig->click();
+        EXPECT_FALSE(dlg->isVisible());
+        EXPECT_EQ(host.user, " someone ");  // Update takes the field as typed
+    }
+    const auto s = Store();
+    EXPECT_EQ(s.ReadString("Zelvo2", "ProxyPort", "?"), "8080");
+    EXPECT_EQ(s.ReadString("Zelvo2", "Username", "?"), "someone");
+    EXPECT_EQ(s.ReadInteger("Zelvo2", "Backcolor", -1), 0x123456);
+    EXPECT_EQ(s.ReadInteger("Zelvo2", "ForeColor", -1), 0x00AA00);
+    EXPECT_EQ(s.ReadString("Zelvo2", "FontName", "?"), "Arial");
+    EXPECT_EQ(s.ReadInteger("Zelvo2", "FontSize", -1), 10);
+    EXPECT_EQ(s.ReadInteger("Zelvo2", "FontStyle", -1), 2);  // italic counts as a style
+    EXPECT_TRUE(s.ReadBool("Zelvo2", "Border", false));
+    EXPECT_EQ(s.ReadString("Zelvo", "WebSite1", "none"), "none");  // only the copy's own section
+
+    host = FakeHost{};
+    Live().ScrollStep = 0;
+    recorder.boxes.clear();
+    auto dlg = Make();
+    EXPECT_TRUE(recorder.boxes.empty());
+    EXPECT_EQ(dlg->SiteURL(1), " http://one.test/ ");
+    EXPECT_EQ(dlg->SiteURL(2), "http://two.test/#frag");
+    EXPECT_EQ(dlg->SiteURL(3), "");
+    EXPECT_FALSE(dlg->SiteEnabled(1));
+    EXPECT_TRUE(dlg->SiteEnabled(2));
+    EXPECT_FALSE(dlg->SiteEnabled(3));
+    EXPECT_EQ(dlg->TestURL(), "http://check.test/");
+    EXPECT_EQ(dlg->BrowserText(), "/opt/browser");
+    EXPECT_EQ(dlg->ViewerText(), "/usr/bin/view \xE9");
+    EXPECT_EQ(dlg->ProxyPortText(), "8080");
+    EXPECT_EQ(dlg->ProxyHostText(), "127.0.0.1");
+    EXPECT_EQ(dlg->txtUsername->text(), QString("someone"));
+    EXPECT_EQ(host.user, "someone");
+    EXPECT_EQ(host.pass, "s3cret");
+    EXPECT_EQ(dlg->tbarScrollSpeed->value(), 175);
+    EXPECT_EQ(host.interval, 175u);
+    EXPECT_EQ(Live().ScrollStep, 2);
+    EXPECT_EQ(Live().RetrievalInterval, 30);
+    EXPECT_EQ(Live().AutoTimeOut, 0);
+    EXPECT_FALSE(Live().AutoRetrievalOn);
+    EXPECT_TRUE(dlg->rbtnRetrievalOff->isChecked());
+}
+
+}  // namespace
+}  // namespace zelvo::config
