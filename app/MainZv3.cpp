@@ -57,6 +57,9 @@ TfrmMain::TfrmMain(TScreen screen) : screen_(screen) {
     connect(lblTicker, &TTickerLabel::released, this, [this] { dragOffset_.reset(); });
     connect(lblTicker, &TTickerLabel::doubleClicked, this, [this] { mnuBrowserViewClick(); });
 
+    timerCaption.SetOnTimer([this] { Scroller.timerCaptionTimer(); });
+    timerExplain.SetOnTimer([this] { Scroller.timerExplainTimer(); });
+
     setWindowTitle(Q(platform::ApplicationTitle()));
     if (auto* app = platform::Application::Instance())
         app->OnTitleChanged([this](const std::string& title) { setWindowTitle(Q(title)); });
@@ -101,6 +104,7 @@ void TfrmMain::FormCreate() {
     HideTickerChecked = placement.HideTicker;
     AlwaysOnTopChecked = placement.AlwaysOnTop;
 
+    Scroller.TickerText.clear();
     timerRetrieve.SetEnabled(false);
     timerCaption.SetEnabled(false);
     HelpFile = platform::ExeDir() + "Zelv.Hlp";
@@ -119,6 +123,15 @@ void TfrmMain::FormCreate() {
     platform::SetApplicationTitle(config::kProductName);
     platform::SetExceptionHandler(&TfrmMain::AppException);
 }
+
+void TfrmMain::SetTickerCaption(const std::string& caption) {
+    lblTicker->SetCaption(caption);
+    lblTicker->repaint();
+}
+
+void TfrmMain::SetApplicationTitle(const std::string& title) { platform::SetApplicationTitle(title); }
+
+void TfrmMain::ProcessMessages() { platform::ProcessMessages(); }
 
 void TfrmMain::ApplyLook(const TStripLook& look) {
     lblTicker->SetBackcolor(look.Backcolor);

@@ -10,6 +10,7 @@
 
 #include "app/StartUp.h"
 #include "app/TickerLabel.h"
+#include "app/TickerScroller.h"
 #include "platform/Types.h"
 #include "platform/WindowTimer.h"
 
@@ -18,7 +19,7 @@ namespace zelvo::app {
 // Reads "Border" before any window exists: it decides the strip's frame.
 void UnitInitialization();
 
-class TfrmMain : public QWidget {
+class TfrmMain : public QWidget, public TTickerView {
     Q_OBJECT
 public:
     struct TScreen {
@@ -48,6 +49,9 @@ public:
     platform::WindowTimer timerTimeOut{3600000};
     platform::WindowTimer timerExplain{120000};
 
+    // The character scroller; its text is the ticker text.
+    TTickerScroller Scroller{*this};
+
     int TaskbarHeight = kDefaultTaskbarHeight;
     int SavedTop = 0;
     int StripMaxHeight = 0;
@@ -73,6 +77,13 @@ public:
 
     // The application-wide exception handler.
     static void AppException(std::exception_ptr error);
+
+    // TTickerView
+    void SetTickerCaption(const std::string& caption) override;
+    void SetApplicationTitle(const std::string& title) override;
+    void SetCaptionTimerEnabled(bool enabled) override { timerCaption.SetEnabled(enabled); }
+    void SetExplainTimerEnabled(bool enabled) override { timerExplain.SetEnabled(enabled); }
+    void ProcessMessages() override;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

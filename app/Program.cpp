@@ -32,9 +32,11 @@ bool TZelvoProgram::Start() {
         retrievalOn = config::TRegIniFile().ReadBool(config::Live().Section(), "AutoRetrievalOn", true);
     });
     config::Live().AutoRetrievalOn = retrievalOn;
+    frmMain_->show();
     if (retrievalOn)
         frmMain_->timerRetrieve.SetEnabled(true);
-    frmMain_->show();
+    else
+        frmMain_->Scroller.StartExplanation();
     return true;
 }
 

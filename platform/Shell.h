@@ -1,0 +1,20 @@
+#pragma once
+// Starting other programs, as the desktop shell would.
+#include <string>
+
+namespace zelvo::platform {
+
+constexpr int SW_SHOWMAXIMIZED = 3;
+
+// Opens file (a program, a document or an address) with the given parameters
+// and returns a value above 32 when it started, 32 or less when it did not
+// (2: the file was not found). Parameters are split like a command line,
+// double quotes grouping. A Windows program name (ending in ".exe") that this
+// system does not have opens its parameters with the desktop's default
+// handler instead, so the stock settings still work here.
+int ShellExecute(const std::string& file, const std::string& parameters, int showCommand = SW_SHOWMAXIMIZED);
+
+// Opens the help file at a topic; tells the user when there is no help file.
+bool WinHelp(const std::string& helpFile, unsigned context);
+
+}  // namespace zelvo::platform
