@@ -8,6 +8,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "Unprivileged.h"
 #include "support/TempDir.h"
 
 namespace zelvo::config {
@@ -116,13 +117,18 @@ TEST(UrlFile, FailedRewriteLeavesTheOldFileWhole) {
     testing::TempDir dir;
     const std::string path = dir / "WebURLs.txt";
     WriteAll(path, "keep\r\nme\r\n");
-    if (::geteuid() != 0) {
-        // A directory the user cannot write to takes no temporary file.
-        ::chmod(dir.Path().c_str(), 0500);
-        EXPECT_THROW(WriteUrlFile(path, {"new"}), std::runtime_error);
-        ::chmod(dir.Path().c_str(), 0700);
-        EXPECT_EQ(ReadAll(path), "keep\r\nme\r\n");
+    ::chmod(path.c_str(), 0644);
+    // A directory the user may read but not write takes no temporary file.
+    ::chmod(dir.Path().c_str(), 0555);
+    {
+        testing::Unprivileged user;
+        if (user.Bound()) {
+            EXPECT_THROW(WriteUrlFile(path, {"new"}), std::runtime_error);
+        }
     }
+    ::chmod(dir.Path().c_str(), 0700);
+    EXPECT_EQ(ReadAll(path), "keep\r\nme\r\n");
+
     // A directory in the file's place stays as it is, with what it holds.
     std::filesystem::remove(path);
     std::filesystem::create_directory(path);
