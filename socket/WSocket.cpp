@@ -338,28 +338,38 @@ void TCustomWSocket::SetSendFlags(TSocketSendFlags value) {
 bool TCustomWSocket::TriggerDataAvailable(Word error) {
     if (!OnDataAvailable)
         return false;
-    OnDataAvailable(this, error);
+    // A copy: a handler may rebind the event while it runs.
+    auto handler = OnDataAvailable;
+    handler(this, error);
     return true;
 }
 
 void TCustomWSocket::TriggerSessionAvailable(Word error) {
-    if (OnSessionAvailable)
-        OnSessionAvailable(this, error);
+    if (OnSessionAvailable) {
+        auto handler = OnSessionAvailable;
+        handler(this, error);
+    }
 }
 
 void TCustomWSocket::TriggerSessionConnected(Word error) {
-    if (OnSessionConnected)
-        OnSessionConnected(this, error);
+    if (OnSessionConnected) {
+        auto handler = OnSessionConnected;
+        handler(this, error);
+    }
 }
 
 void TCustomWSocket::TriggerSessionClosed(Word error) {
-    if (OnSessionClosed)
-        OnSessionClosed(this, error);
+    if (OnSessionClosed) {
+        auto handler = OnSessionClosed;
+        handler(this, error);
+    }
 }
 
 void TCustomWSocket::TriggerDataSent(Word error) {
-    if (OnDataSent)
-        OnDataSent(this, error);
+    if (OnDataSent) {
+        auto handler = OnDataSent;
+        handler(this, error);
+    }
 }
 
 void TCustomWSocket::TriggerChangeState(TSocketState oldState, TSocketState newState) {
@@ -368,8 +378,10 @@ void TCustomWSocket::TriggerChangeState(TSocketState oldState, TSocketState newS
 }
 
 void TCustomWSocket::TriggerDnsLookupDone(Word error) {
-    if (OnDnsLookupDone)
-        OnDnsLookupDone(this, error);
+    if (OnDnsLookupDone) {
+        auto handler = OnDnsLookupDone;
+        handler(this, error);
+    }
 }
 
 void TCustomWSocket::TriggerError() {

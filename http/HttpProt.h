@@ -1,0 +1,228 @@
+#pragma once
+// An event-driven HTTP/1.0 client: one request at a time, driven by its
+// socket's events and by messages posted to its own hidden window, directly
+// or through a proxy, with Basic authorization and relocation. Get runs a
+// request to its end while keeping the message loop turning.
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "http/Stream.h"
+#include "platform/MessageLoop.h"
+#include "socket/WSocket.h"
+
+namespace zelvo::http {
+
+// ------------------------------------------------------------ text helpers
+
+// Splits a URL into scheme, user, password, host, port and path (all texts;
+// the port is not checked).
+void SplitURL(const std::string& url, std::string& scheme, std::string& user, std::string& password,
+              std::string& host, std::string& port, std::string& path);
+// 1-based position of the last occurrence of sub in s, 0 when none.
+int LastPos(const std::string& sub, const std::string& s);
+// Gives name the extension ext (without its dot), replacing the text after
+// its last dot or appending one.
+void ReplaceExt(std::string& name, const std::string& ext);
+// A date-time (days since 30 December 1899) as "Wed, 04 Mar 1998 10:20:30".
+std::string HttpDateText(double dateTime);
+std::string EncodeBase64(const std::string& data);
+
+// ------------------------------------------------------------------ client
+
+class EHttpException : public std::runtime_error {
+public:
+    EHttpException(const std::string& message, int errorCode)
+        : std::runtime_error(message), ErrorCode(errorCode) {}
+    int ErrorCode;
+};
+
+enum THttpRequest : std::uint8_t { hrNone = 0, hrGet = 1, hrPost = 2, hrHead = 3 };
+
+enum THttpState : std::uint8_t {
+    hsReady = 0,
+    hsConnecting = 1,
+    hsDnsLookup = 2,
+    hsWaitingHeader = 3,
+    hsWaitingBody = 4,
+    hsAborting = 5,
+};
+
+class THttpCli {
+public:
+    using Word = std::uint16_t;
+    using TNotifyEvent = std::function<void(THttpCli* Sender)>;
+    using TOnCommand = std::function<void(THttpCli* Sender, const std::string& S)>;
+    using TDocDataEvent = std::function<void(THttpCli* Sender, const char* Buffer, int Len)>;
+    using THttpRequestDone = std::function<void(THttpCli* Sender, THttpRequest RqType, Word Error)>;
+
+    static constexpr platform::UINT WM_HTTP_REQUEST_DONE = platform::WM_USER + 1;
+    static constexpr platform::UINT WM_HTTP_SET_READY = platform::WM_USER + 2;
+    static constexpr platform::UINT WM_HTTP_LOGIN = platform::WM_USER + 3;
+    static constexpr int kBufferSize = 8192;
+
+    THttpCli();
+    virtual ~THttpCli();
+    THttpCli(const THttpCli&) = delete;
+    THttpCli& operator=(const THttpCli&) = delete;
+
+    // Runs a GET to its end; raises EHttpException for a status of 400 or
+    // more (the client's own 404 covers lookup, connection failures and
+    // Abort).
+    void Get();
+    void Head();
+    void Post();
+    // Asynchronous start; the request then runs from the message loop.
+    void StartRequest(THttpRequest requestType);
+    // Ends the running request (nothing happens when none is running).
+    void Abort();
+
+    // Published properties.
+    const std::string& URL() const { return url_; }
+    void SetURL(const std::string& v) { url_ = v; }
+    const std::string& Proxy() const { return proxy_; }
+    void SetProxy(const std::string& v) { proxy_ = v; }
+    const std::string& ProxyPort() const { return proxyPort_; }
+    void SetProxyPort(const std::string& v) { proxyPort_ = v; }
+    const std::string& Sender() const { return sender_; }
+    void SetSender(const std::string& v) { sender_ = v; }
+    const std::string& Agent() const { return agent_; }
+    void SetAgent(const std::string& v) { agent_ = v; }
+    const std::string& Reference() const { return reference_; }
+    void SetReference(const std::string& v) { reference_ = v; }
+    const std::string& Username() const { return username_; }
+    void SetUsername(const std::string& v) { username_ = v; }
+    const std::string& Password() const { return password_; }
+    void SetPassword(const std::string& v) { password_ = v; }
+    bool NoCache() const { return noCache_; }
+    void SetNoCache(bool v) { noCache_ = v; }
+    double ModifiedSince() const { return modifiedSince_; }
+    void SetModifiedSince(double v) { modifiedSince_ = v; }
+    const std::string& Cookie() const { return cookie_; }
+    void SetCookie(const std::string& v) { cookie_ = v; }
+    const std::string& ContentTypePost() const { return contentTypePost_; }
+    void SetContentTypePost(const std::string& v) { contentTypePost_ = v; }
+    const std::vector<std::string>& RcvdHeader() const { return rcvdHeader_; }
+    std::vector<std::string>& RcvdHeader() { return rcvdHeader_; }
+    bool MultiThreaded() const { return multiThreaded_; }
+    void SetMultiThreaded(bool v);
+
+    // Public, read by callers.
+    int StatusCode() const { return statusCode_; }
+    const std::string& ReasonPhrase() const { return reasonPhrase_; }
+    const std::string& DocName() const { return docName_; }
+    const std::string& ContentType() const { return contentType_; }
+    int ContentLength() const { return contentLength_; }
+    TStream* RcvdStream() const { return rcvdStream_; }
+    void SetRcvdStream(TStream* s) { rcvdStream_ = s; }
+    TStream* SendStream() const { return sendStream_; }
+    void SetSendStream(TStream* s) { sendStream_ = s; }
+    int BodyRcvdCount() const { return bodyRcvdCount_; }
+    int SentCount() const { return sentCount_; }
+    THttpState HttpState() const { return httpState_; }
+    THttpRequest RequestType() const { return requestType_; }
+    const std::vector<std::string>& AuthChallenges() const { return authChallenges_; }
+    const std::string& Path() const { return path_; }
+    const std::string& HostName() const { return hostName_; }
+    const std::string& TargetHost() const { return targetHost_; }
+    const std::string& ConnectPort() const { return connectPort_; }
+    socket::TWSocket& Socket() { return *socket_; }
+
+    // Events.
+    TNotifyEvent OnStateChange;
+    TNotifyEvent OnHeaderBegin;
+    TNotifyEvent OnHeaderEnd;
+    TNotifyEvent OnHeaderData;
+    TNotifyEvent OnDocBegin;
+    TNotifyEvent OnDocEnd;
+    TDocDataEvent OnDocData;
+    TNotifyEvent OnSendBegin;
+    TNotifyEvent OnSendEnd;
+    TDocDataEvent OnSendData;
+    TNotifyEvent OnTrace;  // never fired
+    TOnCommand OnCommand;
+    THttpRequestDone OnRequestDone;
+
+protected:
+    virtual void SendCommand(const std::string& s);
+    virtual void StartLookup();
+    virtual void CloseConnection();
+    virtual void TriggerHeaderBegin();
+    virtual void TriggerHeaderEnd();
+    virtual void TriggerDocBegin();
+    virtual void TriggerDocData(const char* buffer, int len);
+    virtual void TriggerDocEnd();
+    virtual void TriggerSendBegin();
+    virtual void TriggerSendData(const char* buffer, int len);
+    virtual void TriggerSendEnd();
+
+private:
+    using TNextStep = void (THttpCli::*)();
+
+    void ExecuteRequest(THttpRequest requestType);
+    platform::LRESULT WndProc(platform::UINT msg, platform::WPARAM wParam, platform::LPARAM lParam);
+    void SetHttpState(THttpState state);
+    void PostReady();
+    void BindSocketClosed();
+    void SendRequestHeader(const std::string& method, const std::string& version);
+    void FailRequest(const std::string& reason);
+
+    void SocketLookupDone(socket::TCustomWSocket::Word error);
+    void SocketConnected(socket::TCustomWSocket::Word error);
+    void SocketDataAvailable(socket::TCustomWSocket::Word error);
+    void SocketDataSent(socket::TCustomWSocket::Word error);
+    void SocketClosed(socket::TCustomWSocket::Word error);
+    void RelocationClosed(socket::TCustomWSocket::Word error);
+    void ProcessHeaderLine();
+    void ProcessBodyData();
+    void ProcessLocation(const std::string& value);
+
+    std::unique_ptr<socket::TWSocket> socket_;
+    std::unique_ptr<platform::MessageWindow> window_;
+    bool multiThreaded_ = false;
+    THttpState httpState_ = hsReady;
+    std::string hostName_;
+    std::string targetHost_;
+    std::string connectPort_;
+    std::string proxy_;
+    std::string proxyPort_ = "80";
+    std::string username_;
+    std::string password_;
+    char sendBuffer_[kBufferSize] = {};
+    THttpRequest requestType_ = hrNone;
+    char rcvBuffer_[kBufferSize] = {};
+    int rcvCount_ = 0;
+    std::string currentLine_;
+    int headerLineCount_ = 0;
+    int bodyChunkCount_ = 0;
+    bool sendingPost_ = false;
+    std::string url_;
+    std::string path_;
+    std::string docName_;
+    std::string sender_;
+    std::string reference_;
+    std::string agent_;
+    double modifiedSince_ = 0;
+    bool noCache_ = false;
+    int statusCode_ = 0;
+    std::string reasonPhrase_;
+    int contentLength_ = 0;
+    std::string contentType_;
+    std::vector<std::string> authChallenges_;
+    std::string contentTypePost_ = "application/x-www-form-urlencoded";
+    std::string cookie_;
+    bool relocationPending_ = false;
+    std::vector<std::string> rcvdHeader_;
+    TStream* rcvdStream_ = nullptr;
+    int bodyRcvdCount_ = 0;
+    int sentCount_ = 0;
+    TStream* sendStream_ = nullptr;
+    std::string requestText_;
+    int requestDoneError_ = 0;
+    TNextStep nextStep_ = nullptr;
+};
+
+}  // namespace zelvo::http

@@ -1,0 +1,44 @@
+#pragma once
+// Byte streams the HTTP client reads a POST body from and writes a received
+// document to. The caller owns them; the client only holds references.
+#include <cstdint>
+#include <string>
+
+namespace zelvo::http {
+
+class TStream {
+public:
+    virtual ~TStream() = default;
+    // Copies up to count bytes from the current position; returns how many.
+    virtual int Read(void* buffer, int count) = 0;
+    // Writes count bytes at the current position; returns how many went in.
+    virtual int Write(const void* buffer, int count) = 0;
+    virtual std::int64_t Size() const = 0;
+    virtual std::int64_t Position() const = 0;
+    virtual void SetPosition(std::int64_t position) = 0;
+};
+
+// A stream held in memory, as the main form attaches for a page.
+class TMemoryStream : public TStream {
+public:
+    TMemoryStream() = default;
+    explicit TMemoryStream(std::string data) : data_(std::move(data)) {}
+
+    int Read(void* buffer, int count) override;
+    int Write(const void* buffer, int count) override;
+    std::int64_t Size() const override { return static_cast<std::int64_t>(data_.size()); }
+    std::int64_t Position() const override { return static_cast<std::int64_t>(pos_); }
+    void SetPosition(std::int64_t position) override;
+
+    const std::string& Data() const { return data_; }
+    void Clear() {
+        data_.clear();
+        pos_ = 0;
+    }
+
+private:
+    std::string data_;
+    std::size_t pos_ = 0;
+};
+
+}  // namespace zelvo::http
