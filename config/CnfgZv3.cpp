@@ -17,6 +17,7 @@
 #include <QRadioButton>
 #include <QSignalBlocker>
 #include <QSlider>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -317,6 +318,11 @@ TfrmConfig::~TfrmConfig() = default;
 
 void TfrmConfig::BuildControls() {
     PageControl1 = Named(new QTabWidget(this), "PageControl1");
+    // All eight captions stand in one row across the fixed-width dialog.
+    PageControl1->setUsesScrollButtons(false);
+    PageControl1->tabBar()->setExpanding(false);
+    PageControl1->setStyleSheet(
+        QStringLiteral("QTabBar::tab { padding: 3px 2px; min-width: 0px; }"));
     PageControl1->addTab(BuildGeneralPage(), Q("General "));
     PageControl1->addTab(BuildPersonalPage(), Q("Personal"));
     PageControl1->addTab(
