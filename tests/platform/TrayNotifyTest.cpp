@@ -1,0 +1,49 @@
+#include "platform/TrayNotify.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "support/DialogRecorder.h"
+
+namespace zelvo::platform {
+namespace {
+
+TEST(TrayNotify, WithoutAnyNotificationAreaTheProgramIsToldOnce) {
+    if (std::getenv("DISPLAY") != nullptr || std::getenv("DBUS_SESSION_BUS_ADDRESS") != nullptr)
+        GTEST_SKIP() << "a desktop may be present";
+    testing::DialogRecorder dialogs;
+    NotifyIconData data;
+    data.hWnd = 0x77;
+    data.uID = 42;
+    data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    EXPECT_FALSE(Shell_NotifyIcon(NIM_ADD, data));
+    EXPECT_FALSE(Shell_NotifyIcon(NIM_ADD, data));
+    EXPECT_FALSE(Shell_NotifyIcon(NIM_MODIFY, data));
+    EXPECT_FALSE(Shell_NotifyIcon(NIM_DELETE, data));
+    ASSERT_EQ(1u, dialogs.boxes.size());
+    EXPECT_EQ("Warning", dialogs.boxes[0].caption);
+    EXPECT_EQ("No notification area was found; the tray icon cannot be shown.  ",
+              dialogs.boxes[0].text);
+}
+
+class Recorder : public NotificationArea {
+public:
+    bool Notify(DWORD message, const NotifyIconData&) override {
+        last = message;
+        return true;
+    }
+    DWORD last = 99;
+};
+
+TEST(TrayNotify, InstalledAreaReceivesRequestsUntilRemoved) {
+    Recorder recorder;
+    NotificationArea* previous = SetNotificationArea(&recorder);
+    EXPECT_TRUE(Shell_NotifyIcon(NIM_MODIFY, NotifyIconData{}));
+    EXPECT_EQ(NIM_MODIFY, recorder.last);
+    EXPECT_EQ(&recorder, SetNotificationArea(previous));
+    EXPECT_EQ(previous, &Notifications());
+}
+
+}  // namespace
+}  // namespace zelvo::platform
