@@ -1124,6 +1124,12 @@ void TfrmConfig::btnAddURLClick() {
         platform::MessageBeep(0);
         return;
     }
+    // A line break or NUL inside the address would split it, or end the
+    // whole list, when the file is read at the next start.
+    if (text.find_first_of(std::string_view("\r\n\0", 3)) != std::string::npos) {
+        platform::MessageBeep(0);
+        return;
+    }
     const auto entries = TestURLList();
     if (std::find(entries.begin(), entries.end(), text) != entries.end()) {
         platform::MessageBeep(0);

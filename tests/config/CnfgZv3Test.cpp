@@ -172,9 +172,17 @@ TEST_F(ConfigDialogTest, AddUrlBeepsForDuplicatesAndBlanksButTakesOtherLetterCas
     EXPECT_EQ(recorder.beeps, (std::vector<platform::UINT>{0, 0}));
     EXPECT_EQ(ReadAll(UrlPath()), "http://a.test/x\r\n");
 
+    // Text that would not read back as one line is refused the same way.
+    dlg->SetTestURL("http://b.test/\nhttp://c.test/");
+    dlg->btnAddURL->click();
+    dlg->SetTestURL(std::string("http://b.test/\0x", 16));
+    dlg->btnAddURL->click();
+    EXPECT_EQ(recorder.beeps.size(), 4u);
+    EXPECT_EQ(ReadAll(UrlPath()), "http://a.test/x\r\n");
+
     dlg->SetTestURL("http://A.test/X");
     dlg->btnAddURL->click();
-    EXPECT_EQ(recorder.beeps.size(), 2u);
+    EXPECT_EQ(recorder.beeps.size(), 4u);
     EXPECT_EQ(ReadAll(UrlPath()), "http://a.test/x\r\nhttp://A.test/X\r\n");
     EXPECT_EQ(dlg->SiteURLList(3), (Lines{"http://a.test/x", "http://A.test/X"}));
 }
