@@ -342,6 +342,8 @@ void THttpCli::StartRequest(THttpRequest requestType) {
     requestDoneError_ = 0;
     BindSocketClosed();
     SetHttpState(hsConnecting);
+    if (httpState_ != hsConnecting)
+        return;  // a state-change handler aborted the request
 
     docName_.clear();
     statusCode_ = 0;
@@ -401,7 +403,11 @@ void THttpCli::StartRequest(THttpRequest requestType) {
 }
 
 void THttpCli::StartLookup() {
+    if (httpState_ == hsAborting || httpState_ == hsReady)
+        return;
     SetHttpState(hsDnsLookup);
+    if (httpState_ != hsDnsLookup)
+        return;  // a state-change handler aborted the request
     if (hostName_.empty()) {
         // No host to look up ends the request like a failed lookup rather
         // than leaving the client stuck in the lookup state.
@@ -452,7 +458,12 @@ void THttpCli::SocketLookupDone(socket::TCustomWSocket::Word error) {
         }
         return;
     }
+    // An answer that comes after the request was aborted is not acted on.
+    if (httpState_ != hsDnsLookup)
+        return;
     SetHttpState(hsConnecting);
+    if (httpState_ != hsConnecting)
+        return;
     try {
         socket_->SetAddr(socket_->DnsResult());
         socket_->SetPort(connectPort_);
