@@ -14,6 +14,10 @@ public:
     virtual void Update(const NotifyIconData& data) = 0;
 };
 
+// A fresh area of the desktop's own kind, for tests; the program uses the
+// one behind Notifications().
+std::unique_ptr<NotificationArea> CreateDesktopArea();
+
 // Passes one mouse message to the icon's window, if the record asked for
 // callbacks.
 void PostTrayCallback(const NotifyIconData& data, UINT mouseMessage);

@@ -83,6 +83,10 @@ NotificationArea* current = nullptr;
 
 }  // namespace
 
+std::unique_ptr<NotificationArea> CreateDesktopArea() {
+    return std::make_unique<DesktopArea>();
+}
+
 NotificationArea& Notifications() {
     return current != nullptr ? *current : Desktop();
 }

@@ -9,9 +9,13 @@
 
 namespace zelvo::platform {
 
-// Whether a status-item host runs on the session bus.
-bool StatusNotifierHostPresent();
+#include <string>
+
+// busAddress names the bus to use; empty means the session bus.
+// Whether a status-item host runs on the bus.
+bool StatusNotifierHostPresent(const std::string& busAddress = {});
 // Registers the item with the host; nullptr when that fails.
-std::unique_ptr<TrayIconHost> CreateStatusNotifierIcon(const NotifyIconData& data);
+std::unique_ptr<TrayIconHost> CreateStatusNotifierIcon(const NotifyIconData& data,
+                                                       const std::string& busAddress = {});
 
 }  // namespace zelvo::platform

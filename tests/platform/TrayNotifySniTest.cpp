@@ -1,0 +1,217 @@
+// Registers a status item with a host of the test's own on a private bus,
+// and checks what the item publishes and reports back.
+#include "platform/linux/TrayNotifySni.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <QDBusArgument>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusPendingCall>
+#include <QDBusVariant>
+#include <QDBusVirtualObject>
+#include <QMutex>
+#include <QThread>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/MessageLoop.h"
+#include "platform/WindowTimer.h"
+
+namespace zelvo::platform {
+namespace {
+
+// A message bus of our own, on a socket it picks itself.
+class PrivateBus {
+public:
+    PrivateBus() {
+        const char* binary = "/usr/bin/dbus-daemon";
+        int fds[2];
+        if (::access(binary, X_OK) != 0 || ::pipe(fds) != 0)
+            return;
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            ::close(fds[0]);
+            int null = ::open("/dev/null", O_WRONLY);
+            ::dup2(null, 2);
+            std::string fd = "--print-address=" + std::to_string(fds[1]);
+            ::execl(binary, binary, "--session", "--nofork", "--nopidfile", fd.c_str(),
+                    static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        ::close(fds[1]);
+        if (pid_ < 0) {
+            ::close(fds[0]);
+            return;
+        }
+        pollfd p{fds[0], POLLIN, 0};
+        while (::poll(&p, 1, 20000) > 0) {
+            char c;
+            if (::read(fds[0], &c, 1) != 1 || c == '\n')
+                break;
+            address_ += c;
+        }
+        ::close(fds[0]);
+    }
+    ~PrivateBus() {
+        if (pid_ > 0) {
+            ::kill(pid_, SIGTERM);
+            ::waitpid(pid_, nullptr, 0);
+        }
+    }
+    const std::string& Address() const { return address_; }
+
+private:
+    pid_t pid_ = -1;
+    std::string address_;
+};
+
+// The host side: answers on its own thread, because the item's registration
+// call waits for the answer on the main thread.
+class TestWatcher : public QDBusVirtualObject {
+public:
+    explicit TestWatcher(QDBusConnection connection) : connection_(std::move(connection)) {}
+
+    QString introspect(const QString&) const override { return {}; }
+
+    bool handleMessage(const QDBusMessage& message, const QDBusConnection&) override {
+        if (message.member() == QLatin1String("RegisterStatusNotifierItem")) {
+            QMutexLocker lock(&mutex);
+            registered.push_back(message.arguments().value(0).toString().toStdString());
+            connection_.send(message.createReply());
+            return true;
+        }
+        if (message.member() == QLatin1String("Get")) {
+            connection_.send(message.createReply(QVariant::fromValue(QDBusVariant(true))));
+            return true;
+        }
+        return false;
+    }
+
+    std::vector<std::string> Registered() {
+        QMutexLocker lock(&mutex);
+        return registered;
+    }
+
+private:
+    QDBusConnection connection_;
+    QMutex mutex;
+    std::vector<std::string> registered;
+};
+
+bool WaitFor(const std::function<bool()>& done) {
+    WindowTimer wake(20, [] {});
+    wake.SetEnabled(true);
+    DWORD start = GetTickCount();
+    while (!done()) {
+        if (GetTickCount() - start > 10000)
+            return false;
+        WaitMessage();
+    }
+    return true;
+}
+
+QDBusMessage Wait(QDBusPendingCall call) {
+    WaitFor([&] { return call.isFinished(); });
+    return call.reply();
+}
+
+TEST(TrayNotifySni, ItemRegistersWithTheHostAndReportsActivations) {
+    PrivateBus bus;
+    if (bus.Address().empty())
+        GTEST_SKIP() << "no message bus daemon available";
+    QString address = QString::fromStdString(bus.Address());
+
+    EXPECT_FALSE(StatusNotifierHostPresent(bus.Address())) << "no host yet";
+
+    QThread hostThread;
+    QDBusConnection host = QDBusConnection::connectToBus(address, QStringLiteral("test-host"));
+    ASSERT_TRUE(host.isConnected());
+    TestWatcher watcher(host);
+    watcher.moveToThread(&hostThread);
+    hostThread.start();
+    ASSERT_TRUE(host.registerVirtualObject(QStringLiteral("/StatusNotifierWatcher"), &watcher));
+    ASSERT_TRUE(host.registerService(QStringLiteral("org.kde.StatusNotifierWatcher")));
+    EXPECT_TRUE(StatusNotifierHostPresent(bus.Address()));
+
+    std::vector<LPARAM> received;
+    MessageWindow window([&](UINT msg, WPARAM wParam, LPARAM lParam) -> LRESULT {
+        if (msg == WM_USER + 100 && wParam == 42)
+            received.push_back(lParam);
+        return 0;
+    });
+    NotifyIconData data;
+    data.hWnd = window.Handle();
+    data.uID = 42;
+    data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    data.uCallbackMessage = WM_USER + 100;
+    data.hIcon = LoadIconResource("MAINICON");
+    std::snprintf(data.szTip, sizeof data.szTip, "%s", "Zelvo is running");
+    {
+        std::unique_ptr<TrayIconHost> item = CreateStatusNotifierIcon(data, bus.Address());
+        ASSERT_NE(nullptr, item);
+        auto registered = watcher.Registered();
+        ASSERT_EQ(1u, registered.size());
+        QString service = QString::fromStdString(registered[0]);
+
+        auto property = [&](const char* name) {
+            QDBusMessage get = QDBusMessage::createMethodCall(
+                service, QStringLiteral("/StatusNotifierItem"),
+                QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+            get << QStringLiteral("org.kde.StatusNotifierItem") << QString::fromLatin1(name);
+            QDBusMessage reply = Wait(host.asyncCall(get));
+            EXPECT_EQ(QDBusMessage::ReplyMessage, reply.type()) << name;
+            return qvariant_cast<QDBusVariant>(reply.arguments().value(0)).variant();
+        };
+        EXPECT_EQ(QStringLiteral("Zelvo is running"), property("Title").toString());
+        EXPECT_EQ(QStringLiteral("Active"), property("Status").toString());
+
+        // The picture travels as (width, height, ARGB bytes in network order).
+        const QDBusArgument pixmaps = qvariant_cast<QDBusArgument>(property("IconPixmap"));
+        pixmaps.beginArray();
+        int width = 0, height = 0;
+        QByteArray bytes;
+        pixmaps.beginStructure();
+        pixmaps >> width >> height >> bytes;
+        pixmaps.endStructure();
+        EXPECT_EQ(32, width);
+        EXPECT_EQ(32, height);
+        EXPECT_EQ(32 * 32 * 4, bytes.size());
+
+        auto invoke = [&](const char* method) {
+            QDBusMessage call = QDBusMessage::createMethodCall(
+                service, QStringLiteral("/StatusNotifierItem"),
+                QStringLiteral("org.kde.StatusNotifierItem"), QString::fromLatin1(method));
+            call << 10 << 20;
+            Wait(host.asyncCall(call));
+        };
+        invoke("Activate");
+        invoke("ContextMenu");
+        ASSERT_TRUE(WaitFor([&] { return received.size() >= 5; }));
+        PumpPostedMessages();
+        EXPECT_EQ((std::vector<LPARAM>{WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_MOUSEMOVE,
+                                       WM_RBUTTONDOWN}),
+                  received);
+
+        data.uFlags = NIF_TIP;
+        std::snprintf(data.szTip, sizeof data.szTip, "%s", "changed");
+        item->Update(data);
+        EXPECT_EQ(QStringLiteral("changed"), property("Title").toString());
+    }
+
+    host.unregisterObject(QStringLiteral("/StatusNotifierWatcher"));
+    hostThread.quit();
+    hostThread.wait();
+    QDBusConnection::disconnectFromBus(QStringLiteral("test-host"));
+}
+
+}  // namespace
+}  // namespace zelvo::platform
