@@ -406,22 +406,32 @@ void TVryTrayIcon95::ApplicationRestored() {
     TriggerAppRestore();
 }
 
+// Holds screen updates back for one scope, also when it is left by an error.
+class TVryTrayIcon95::ScreenLock {
+public:
+    explicit ScreenLock(TVryTrayIcon95& icon) : icon_(icon) { icon_.LockScreenUpdates(true); }
+    ~ScreenLock() { icon_.LockScreenUpdates(false); }
+    ScreenLock(const ScreenLock&) = delete;
+    ScreenLock& operator=(const ScreenLock&) = delete;
+
+private:
+    TVryTrayIcon95& icon_;
+};
+
 void TVryTrayIcon95::MinimizeApplication() {
-    LockScreenUpdates(true);
+    ScreenLock lock(*this);
     platform::MinimizeApplication();
     ShowWindow(ApplicationWindow(), SW_HIDE);
-    LockScreenUpdates(false);
 }
 
 void TVryTrayIcon95::RestoreApplication() {
-    LockScreenUpdates(true);
+    ScreenLock lock(*this);
     if (IsIconic(ApplicationWindow()))
         platform::RestoreApplication();
     if (!owner_->FormVisible())
         owner_->ShowForm();
     ShowWindow(ApplicationWindow(), SW_RESTORE);
     SetForegroundWindow(ApplicationWindow());
-    LockScreenUpdates(false);
 }
 
 void TVryTrayIcon95::LockScreenUpdates(bool on) {

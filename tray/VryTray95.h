@@ -174,6 +174,7 @@ protected:
 
 private:
     friend class TVryTrayIconMsgWindow;
+    class ScreenLock;
     void Activate();
     void Deactivate();
     void RunDeferredCall();

@@ -314,6 +314,9 @@ public:
         UINT down = DownMessage(e.button);
         if (down == 0)
             return;  // the wheel
+        // The press grabbed the pointer for this connection; a menu that the
+        // program opens on it must be able to take the pointer itself.
+        XUngrabPointer(display, e.time);
         unsigned interval = QApplication::instance() != nullptr
                                 ? static_cast<unsigned>(QApplication::doubleClickInterval())
                                 : 500u;

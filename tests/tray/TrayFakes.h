@@ -5,6 +5,7 @@
 // timer manager that only moves when the test says so.
 #include <filesystem>
 #include <fstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -124,10 +125,13 @@ public:
     bool IsForm() const override { return form_; }
     bool FormVisible() const override { return visible; }
     void ShowForm() override {
+        if (failShow)
+            throw std::runtime_error("cannot show");
         visible = true;
         ++shown;
     }
     bool visible = true;
+    bool failShow = false;
     int shown = 0;
 
 private:

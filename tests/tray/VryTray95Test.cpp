@@ -463,6 +463,13 @@ TEST_F(TrayIconTest, RestoreShowsAHiddenMainFormAndBalancesTheScreenLock) {
     PumpPostedMessages();
     EXPECT_EQ(1, owner.shown);
     EXPECT_EQ(0, TVryTrayIcon95::ScreenLockCount());
+
+    owner.visible = false;
+    owner.failShow = true;
+    tray.ApplicationRestored();
+    PumpPostedMessages();
+    EXPECT_EQ(0, TVryTrayIcon95::ScreenLockCount())
+        << "a failed restore does not leave the screen locked";
 }
 
 TEST_F(TrayIconTest, DestroyingAnActiveIconRemovesItAndDropsQueuedNotifications) {
