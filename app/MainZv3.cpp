@@ -1,14 +1,23 @@
 #include "app/MainZv3.h"
 
+#include <QCloseEvent>
+#include <QKeyEvent>
+
 #include <QApplication>
 #include <QFont>
 #include <QWindow>
 
+#include "app/AbtZv3.h"
+#include "config/CnfgZv3.h"
 #include "config/LiveSettings.h"
 #include "config/RegIniFile.h"
 #include "platform/Application.h"
 #include "platform/Cp1252.h"
 #include "platform/Dialogs.h"
+#include "platform/Icon.h"
+#include "platform/Input.h"
+#include "platform/SessionEnd.h"
+#include "platform/Shell.h"
 #include "platform/MessageLoop.h"
 #include "platform/Paths.h"
 #include "platform/RunningCopy.h"
@@ -19,6 +28,25 @@ namespace {
 
 QString Q(const std::string& cp1252) { return QString::fromStdU16String(platform::Cp1252ToUtf16(cp1252)); }
 
+std::string TrimBlanks(const std::string& s) {
+    size_t b = s.find_first_not_of(' ');
+    if (b == std::string::npos)
+        return {};
+    return s.substr(b, s.find_last_not_of(' ') - b + 1);
+}
+
+std::string Trim(const std::string& s) {
+    size_t b = 0;
+    size_t e = s.size();
+    while (b < e && static_cast<unsigned char>(s[b]) <= 32)
+        ++b;
+    while (e > b && static_cast<unsigned char>(s[e - 1]) <= 32)
+        --e;
+    return s.substr(b, e - b);
+}
+
+constexpr const char* kCheckConfiguration = "check Configuration Dialog.   ";
+
 }  // namespace
 
 void UnitInitialization() {
@@ -28,6 +56,20 @@ void UnitInitialization() {
 
 TfrmMain::TScreen TfrmMain::CurrentScreen() {
     return {platform::ScreenWidth(), platform::ScreenHeight(), platform::FindTaskbarRect()};
+}
+
+void PauseWithMessages(unsigned ms) {
+    const platform::DWORD start = platform::GetTickCount();
+    // Wakes the wait when the time is up, so the pause never spins.
+    platform::WindowTimer wake(ms > 0 ? ms : 1, [] {});
+    wake.SetEnabled(true);
+    for (;;) {
+        platform::ProcessMessages();
+        auto elapsed = static_cast<std::int32_t>(platform::GetTickCount() - start);
+        if (elapsed > static_cast<std::int32_t>(ms) || elapsed < 0)
+            return;
+        platform::WaitMessage();
+    }
 }
 
 TfrmMain::TfrmMain(TScreen screen) : screen_(screen) {
@@ -42,6 +84,7 @@ TfrmMain::TfrmMain(TScreen screen) : screen_(screen) {
     setWindowFlags(flags);
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAutoFillBackground(true);
+    setFocusPolicy(Qt::StrongFocus);
 
     lblTicker = new TTickerLabel(this);
     lblTicker->SetCaption(" Zelvo");
@@ -59,15 +102,72 @@ TfrmMain::TfrmMain(TScreen screen) : screen_(screen) {
 
     timerCaption.SetOnTimer([this] { Scroller.timerCaptionTimer(); });
     timerExplain.SetOnTimer([this] { Scroller.timerExplainTimer(); });
+    Retrieval = std::make_unique<TRetrievalCycle>(*this, Scroller, *this, timerRetrieve);
+    timerRetrieve.SetOnTimer([this] { Retrieval->timerRetrieveTimer(); });
+    timerTimeOut.SetOnTimer([this] { Retrieval->timerTimeOutTimer(); });
 
     setWindowTitle(Q(platform::ApplicationTitle()));
     if (auto* app = platform::Application::Instance())
         app->OnTitleChanged([this](const std::string& title) { setWindowTitle(Q(title)); });
+
+    sessionWindow_ = std::make_unique<platform::MessageWindow>(
+        [this](platform::UINT msg, platform::WPARAM w, platform::LPARAM l) { return SessionProc(msg, w, l); });
+    platform::RegisterSessionWindow(sessionWindow_->Handle());
+
+    BuildMenu();
+    CreateTrayIcon();
 }
 
 TfrmMain::~TfrmMain() {
+    platform::UnregisterSessionWindow(sessionWindow_->Handle());
     if (auto* app = platform::Application::Instance())
         app->OnTitleChanged(nullptr);
+    VryTrayIcon95.reset();
+}
+
+void TfrmMain::BuildMenu() {
+    mnuPopupMenu = std::make_shared<platform::PopupMenu>();
+    auto& m = *mnuPopupMenu;
+    mnuBrowserView = &m.AddItem("&Browser View...", [this] { mnuBrowserViewClick(); });
+    m.AddSeparator();
+    mnuConnect = &m.AddItem("&Retrieve", [this] { mnuConnectClick(); });
+    mnuCancel = &m.AddItem("Ca&ncel", [this] { mnuCancelClick(); });
+    mnuCancel->SetEnabled(false);
+    m.AddSeparator();
+    mnuConfiguration = &m.AddItem("&Configuration...", [this] { mnuConfigurationClick(); });
+    m.AddSeparator();
+    mnuHideTicker = &m.AddItem("Hi&de Ticker", [this] { mnuHideTickerClick(); });
+    mnuAlwaysonTop = &m.AddItem("Always &on Top", [this] { mnuAlwaysonTopClick(); });
+    m.AddSeparator();
+    mnuViewTextPg = &m.AddItem("&Text  View...", [this] { mnuViewTextPgClick(); });
+    mnuEditURLFile = &m.AddItem("&Edit URL File...", [this] { mnuEditURLFileClick(); });
+    m.AddSeparator();
+    mnuClose = &m.AddItem("E&xit", [this] { mnuCloseClick(); });
+    m.AddSeparator();
+    Help1 = &m.AddItem("&Help...", [this] { Help1Click(); });
+    mnuAbout = &m.AddItem("&About...", [this] { mnuAboutClick(); });
+}
+
+void TfrmMain::CreateTrayIcon() {
+    VryTrayIcon95 = std::make_unique<tray::TVryTrayIcon95>(this);
+    auto& icon = *VryTrayIcon95;
+    icon.BeginLoading();
+    icon.SetActive(true);
+    icon.SetAutoPopup(true);
+    icon.SetHint("Zelvo is running");
+    icon.SetOptions(0);
+    icon.SetPopupMenu(mnuPopupMenu);
+    icon.OnClick = [this](tray::TVryObject*) { VryTrayIcon95Click(); };
+    icon.OnDblClick = [this](tray::TVryObject*) { VryTrayIcon95DblClick(); };
+    icon.OnMouseEnter = [this](tray::TVryObject*, tray::TShiftState, int, int) { VryTrayIcon95MouseEnter(); };
+    icon.OnMouseExit = [this](tray::TVryObject*, tray::TShiftState, int, int) { VryTrayIcon95MouseExit(); };
+    icon.SetIcon(platform::LoadIconResource("MAINICON"));
+    icon.Loaded();
+}
+
+void TfrmMain::SetForms(config::TfrmConfig* config, TfrmAbout* about) {
+    frmConfig_ = config;
+    frmAbout_ = about;
 }
 
 void TfrmMain::FormCreate() {
@@ -101,8 +201,8 @@ void TfrmMain::FormCreate() {
     move(placement.Left, placement.SavedTop);
     resize(placement.Width, height());
     ApplyLook(placement.Look);
-    HideTickerChecked = placement.HideTicker;
-    AlwaysOnTopChecked = placement.AlwaysOnTop;
+    mnuHideTicker->SetChecked(placement.HideTicker);
+    mnuAlwaysonTop->SetChecked(placement.AlwaysOnTop);
 
     Scroller.TickerText.clear();
     timerRetrieve.SetEnabled(false);
@@ -114,24 +214,12 @@ void TfrmMain::FormCreate() {
     move(placement.Left, placement.Top);
     lblTicker->SetCaption(placement.AutoRetrievalOn ? " Zelvo" : "");
 
-    if (!live.BorderOn) {
-        QPalette pal = palette();
-        pal.setColor(QPalette::Window, TTickerLabel::ToColor(lblTicker->Backcolor()));
-        setPalette(pal);
-    }
-    SetTopmost(AlwaysOnTopChecked);
+    if (!live.BorderOn)
+        SetStripColor(lblTicker->Backcolor());
+    ApplyTopmost();
     platform::SetApplicationTitle(config::kProductName);
     platform::SetExceptionHandler(&TfrmMain::AppException);
 }
-
-void TfrmMain::SetTickerCaption(const std::string& caption) {
-    lblTicker->SetCaption(caption);
-    lblTicker->repaint();
-}
-
-void TfrmMain::SetApplicationTitle(const std::string& title) { platform::SetApplicationTitle(title); }
-
-void TfrmMain::ProcessMessages() { platform::ProcessMessages(); }
 
 void TfrmMain::ApplyLook(const TStripLook& look) {
     lblTicker->SetBackcolor(look.Backcolor);
@@ -157,15 +245,274 @@ void TfrmMain::SetTopmost(bool topmost) {
 
 bool TfrmMain::Topmost() const { return windowFlags().testFlag(Qt::WindowStaysOnTopHint); }
 
+void TfrmMain::ApplyTopmost() { SetTopmost(mnuAlwaysonTop->Checked()); }
+
+// ---------------------------------------------------------------- commands
+
+void TfrmMain::LaunchViewer(const std::string& fileName, const std::string& failure) {
+    platform::ProcessMessages();
+    std::string parameters = "\"" + platform::ExeDir() + fileName + "\"";
+    if (frmConfig_ == nullptr)
+        return;
+    if (TrimBlanks(frmConfig_->ViewerText()).empty())
+        frmConfig_->SetViewerText("Notepad.exe");
+    if (platform::ShellExecute(frmConfig_->ViewerText(), parameters) <= 32)
+        platform::ShowWarning(failure + kCheckConfiguration);
+}
+
+void TfrmMain::mnuViewTextPgClick() { LaunchViewer("WebPage.txt", "Unable to launch viewer, "); }
+
+void TfrmMain::mnuEditURLFileClick() { LaunchViewer("WebURLs.txt", "Unable to launch editor, "); }
+
 void TfrmMain::mnuBrowserViewClick() {
-    if (OnBrowserView)
-        OnBrowserView();
+    platform::ProcessMessages();
+    if (frmConfig_ == nullptr)
+        return;
+    std::string url = Trim(frmConfig_->CurrentURLCaption());
+    if (TrimBlanks(frmConfig_->BrowserText()).empty())
+        frmConfig_->SetBrowserText("IExplore.exe");
+    if (platform::ShellExecute(frmConfig_->BrowserText(), url) <= 32 && platform::ShellExecute(url, "") <= 32)
+        platform::ShowWarning(std::string("Unable to launch browser, ") + kCheckConfiguration);
+    platform::ProcessMessages();
+}
+
+void TfrmMain::mnuConnectClick() {
+    timerRetrieve.SetInterval(50);
+    timerRetrieve.SetEnabled(true);
+}
+
+void TfrmMain::CancelRetrieval() { Retrieval->CancelRetrieval(); }
+
+void TfrmMain::mnuConfigurationClick() {
+    platform::ProcessMessages();
+    ApplyTopmost();
+    if (frmConfig_ != nullptr && !frmConfig_->isVisible())
+        frmConfig_->ShowModal();
+    ApplyTopmost();
+}
+
+void TfrmMain::VryTrayIcon95DblClick() {
+    platform::ProcessMessages();
+    SetTopmost(false);
+    if (frmConfig_ != nullptr && !frmConfig_->isVisible())
+        frmConfig_->ShowModal();
+    ApplyTopmost();
+}
+
+void TfrmMain::mnuAboutClick() {
+    platform::ProcessMessages();
+    ApplyTopmost();
+    if (frmAbout_ != nullptr && !frmAbout_->isVisible())
+        frmAbout_->exec();
+    ApplyTopmost();
+}
+
+void TfrmMain::VryTrayIcon95Click() {
+    platform::ProcessMessages();
+    VryTrayIcon95->ShowPopupMenu();
+}
+
+void TfrmMain::mnuHideTickerClick() {
+    mnuHideTicker->SetChecked(!mnuHideTicker->Checked());
+    if (mnuHideTicker->Checked()) {
+        SavedTop = y();
+        move(x(), screen_.Height + 100);
+    } else {
+        move(x(), SavedTop);
+    }
+}
+
+void TfrmMain::mnuAlwaysonTopClick() {
+    mnuAlwaysonTop->SetChecked(!mnuAlwaysonTop->Checked());
+    ApplyTopmost();
+}
+
+void TfrmMain::Help1Click() { platform::WinHelp(HelpFile, 1001); }
+
+void TfrmMain::mnuCloseClick() { close(); }
+
+void TfrmMain::VryTrayIcon95MouseEnter() {
+    // A strip hidden below the screen stays where it is.
+    if (y() < screen_.Height - TaskbarHeight) {
+        show();
+        raise();
+        activateWindow();
+    }
+    HoverFlag = true;
+    Retrieval->KeyLatch = false;
+}
+
+void TfrmMain::VryTrayIcon95MouseExit() { HoverFlag = false; }
+
+void TfrmMain::FormKeyDown(bool shift, bool ctrl) {
+    if (!HoverFlag)
+        return;
+    if (shift && !ctrl) {
+        if (!Retrieval->KeyLatch) {
+            mnuConnectClick();
+            Retrieval->KeyLatch = true;
+        }
+    } else if (shift && ctrl) {
+        CancelRetrieval();
+        Retrieval->KeyLatch = true;
+    }
+}
+
+void TfrmMain::keyPressEvent(QKeyEvent* event) {
+    Qt::KeyboardModifiers mods = event->modifiers();
+    platform::Guarded([&] { FormKeyDown(mods.testFlag(Qt::ShiftModifier), mods.testFlag(Qt::ControlModifier)); });
+    QWidget::keyPressEvent(event);
+}
+
+// ---------------------------------------------------------------- shutdown
+
+bool TfrmMain::FormCloseQuery() {
+    if (AppTag != 0 || Retrieval->TimeOutTag != 0)
+        return true;
+    std::string question = std::string("Exit ") + config::kProductName + " without changing connection status" +
+                           "?" + "     ";
+    return platform::MessageBox(question, "Confirm", platform::MB_YESNO | platform::MB_ICONQUESTION) ==
+           platform::IDYES;
+}
+
+void TfrmMain::FormClose() {
+    try {
+        hide();
+        VryTrayIcon95->SetActive(false);
+        PauseWithMessages(1500);
+        config::TRegIniFile store;
+        int count = store.ReadInteger("Zelvo", "RunningInstances", 1) - 1;
+        store.WriteInteger("Zelvo", "RunningInstances", count);
+        const std::string section = config::Live().Section();
+        if (!mnuHideTicker->Checked()) {
+            if (y() < -8 || y() > screen_.Height)
+                move(x(), 0);
+            store.WriteInteger(section, "TickerTop", y());
+        } else {
+            if (SavedTop < -8 || SavedTop > screen_.Height)
+                SavedTop = 0;
+            store.WriteInteger(section, "TickerTop", SavedTop);
+        }
+        store.WriteInteger(section, "TickerLeft", x());
+        store.WriteInteger(section, "TickerWidth", width());
+        store.WriteBool(section, "HideTicker", mnuHideTicker->Checked());
+        store.WriteBool(section, "AlwaysOnTop", mnuAlwaysonTop->Checked());
+        if (count > 3 || count < 1)
+            store.WriteInteger("Zelvo", "RunningInstances", 0);
+    } catch (...) {
+        platform::MessageBeep(0);
+    }
+}
+
+void TfrmMain::closeEvent(QCloseEvent* event) {
+    bool allowed = false;
+    platform::Guarded([&] { allowed = !closed_ && FormCloseQuery(); });
+    if (!allowed) {
+        event->ignore();
+        return;
+    }
+    closed_ = true;
+    FormClose();
+    event->accept();
+    if (auto* app = platform::Application::Instance())
+        app->Terminate(0);
+}
+
+void TfrmMain::CloseMainForm() { close(); }
+
+platform::LRESULT TfrmMain::SessionProc(platform::UINT msg, platform::WPARAM, platform::LPARAM) {
+    if (msg == platform::WM_QUERYENDSESSION) {
+        AppTag = 1;
+        return FormCloseQuery() ? 1 : 0;
+    }
+    // WM_ENDSESSION: the program stops without saving anything; the platform
+    // ends it once every window has been told.
+    return 0;
 }
 
 void TfrmMain::AppException(std::exception_ptr error) {
     platform::ShowWarning("Error, note next message and report repetition.     ");
     platform::ShowErrorBox(platform::ExceptionMessage(error));
 }
+
+// ------------------------------------------------------------------ views
+
+void TfrmMain::SetTickerCaption(const std::string& caption) {
+    lblTicker->SetCaption(caption);
+    lblTicker->repaint();
+}
+
+void TfrmMain::SetApplicationTitle(const std::string& title) { platform::SetApplicationTitle(title); }
+
+void TfrmMain::ProcessMessages() { platform::ProcessMessages(); }
+
+std::string TfrmMain::SiteURL(int site) const { return frmConfig_ ? frmConfig_->SiteURL(site) : std::string(); }
+bool TfrmMain::SiteEnabled(int site) const { return frmConfig_ && frmConfig_->SiteEnabled(site); }
+void TfrmMain::SetSiteEnabled(int site, bool enabled) {
+    if (frmConfig_)
+        frmConfig_->SetSiteEnabled(site, enabled);
+}
+std::string TfrmMain::ProxyHostText() const { return frmConfig_ ? frmConfig_->ProxyHostText() : std::string(); }
+std::string TfrmMain::ProxyPortText() const { return frmConfig_ ? frmConfig_->ProxyPortText() : std::string(); }
+std::string TfrmMain::TestURL() const { return frmConfig_ ? frmConfig_->TestURL() : std::string(); }
+void TfrmMain::SetTestURL(const std::string& url) {
+    if (frmConfig_)
+        frmConfig_->SetTestURL(url);
+}
+void TfrmMain::SetCurrentURLCaption(const std::string& caption) {
+    if (frmConfig_)
+        frmConfig_->SetCurrentURLCaption(caption);
+}
+void TfrmMain::SetPageSizeCaption(const std::string& caption) {
+    if (frmConfig_)
+        frmConfig_->SetPageSizeCaption(caption);
+}
+void TfrmMain::SetCancelEnabled(bool enabled) {
+    if (frmConfig_)
+        frmConfig_->SetRetrievalCancelEnabled(enabled);
+    mnuCancel->SetEnabled(enabled);
+}
+
+config::TTickerFont TfrmMain::TickerFont() const {
+    QFont f = lblTicker->font();
+    config::TTickerFont font;
+    font.Name = platform::Utf16ToCp1252(f.family().toStdU16String());
+    font.Size = f.pointSize();
+    font.Bold = f.bold();
+    font.Italic = f.italic();
+    font.Underline = f.underline();
+    font.StrikeOut = f.strikeOut();
+    font.Color = lblTicker->ForeColor();
+    return font;
+}
+
+void TfrmMain::SetTickerFont(const config::TTickerFont& font) {
+    QFont f(Q(font.Name));
+    f.setPointSize(font.Size > 0 ? font.Size : 8);
+    f.setBold(font.Bold);
+    f.setItalic(font.Italic);
+    f.setUnderline(font.Underline);
+    f.setStrikeOut(font.StrikeOut);
+    lblTicker->setFont(f);
+    lblTicker->SetForeColor(font.Color);
+    lblTicker->update();
+}
+
+config::TColor TfrmMain::TickerBackColor() const { return lblTicker->Backcolor(); }
+void TfrmMain::SetTickerBackColor(config::TColor color) { lblTicker->SetBackcolor(color); }
+
+void TfrmMain::SetStripColor(config::TColor color) {
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, TTickerLabel::ToColor(color));
+    setPalette(pal);
+}
+
+std::string TfrmMain::Username() const { return Retrieval->HttpCli1.Username(); }
+void TfrmMain::SetUsername(const std::string& name) { Retrieval->HttpCli1.SetUsername(name); }
+std::string TfrmMain::Password() const { return Retrieval->HttpCli1.Password(); }
+void TfrmMain::SetPassword(const std::string& password) { Retrieval->HttpCli1.SetPassword(password); }
+void TfrmMain::RetrieveTestURL() { Retrieval->RetrieveTestURL(); }
+void TfrmMain::ShowHelpTopic(int context) { platform::WinHelp(HelpFile, static_cast<unsigned>(context)); }
 
 void TfrmMain::resizeEvent(QResizeEvent* event) {
     lblTicker->setGeometry(0, 0, width(), kLabelHeight);

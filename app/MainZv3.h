@@ -1,25 +1,46 @@
 #pragma once
 // The ticker strip: the thin frameless window whose only visible content is
-// the scrolling label, and the program-wide state of the running copy.
+// the scrolling label, the program-wide state of the running copy, the
+// retrieval cycle it drives, and the tray icon with its menu through which
+// the user drives everything.
 #include <QWidget>
 #include <exception>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
-#include <vector>
 
+#include "app/RetrievalCycle.h"
 #include "app/StartUp.h"
 #include "app/TickerLabel.h"
 #include "app/TickerScroller.h"
+#include "config/ConfigHost.h"
+#include "platform/MessageLoop.h"
+#include "platform/PopupMenu.h"
 #include "platform/Types.h"
 #include "platform/WindowTimer.h"
+#include "tray/VryTray95.h"
+
+namespace zelvo::config {
+class TfrmConfig;
+}
 
 namespace zelvo::app {
+
+class TfrmAbout;
 
 // Reads "Border" before any window exists: it decides the strip's frame.
 void UnitInitialization();
 
-class TfrmMain : public QWidget, public TTickerView {
+// Handles window messages until ms milliseconds have passed (at least once),
+// waiting for them rather than spinning.
+void PauseWithMessages(unsigned ms);
+
+class TfrmMain : public QWidget,
+                 public TTickerView,
+                 public TRetrievalHost,
+                 public config::TConfigHost,
+                 public tray::TVryTrayOwner {
     Q_OBJECT
 public:
     struct TScreen {
@@ -34,6 +55,8 @@ public:
 
     // The start-up sequence; the entry runs it right after construction.
     void FormCreate();
+    // The other two forms, created after this one.
+    void SetForms(config::TfrmConfig* config, TfrmAbout* about);
 
     // Non-zero: this copy must end before its message loop (a fourth copy).
     int Tag = 0;
@@ -42,7 +65,6 @@ public:
 
     TTickerLabel* lblTicker = nullptr;
     std::string txtWorking;
-    std::vector<std::string> DownloadMemo;
 
     platform::WindowTimer timerRetrieve{1250};
     platform::WindowTimer timerCaption{250};
@@ -51,15 +73,29 @@ public:
 
     // The character scroller; its text is the ticker text.
     TTickerScroller Scroller{*this};
+    // The retrieval cycle with the program's one HTTP client.
+    std::unique_ptr<TRetrievalCycle> Retrieval;
+
+    // The tray icon and its pop-up menu.
+    std::shared_ptr<platform::PopupMenu> mnuPopupMenu;
+    platform::MenuItem* mnuBrowserView = nullptr;
+    platform::MenuItem* mnuConnect = nullptr;
+    platform::MenuItem* mnuCancel = nullptr;
+    platform::MenuItem* mnuConfiguration = nullptr;
+    platform::MenuItem* mnuHideTicker = nullptr;
+    platform::MenuItem* mnuAlwaysonTop = nullptr;
+    platform::MenuItem* mnuViewTextPg = nullptr;
+    platform::MenuItem* mnuEditURLFile = nullptr;
+    platform::MenuItem* mnuClose = nullptr;
+    platform::MenuItem* Help1 = nullptr;
+    platform::MenuItem* mnuAbout = nullptr;
+    std::unique_ptr<tray::TVryTrayIcon95> VryTrayIcon95;
 
     int TaskbarHeight = kDefaultTaskbarHeight;
     int SavedTop = 0;
     int StripMaxHeight = 0;
     std::string HelpFile;
-
-    // The check marks of the tray menu's hide and always-on-top entries.
-    bool HideTickerChecked = false;
-    bool AlwaysOnTopChecked = true;
+    bool HoverFlag = false;
 
     // The strip's design height: the label and the one-pixel line below it.
     static constexpr int kStripHeight = 22;
@@ -68,12 +104,35 @@ public:
     // Stacking order only: above every other window, or among them.
     void SetTopmost(bool topmost);
     bool Topmost() const;
+    // Topmost as the always-on-top check mark says.
+    void ApplyTopmost();
 
     void ApplyLook(const TStripLook& look);
 
-    // The browser view of the current page (double-click on the text).
+    // Tray menu commands and tray events.
     void mnuBrowserViewClick();
-    std::function<void()> OnBrowserView;
+    void mnuConnectClick() override;
+    void mnuCancelClick() { CancelRetrieval(); }
+    void CancelRetrieval() override;
+    void mnuConfigurationClick();
+    void mnuHideTickerClick();
+    void mnuAlwaysonTopClick();
+    void mnuViewTextPgClick();
+    void mnuEditURLFileClick();
+    void mnuCloseClick();
+    void Help1Click();
+    void mnuAboutClick();
+    void VryTrayIcon95Click();
+    void VryTrayIcon95DblClick();
+    void VryTrayIcon95MouseEnter();
+    void VryTrayIcon95MouseExit();
+    // The keyboard gesture over the tray icon.
+    void FormKeyDown(bool shift, bool ctrl);
+
+    // The exit question; true when the close may go on.
+    bool FormCloseQuery();
+    // Shutdown and saving.
+    void FormClose();
 
     // The application-wide exception handler.
     static void AppException(std::exception_ptr error);
@@ -85,15 +144,63 @@ public:
     void SetExplainTimerEnabled(bool enabled) override { timerExplain.SetEnabled(enabled); }
     void ProcessMessages() override;
 
+    // TRetrievalHost
+    std::string SiteURL(int site) const override;
+    bool SiteEnabled(int site) const override;
+    void SetSiteEnabled(int site, bool enabled) override;
+    std::string ProxyHostText() const override;
+    std::string ProxyPortText() const override;
+    std::string TestURL() const override;
+    void SetTestURL(const std::string& url) override;
+    void SetCurrentURLCaption(const std::string& caption) override;
+    void SetPageSizeCaption(const std::string& caption) override;
+    void SetCancelEnabled(bool enabled) override;
+    void SetWorkingURL(const std::string& url) override { txtWorking = url; }
+    void CloseMainForm() override;
+
+    // TConfigHost
+    config::TTickerFont TickerFont() const override;
+    void SetTickerFont(const config::TTickerFont& font) override;
+    config::TColor TickerBackColor() const override;
+    void SetTickerBackColor(config::TColor color) override;
+    void SetStripColor(config::TColor color) override;
+    unsigned ScrollInterval() const override { return timerCaption.Interval(); }
+    void SetScrollInterval(unsigned ms) override { timerCaption.SetInterval(ms); }
+    void SetRetrievalTimerEnabled(bool on) override { timerRetrieve.SetEnabled(on); }
+    std::string Username() const override;
+    void SetUsername(const std::string& name) override;
+    std::string Password() const override;
+    void SetPassword(const std::string& password) override;
+    void RetrieveTestURL() override;
+    void ShowHelpTopic(int context) override;
+
+    // TVryTrayOwner
+    bool IsForm() const override { return true; }
+    bool FormVisible() const override { return isVisible(); }
+    void ShowForm() override { show(); }
+
+    // Whether this copy has been closed (the program then ends).
+    bool Closed() const { return closed_; }
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    void BuildMenu();
+    void CreateTrayIcon();
     void BeginDrag(QPoint globalPos);
     void Drag(QPoint globalPos);
+    void LaunchViewer(const std::string& fileName, const std::string& failure);
+    platform::LRESULT SessionProc(platform::UINT msg, platform::WPARAM wParam, platform::LPARAM lParam);
 
     TScreen screen_;
     std::optional<QPoint> dragOffset_;
+    config::TfrmConfig* frmConfig_ = nullptr;
+    TfrmAbout* frmAbout_ = nullptr;
+    std::unique_ptr<platform::MessageWindow> sessionWindow_;
+    bool closed_ = false;
 };
 
 }  // namespace zelvo::app

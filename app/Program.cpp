@@ -2,8 +2,8 @@
 
 #include "app/AbtZv3.h"
 #include "app/MainZv3.h"
+#include "config/CnfgZv3.h"
 #include "config/LiveSettings.h"
-#include "config/RegIniFile.h"
 #include "platform/Dialogs.h"
 #include "platform/MessageLoop.h"
 
@@ -21,19 +21,16 @@ bool TZelvoProgram::Start() {
     // A failure while the form is created is reported and start-up goes on,
     // as for any handler.
     platform::Guarded([this] { frmMain_->FormCreate(); });
+    frmConfig_ = std::make_unique<config::TfrmConfig>(*frmMain_);
     frmAbout_ = std::make_unique<TfrmAbout>();
+    frmMain_->SetForms(frmConfig_.get(), frmAbout_.get());
 
     frmMain_->timerTimeOut.SetEnabled(true);
     if (frmMain_->Tag != 0)
         return false;
 
-    bool retrievalOn = true;
-    platform::Guarded([&] {
-        retrievalOn = config::TRegIniFile().ReadBool(config::Live().Section(), "AutoRetrievalOn", true);
-    });
-    config::Live().AutoRetrievalOn = retrievalOn;
     frmMain_->show();
-    if (retrievalOn)
+    if (frmConfig_->RetrievalOnSelected())
         frmMain_->timerRetrieve.SetEnabled(true);
     else
         frmMain_->Scroller.StartExplanation();

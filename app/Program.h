@@ -9,6 +9,13 @@ namespace zelvo::app {
 
 class TfrmMain;
 class TfrmAbout;
+}  // namespace zelvo::app
+
+namespace zelvo::config {
+class TfrmConfig;
+}
+
+namespace zelvo::app {
 
 class TZelvoProgram {
 public:
@@ -23,10 +30,12 @@ public:
 
     TfrmMain& frmMain() { return *frmMain_; }
     TfrmAbout& frmAbout() { return *frmAbout_; }
+    config::TfrmConfig& frmConfig() { return *frmConfig_; }
 
 private:
     platform::Application& app_;
     std::unique_ptr<TfrmMain> frmMain_;
+    std::unique_ptr<config::TfrmConfig> frmConfig_;
     std::unique_ptr<TfrmAbout> frmAbout_;
 };
 

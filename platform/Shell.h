@@ -2,9 +2,9 @@
 // Starting other programs, as the desktop shell would.
 #include <string>
 
-namespace zelvo::platform {
+#include "platform/AppWindow.h"
 
-constexpr int SW_SHOWMAXIMIZED = 3;
+namespace zelvo::platform {
 
 // Opens file (a program, a document or an address) with the given parameters
 // and returns a value above 32 when it started, 32 or less when it did not

@@ -13,6 +13,7 @@
 #include "support/DialogRecorder.h"
 #include "support/ScopedEnv.h"
 #include "support/TempDir.h"
+#include "tray/TrayFakes.h"
 
 using namespace zelvo;
 using app::TfrmMain;
@@ -32,6 +33,7 @@ protected:
     zelvo::testing::TempDir dir;
     zelvo::testing::ScopedEnv home{"XDG_CONFIG_HOME", dir.Path()};
     zelvo::testing::DialogRecorder boxes;
+    zelvo::testing::FakeNotificationArea tray;
     TfrmMain::TScreen screen{1280, 800, std::nullopt};
 
     void SetUp() override {
@@ -91,7 +93,8 @@ TEST_F(StripForm, ASecondCopyIsToldAndTakesTheTopRow) {
     TfrmMain form(screen);
     form.FormCreate();
     ASSERT_EQ(boxes.boxes.size(), 1u);
-    EXPECT_EQ(boxes.boxes[0].text, "Close any copy by selecting Exit from its tray icon popup menu.");
+    EXPECT_EQ(boxes.boxes[0].text,
+              "Close any copy by selecting Exit from its tray icon popup menu.");
     EXPECT_EQ(boxes.boxes[0].caption, "Zelvo Already Running");
     EXPECT_EQ(boxes.boxes[0].flags, platform::MB_OK | platform::MB_ICONINFORMATION);
     EXPECT_EQ(config::Live().InstanceSuffix, "2");
@@ -111,9 +114,10 @@ TEST_F(StripForm, TheExceptionHandlerShowsTheWarningThenTheMessage) {
     TfrmMain form(screen);
     form.FormCreate();
     platform::SetApplicationTitle("Zelvo");
-    platform::MessageWindow wnd([](platform::UINT, platform::WPARAM, platform::LPARAM) -> platform::LRESULT {
-        throw std::runtime_error("Socket operation on non-socket");
-    });
+    platform::MessageWindow wnd(
+        [](platform::UINT, platform::WPARAM, platform::LPARAM) -> platform::LRESULT {
+            throw std::runtime_error("Socket operation on non-socket");
+        });
     platform::PostMessage(wnd.Handle(), platform::WM_USER, 0, 0);
     platform::ProcessMessages();
     ASSERT_EQ(boxes.boxes.size(), 2u);

@@ -1,0 +1,262 @@
+#include "app/RetrievalCycle.h"
+
+#include <cstdio>
+#include <fstream>
+
+#include "app/PageConversion.h"
+#include "config/LiveSettings.h"
+#include "platform/Dialogs.h"
+#include "platform/Paths.h"
+
+namespace zelvo::app {
+namespace {
+
+std::string Trim(const std::string& s) {
+    size_t b = 0;
+    size_t e = s.size();
+    while (b < e && static_cast<unsigned char>(s[b]) <= 32)
+        ++b;
+    while (e > b && static_cast<unsigned char>(s[e - 1]) <= 32)
+        --e;
+    return s.substr(b, e - b);
+}
+
+std::string Lower(std::string s) {
+    for (char& c : s)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c + 32);
+    return s;
+}
+
+std::string CutAtHash(const std::string& s) {
+    size_t hash = s.find('#');
+    return hash == std::string::npos ? s : s.substr(0, hash);
+}
+
+std::string BytesCaption(size_t length) { return " Bytes: " + std::to_string(length); }
+
+}  // namespace
+
+TRetrievalCycle::TRetrievalCycle(TRetrievalHost& host, TTickerScroller& scroller, TTickerView& view,
+                                 platform::WindowTimer& timerRetrieve)
+    : FilesDir(platform::ExeDir()), host_(host), scroller_(scroller), view_(view), timerRetrieve_(timerRetrieve) {
+    HttpCli1.SetProxyPort("80");
+    HttpCli1.SetAgent("Mozilla/2.0 (compatible)");
+    HttpCli1.SetNoCache(false);
+    HttpCli1.SetContentTypePost("application/x-www-form-urlencoded");
+    HttpCli1.SetMultiThreaded(false);
+    HttpCli1.OnCommand = [this](http::THttpCli*, const std::string& s) { HttpCli1Command(s); };
+    HttpCli1.OnDocBegin = [this](http::THttpCli*) { HttpCli1DocBegin(); };
+    HttpCli1.OnDocEnd = [this](http::THttpCli*) { HttpCli1DocEnd(); };
+    HttpCli1.OnRequestDone = [this](http::THttpCli*, http::THttpRequest rq, http::THttpCli::Word error) {
+        HttpCli1RequestDone(rq, error);
+    };
+}
+
+TRetrievalCycle::~TRetrievalCycle() {
+    HttpCli1.SetRcvdStream(nullptr);
+}
+
+void TRetrievalCycle::timerRetrieveTimer() {
+    auto& live = config::Live();
+    if (!live.AutoRetrievalOn)
+        timerRetrieve_.SetEnabled(false);
+    if (timerRetrieve_.Interval() == 60000) {
+        ++MinuteCount;
+    } else {
+        timerRetrieve_.SetInterval(60000);
+        MinuteCount = live.RetrievalInterval;
+    }
+    if (MinuteCount < live.RetrievalInterval)
+        return;
+    MinuteCount = 0;
+    view_.SetCaptionTimerEnabled(false);
+    scroller_.TickerText.clear();
+
+    CurrentSite = NextEnabledSite(CurrentSite);
+    if (CurrentSite == -1) {
+        host_.SetSiteEnabled(1, true);
+        CurrentSite = 1;
+    }
+    std::string url = host_.SiteURL(CurrentSite == 2 || CurrentSite == 3 ? CurrentSite : 1);
+    host_.SetWorkingURL(url);
+    if (Trim(url).empty()) {
+        platform::MessageBeep(0);
+        view_.SetCaptionTimerEnabled(true);
+        platform::ShowWarning(std::string("URL for this site is empty, ") + "check Configuration Dialog.   ");
+        return;
+    }
+    url = CutAtHash(url);
+    host_.SetWorkingURL(url);
+    RetrieveURL(url, host_.ProxyHostText(), host_.ProxyPortText());
+}
+
+int TRetrievalCycle::NextEnabledSite(int current) const {
+    if (!host_.SiteEnabled(1) && !host_.SiteEnabled(2) && !host_.SiteEnabled(3))
+        return -1;
+    int k = (current + 1) % 4;  // the remainder keeps the dividend's sign, as intended
+    for (;;) {
+        if (k < 0)
+            return 1;
+        int site = k == 0 ? 1 : k;
+        if (host_.SiteEnabled(site))
+            return site;
+        k = (k + 1) % 4;
+    }
+}
+
+void TRetrievalCycle::RetrieveTestURL() {
+    MinuteCount = 0;
+    view_.SetCaptionTimerEnabled(false);
+    scroller_.TickerText.clear();
+    std::string url = host_.TestURL();
+    if (Trim(url).empty()) {
+        platform::MessageBeep(0);
+        view_.SetCaptionTimerEnabled(true);
+        return;
+    }
+    if (url.find('#') != std::string::npos) {
+        url = CutAtHash(url);
+        host_.SetTestURL(url);
+    }
+    RetrieveURL(url, host_.ProxyHostText(), host_.ProxyPortText());
+}
+
+void TRetrievalCycle::RetrieveURL(std::string url, std::string proxyHost, std::string proxyPort) {
+    if (RetrievalBusy) {
+        platform::MessageBeep(0);
+        return;
+    }
+    RetrievalBusy = true;
+    struct Always {
+        TRetrievalCycle& self;
+        ~Always() {
+            self.receivedPage_.reset();
+            self.host_.SetCancelEnabled(false);
+            self.KeyLatch = false;
+            self.RetrievalBusy = false;
+        }
+    } always{*this};
+
+    DownloadMemo.clear();
+    host_.SetCancelEnabled(true);
+    KeyLatch = true;
+
+    HttpCli1.SetURL(url);
+    HttpCli1.SetProxy(proxyHost);
+    HttpCli1.SetProxyPort(proxyPort);
+    ReleaseBodyStream();
+    HttpCli1.SetModifiedSince(0);
+
+    view_.SetApplicationTitle(config::kProductName);
+    host_.SetCurrentURLCaption(" " + url);
+    host_.SetTickerCaption(" Connecting to " + url + "...");
+    host_.SetPageSizeCaption(BytesCaption(scroller_.TickerText.size()));
+
+    bool failed = false;
+    try {
+        HttpCli1.Get();
+    } catch (...) {
+        failed = true;
+    }
+
+    if (failed) {
+        DownloadMemo.push_back("GET Failed !");
+        DownloadMemo.push_back("StatusCode   = " + std::to_string(HttpCli1.StatusCode()));
+        DownloadMemo.push_back("ReasonPhrase = " + HttpCli1.ReasonPhrase());
+        SaveLog();
+        if (HttpCli1.StatusCode() == 0)
+            return;
+        platform::ShowWarning("Unable to retrieve URL, " +
+                              FailureReason(HttpCli1.ReasonPhrase(), HttpCli1.StatusCode()) + "." + "     ");
+        host_.SetTickerCaption(" Zelvo");
+        return;
+    }
+
+    DownloadMemo.push_back("StatusCode = " + std::to_string(HttpCli1.StatusCode()));
+    for (const std::string& line : HttpCli1.RcvdHeader())
+        DownloadMemo.push_back("hdr>" + line);
+    SaveLog();
+
+    if (receivedPage_)
+        DownloadMemo = LoadBufferLines(receivedPage_->Data());
+    ConvertPageText(DownloadMemo, scroller_.TickerText, FilesDir);
+    host_.SetPageSizeCaption(BytesCaption(scroller_.TickerText.size()));
+    scroller_.ScrollPos = 1;
+    view_.SetCaptionTimerEnabled(true);
+}
+
+std::string TRetrievalCycle::FailureReason(const std::string& p, int statusCode) {
+    std::string lower = Lower(p);
+    if (lower.find("object not found") != std::string::npos)
+        return "object not found";
+    if (lower.find("resolve hostname to ip address") != std::string::npos)
+        return "unresolved IP address or timed out";
+    if (lower.find("file not found") != std::string::npos)
+        return "file not found";
+    if (statusCode == 200 && lower.find("ok") != std::string::npos)
+        return "program busy";
+    if (p.empty() || p[0] == 'H')
+        return p;
+    std::string r = p;
+    r[0] = Lower(r.substr(0, 1))[0];
+    return r;
+}
+
+void TRetrievalCycle::CancelRetrieval() {
+    HttpCli1.Abort();
+    host_.SetCancelEnabled(false);
+    KeyLatch = false;
+}
+
+void TRetrievalCycle::timerTimeOutTimer() {
+    int limit = config::Live().AutoTimeOut;
+    if (limit == 0)
+        return;
+    TimeOutTag = 0;
+    ++HoursElapsed;
+    if (HoursElapsed >= limit) {
+        TimeOutTag = 1;
+        host_.CloseMainForm();
+    }
+}
+
+void TRetrievalCycle::HttpCli1Command(const std::string& s) {
+    if (!s.empty())
+        DownloadMemo.push_back("cmd> " + s);
+}
+
+void TRetrievalCycle::HttpCli1DocBegin() {
+    DownloadMemo.push_back(HttpCli1.ContentType() + " => " + HttpCli1.DocName());
+    DownloadMemo.push_back("Document = " + HttpCli1.DocName());
+    bodyStream_ = std::make_unique<http::TMemoryStream>();
+    HttpCli1.SetRcvdStream(bodyStream_.get());
+}
+
+void TRetrievalCycle::HttpCli1DocEnd() {
+    receivedPage_ = std::make_unique<http::TMemoryStream>(bodyStream_ ? bodyStream_->Data() : std::string());
+    if (bodyStream_)
+        bodyStream_->Clear();
+    if (HttpCli1.RcvdStream() != nullptr)
+        ReleaseBodyStream();
+}
+
+void TRetrievalCycle::HttpCli1RequestDone(http::THttpRequest, http::THttpCli::Word error) {
+    DownloadMemo.push_back("RequestDone Error = " + std::to_string(static_cast<unsigned>(error)));
+}
+
+void TRetrievalCycle::ReleaseBodyStream() {
+    HttpCli1.SetRcvdStream(nullptr);
+    bodyStream_.reset();
+}
+
+void TRetrievalCycle::SaveLog() {
+    std::ofstream out(FilesDir + "Zelv.Log", std::ios::binary | std::ios::trunc);
+    for (const std::string& line : DownloadMemo)
+        out << line << "\r\n";
+    out.flush();
+    if (!out)
+        throw std::runtime_error("Cannot create file " + FilesDir + "Zelv.Log");
+}
+
+}  // namespace zelvo::app

@@ -1,0 +1,260 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "app/PageConversion.h"
+#include "app/RetrievalCycle.h"
+#include "config/LiveSettings.h"
+#include "support/DialogRecorder.h"
+#include "support/LoopbackServer.h"
+#include "support/TempDir.h"
+
+using namespace zelvo;
+namespace zt = zelvo::testing;
+using app::TRetrievalCycle;
+
+namespace {
+
+std::string Slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+// The dialog's controls and the strip, as plain fields.
+class FakeHost : public app::TRetrievalHost, public app::TTickerView {
+public:
+    std::string sites[4];
+    bool enabled[4] = {false, true, true, true};
+    std::string proxyHost, proxyPort, testURL, urlCaption, sizeCaption, tickerCaption, working,
+        title;
+    bool cancelEnabled = false;
+    bool captionTimer = false;
+    int closes = 0;
+    std::vector<bool> cancelHistory;
+
+    std::string SiteURL(int site) const override { return sites[site]; }
+    bool SiteEnabled(int site) const override { return enabled[site]; }
+    void SetSiteEnabled(int site, bool on) override { enabled[site] = on; }
+    std::string ProxyHostText() const override { return proxyHost; }
+    std::string ProxyPortText() const override { return proxyPort; }
+    std::string TestURL() const override { return testURL; }
+    void SetTestURL(const std::string& url) override { testURL = url; }
+    void SetCurrentURLCaption(const std::string& c) override { urlCaption = c; }
+    void SetPageSizeCaption(const std::string& c) override { sizeCaption = c; }
+    void SetCancelEnabled(bool on) override {
+        cancelEnabled = on;
+        cancelHistory.push_back(on);
+    }
+    void SetTickerCaption(const std::string& c) override { tickerCaption = c; }
+    void SetWorkingURL(const std::string& url) override { working = url; }
+    void CloseMainForm() override { ++closes; }
+
+    void SetApplicationTitle(const std::string& t) override { title = t; }
+    void SetCaptionTimerEnabled(bool on) override { captionTimer = on; }
+    void SetExplainTimerEnabled(bool) override {}
+    void ProcessMessages() override {}
+};
+
+class Retrieval : public ::testing::Test {
+protected:
+    zt::TempDir dir;
+    zt::DialogRecorder boxes;
+    FakeHost host;
+    app::TTickerScroller scroller{host};
+    platform::WindowTimer timerRetrieve{1250};
+    TRetrievalCycle cycle{host, scroller, host, timerRetrieve};
+
+    void SetUp() override {
+        config::Live() = {};
+        config::Live().RetrievalInterval = 15;
+        cycle.FilesDir = dir.Path() + "/";
+    }
+    std::string Log() { return Slurp(dir / "Zelv.Log"); }
+    std::string Url(const zt::LoopbackServer& server, const std::string& path) {
+        return "http://127.0.0.1:" + server.PortText() + path;
+    }
+};
+
+zt::LoopbackServer::Handler Serve(std::string response) {
+    return [response](zt::LoopbackServer::Conn& c) {
+        c.ReadRequest();
+        c.Write(response);
+    };
+}
+
+}  // namespace
+
+TEST_F(Retrieval, SitesRotateSkippingDisabledOnes) {
+    host.enabled[2] = false;
+    EXPECT_EQ(cycle.NextEnabledSite(0), 1);
+    EXPECT_EQ(cycle.NextEnabledSite(1), 3);
+    EXPECT_EQ(cycle.NextEnabledSite(3), 1);
+    host.enabled[1] = false;
+    EXPECT_EQ(cycle.NextEnabledSite(0), 3);
+    EXPECT_EQ(cycle.NextEnabledSite(3), 3);
+    host.enabled[3] = false;
+    EXPECT_EQ(cycle.NextEnabledSite(0), -1);
+}
+
+TEST_F(Retrieval, TheFirstTickFetchesAtOnceThenEveryIntervalMinutes) {
+    config::Live().RetrievalInterval = 3;
+    host.sites[1] = host.sites[2] = host.sites[3] = "  ";  // empty: no network, only the warning
+    cycle.timerRetrieveTimer();
+    EXPECT_EQ(timerRetrieve.Interval(), 60000u);
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text, "URL for this site is empty, check Configuration Dialog.   ");
+    EXPECT_EQ(boxes.beeps.size(), 1u);
+    EXPECT_TRUE(host.captionTimer);
+    EXPECT_EQ(cycle.CurrentSite, 1);
+    cycle.timerRetrieveTimer();
+    cycle.timerRetrieveTimer();
+    EXPECT_EQ(boxes.boxes.size(), 1u);
+    cycle.timerRetrieveTimer();
+    EXPECT_EQ(boxes.boxes.size(), 2u);
+    EXPECT_EQ(cycle.CurrentSite, 2);
+}
+
+TEST_F(Retrieval, ManualRetrievalIsASingleShot) {
+    config::Live().AutoRetrievalOn = false;
+    host.sites[1] = " ";
+    timerRetrieve.SetEnabled(true);
+    cycle.timerRetrieveTimer();
+    EXPECT_FALSE(timerRetrieve.Enabled());
+    EXPECT_EQ(boxes.boxes.size(), 1u);
+}
+
+TEST_F(Retrieval, WithNoSiteEnabledSiteOneIsSwitchedOnAndTaken) {
+    host.enabled[1] = host.enabled[2] = host.enabled[3] = false;
+    host.sites[1] = "";
+    cycle.timerRetrieveTimer();
+    EXPECT_TRUE(host.enabled[1]);
+    EXPECT_EQ(cycle.CurrentSite, 1);
+}
+
+TEST_F(Retrieval, APageIsFetchedLoggedConvertedAndScrolled) {
+    const std::string body = "<html><body><p>Loopback &amp; news</p></body></html>";
+    zt::LoopbackServer server(Serve("HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n\r\n" + body));
+    host.sites[1] = Url(server, "/news.html#top");
+    scroller.ScrollPos = 40;
+    cycle.timerRetrieveTimer();
+
+    EXPECT_EQ(host.working, Url(server, "/news.html"));
+    EXPECT_EQ(scroller.TickerText, app::PageToTickerText(body));
+    EXPECT_EQ(Slurp(dir / "WebPage.txt"), scroller.TickerText + "\r\n");
+    EXPECT_EQ(scroller.ScrollPos, 1);
+    EXPECT_TRUE(host.captionTimer);
+    EXPECT_EQ(host.urlCaption, " " + Url(server, "/news.html"));
+    EXPECT_EQ(host.sizeCaption, " Bytes: " + std::to_string(scroller.TickerText.size()));
+    EXPECT_EQ(host.tickerCaption, " Connecting to " + Url(server, "/news.html") + "...");
+    EXPECT_EQ(host.title, "Zelvo");
+    EXPECT_EQ(host.cancelHistory, (std::vector<bool>{true, false}));
+    EXPECT_FALSE(cycle.RetrievalBusy);
+    EXPECT_FALSE(cycle.KeyLatch);
+    EXPECT_TRUE(boxes.boxes.empty());
+
+    std::string log = Log();
+    EXPECT_NE(log.find("cmd> GET /news.html HTTP/1.0\r\n"), std::string::npos) << log;
+    EXPECT_NE(log.find("text/html => news.html\r\nDocument = news.html\r\n"), std::string::npos)
+        << log;
+    EXPECT_NE(log.find("RequestDone Error = 0\r\nStatusCode = 200\r\nhdr>HTTP/1.0 200 "
+                       "OK\r\nhdr>Content-Type: text/html\r\n"),
+              std::string::npos)
+        << log;
+    EXPECT_EQ(log.substr(log.size() - 2), "\r\n");
+}
+
+TEST_F(Retrieval, ASecondSuccessLogsTheHeadersOfBoth) {
+    zt::LoopbackServer server(Serve("HTTP/1.0 200 OK\r\nX-Run: a\r\n\r\n<p>one</p>"));
+    host.testURL = Url(server, "/");
+    cycle.RetrieveTestURL();
+    cycle.RetrieveTestURL();
+    std::string log = Log();
+    auto first = log.find("hdr>X-Run: a");
+    ASSERT_NE(first, std::string::npos);
+    EXPECT_NE(log.find("hdr>X-Run: a", first + 1), std::string::npos);
+}
+
+TEST_F(Retrieval, ANotFoundPageIsReportedAndLogged) {
+    zt::LoopbackServer server(Serve("HTTP/1.0 404 Not Found\r\n\r\nmissing"));
+    host.testURL = Url(server, "/gone#part");
+    cycle.RetrieveTestURL();
+    EXPECT_EQ(host.testURL, Url(server, "/gone"));
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text, "Unable to retrieve URL, not Found.     ");
+    EXPECT_EQ(boxes.boxes[0].caption, "Warning");
+    EXPECT_EQ(host.tickerCaption, " Zelvo");
+    EXPECT_FALSE(host.captionTimer);
+    EXPECT_TRUE(scroller.TickerText.empty());
+    std::string log = Log();
+    EXPECT_NE(log.find("GET Failed !\r\nStatusCode   = 404\r\nReasonPhrase = Not Found\r\n"),
+              std::string::npos)
+        << log;
+    EXPECT_FALSE(cycle.RetrievalBusy);
+}
+
+TEST_F(Retrieval, ARefusedConnectionIsReported) {
+    host.testURL = "http://127.0.0.1:" + std::to_string(zt::LoopbackServer::ClosedPort()) + "/";
+    cycle.RetrieveTestURL();
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text.rfind("Unable to retrieve URL, ", 0), 0u);
+    EXPECT_NE(Log().find("GET Failed !"), std::string::npos);
+}
+
+TEST_F(Retrieval, AnEmptyTestAddressOnlyBeeps) {
+    host.testURL = " \t";
+    cycle.MinuteCount = 7;
+    cycle.RetrieveTestURL();
+    EXPECT_EQ(cycle.MinuteCount, 0);
+    EXPECT_EQ(boxes.beeps.size(), 1u);
+    EXPECT_TRUE(boxes.boxes.empty());
+    EXPECT_TRUE(host.captionTimer);
+}
+
+TEST_F(Retrieval, ASecondFetchWhileOneRunsOnlyBeeps) {
+    zt::LoopbackServer server([&](zt::LoopbackServer::Conn& c) {
+        c.ReadRequest();
+        c.Write("HTTP/1.0 200 OK\r\n\r\nbody");
+    });
+    cycle.HttpCli1.OnDocBegin = nullptr;
+    host.testURL = Url(server, "/");
+    // A second request from inside the first one's wait.
+    bool nested = false;
+    cycle.HttpCli1.OnCommand = [&](http::THttpCli*, const std::string&) {
+        if (!nested) {
+            nested = true;
+            cycle.RetrieveURL("http://127.0.0.1:1/", "", "");
+        }
+    };
+    cycle.RetrieveTestURL();
+    EXPECT_TRUE(nested);
+    EXPECT_EQ(boxes.beeps.size(), 1u);
+    EXPECT_FALSE(cycle.RetrievalBusy);
+}
+
+TEST(FailureReasons, MappedInTheirOrder) {
+    EXPECT_EQ(TRetrievalCycle::FailureReason("Object Not Found", 404), "object not found");
+    EXPECT_EQ(TRetrievalCycle::FailureReason("cannot resolve hostname to IP address", 404),
+              "unresolved IP address or timed out");
+    EXPECT_EQ(TRetrievalCycle::FailureReason("File not found", 404), "file not found");
+    EXPECT_EQ(TRetrievalCycle::FailureReason("OK", 200), "program busy");
+    EXPECT_EQ(TRetrievalCycle::FailureReason("Host is down", 404), "Host is down");
+    EXPECT_EQ(TRetrievalCycle::FailureReason("Not Found", 404), "not Found");
+    EXPECT_EQ(TRetrievalCycle::FailureReason("Connection aborted on request", 404),
+              "connection aborted on request");
+    EXPECT_EQ(TRetrievalCycle::FailureReason("", 500), "");
+}
+
+TEST_F(Retrieval, TheAutomaticExitClosesAfterTheConfiguredHours) {
+    config::Live().AutoTimeOut = 0;
+    cycle.timerTimeOutTimer();
+    EXPECT_EQ(cycle.HoursElapsed, 0);
+    config::Live().AutoTimeOut = 2;
+    cycle.timerTimeOutTimer();
+    EXPECT_EQ(host.closes, 0);
+    cycle.timerTimeOutTimer();
+    EXPECT_EQ(host.closes, 1);
+    EXPECT_EQ(cycle.TimeOutTag, 1);
+}
