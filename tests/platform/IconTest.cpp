@@ -41,10 +41,5 @@ TEST(Icon, FilesThatCannotBeOpenedOrDecodedAreTwoDifferentErrors) {
     EXPECT_EQ(0xFFFF0000u, IconPixelsOf(icon).argb.at(0));
 }
 
-TEST(Icon, EmptyHandleHasNoPixels) {
-    EXPECT_EQ(0, IconPixelsOf(nullptr).width);
-    EXPECT_EQ("", IconSource(nullptr));
-}
-
 }  // namespace
 }  // namespace zelvo::platform

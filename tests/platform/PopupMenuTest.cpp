@@ -54,11 +54,5 @@ TEST_F(PopupMenuTest, DisabledItemsSeparatorsAndDismissalDoNothing) {
     EXPECT_EQ(3u, opened.size());
 }
 
-TEST_F(PopupMenuTest, EmptyMenuDoesNotOpen) {
-    PopupMenu menu;
-    menu.Popup({0, 0});
-    EXPECT_TRUE(opened.empty());
-}
-
 }  // namespace
 }  // namespace zelvo::platform

@@ -30,23 +30,5 @@ TEST(TrayNotify, WithoutAnyNotificationAreaTheProgramIsToldOnce) {
               dialogs.boxes[0].text);
 }
 
-class Recorder : public NotificationArea {
-public:
-    bool Notify(DWORD message, const NotifyIconData&) override {
-        last = message;
-        return true;
-    }
-    DWORD last = 99;
-};
-
-TEST(TrayNotify, InstalledAreaReceivesRequestsUntilRemoved) {
-    Recorder recorder;
-    NotificationArea* previous = SetNotificationArea(&recorder);
-    EXPECT_TRUE(Shell_NotifyIcon(NIM_MODIFY, NotifyIconData{}));
-    EXPECT_EQ(NIM_MODIFY, recorder.last);
-    EXPECT_EQ(&recorder, SetNotificationArea(previous));
-    EXPECT_EQ(previous, &Notifications());
-}
-
 }  // namespace
 }  // namespace zelvo::platform

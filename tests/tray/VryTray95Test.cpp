@@ -65,18 +65,6 @@ TEST(TrayIconCreation, OwnerMustBeAForm) {
     EXPECT_TRUE(shell.calls.empty());
 }
 
-TEST_F(TrayIconTest, NewInstanceHasDocumentedDefaults) {
-    EXPECT_FALSE(tray.Active());
-    EXPECT_FALSE(tray.AutoPopup());
-    EXPECT_TRUE(tray.ShowHint());
-    EXPECT_EQ(tsEnabled, tray.State());
-    EXPECT_EQ(toMinimizeToTray, tray.Options());
-    EXPECT_EQ(1000, tray.Animation().Interval());
-    EXPECT_EQ(aoIconsAreFiles, tray.Animation().Options());
-    EXPECT_TRUE(tray.Timers().Enabled());
-    EXPECT_TRUE(shell.calls.empty());
-}
-
 TEST_F(TrayIconTest, ActivationAddsIconWithFixedRecordAndDeactivationRemovesIt) {
     HICON icon = LoadIconResource("MAINICON");
     tray.SetIcon(icon);
