@@ -447,7 +447,9 @@ void XEmbedTrayIcon::Update(const NotifyIconData& data) {
 bool XEmbedTrayIcon::TrayPresent(x11::Connection& connection) {
     ::Display* d = connection.Display();
     std::string name = "_NET_SYSTEM_TRAY_S" + std::to_string(connection.Screen());
-    return XGetSelectionOwner(d, XInternAtom(d, name.c_str(), False)) != 0;
+    bool present = XGetSelectionOwner(d, XInternAtom(d, name.c_str(), False)) != 0;
+    connection.Flush();
+    return present;
 }
 
 unsigned long XEmbedTrayIcon::IconWindow() const {

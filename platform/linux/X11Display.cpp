@@ -1,6 +1,7 @@
 #include "platform/linux/X11Display.h"
 
 #include <QSocketNotifier>
+#include <QTimer>
 #include <cstdlib>
 #include <map>
 
@@ -61,8 +62,13 @@ void Connection::RemoveListener(int id) {
 }
 
 void Connection::Flush() {
-    if (display_ != nullptr)
-        XFlush(display_);
+    if (display_ == nullptr)
+        return;
+    XFlush(display_);
+    // A round trip may have read events into Xlib's queue, leaving nothing
+    // on the socket to wake the notifier: handle them from the loop soon.
+    if (XEventsQueued(display_, QueuedAlready) > 0)
+        QTimer::singleShot(0, impl_->notifier.get(), [this] { ReadEvents(); });
 }
 
 void Connection::ReadEvents() {

@@ -27,7 +27,8 @@ public:
     int AddListener(Listener listener);
     void RemoveListener(int id);
 
-    // Sends queued requests and handles what has arrived.
+    // Sends queued requests; events that round trips have already read are
+    // handled from the loop shortly after.
     void Flush();
     void ReadEvents();
 
