@@ -1,0 +1,155 @@
+// Runs the built zelvo-page program and holds its output against the library.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "PageGenerator.h"
+#include "app/PageConversion.h"
+#include "app/TickerScroller.h"
+#include "config/LiveSettings.h"
+#include "support/TempDir.h"
+
+namespace zelvo::app {
+namespace {
+
+struct RunResult {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string Quote(const std::string& s) {
+    std::string q = "'";
+    for (char c : s) {
+        if (c == '\'')
+            q += "'\\''";
+        else
+            q += c;
+    }
+    return q + "'";
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteFile(const std::string& path, const std::string& data) {
+    std::ofstream out(path, std::ios::binary);
+    out.write(data.data(), static_cast<std::streamsize>(data.size()));
+}
+
+class ZelvoPageToolTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        // ctest names the build directory; run by hand, the test program sits
+        // in <build>/tests/app.
+        const char* bin = std::getenv("ZELVO_BINARY_DIR");
+        const std::filesystem::path build =
+            bin != nullptr && bin[0] != '\0'
+                ? std::filesystem::path(bin)
+                : std::filesystem::read_symlink("/proc/self/exe").parent_path() / ".." / "..";
+        tool_ = (build / "tools" / "zelvo-page").string();
+        ASSERT_TRUE(std::filesystem::exists(tool_)) << tool_;
+    }
+
+    RunResult Run(const std::vector<std::string>& args) {
+        std::string command = Quote(tool_);
+        for (const auto& arg : args)
+            command += " " + Quote(arg);
+        command += " >" + Quote(dir_ / "out") + " 2>" + Quote(dir_ / "err");
+        RunResult result;
+        const int status = std::system(command.c_str());
+        result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        result.out = ReadFile(dir_ / "out");
+        result.err = ReadFile(dir_ / "err");
+        return result;
+    }
+
+    std::string Page(const std::string& name, const std::string& content) {
+        const std::string path = dir_ / name;
+        WriteFile(path, content);
+        return path;
+    }
+
+    testing::TempDir dir_;
+    std::string tool_;
+};
+
+TEST_F(ZelvoPageToolTest, FileGivesTheTickerTextByteForByte) {
+    testing::PageGenerator gen(99);
+    std::vector<std::string> pages = {"", "<p>Hello<br>World</p>", "Tom &amp; Jerry\r\n",
+                                      std::string("a\0b", 3), "\xA6\x93\xFF\x80 high"};
+    for (int i = 0; i < 6; ++i)
+        pages.push_back(gen.Page(i == 5 ? 200000 : gen.Below(5000)));
+    for (std::size_t i = 0; i < pages.size(); ++i) {
+        const auto result = Run({"--file", Page("page.html", pages[i])});
+        EXPECT_EQ(result.exitCode, 0) << i;
+        EXPECT_EQ(result.err, "") << i;
+        EXPECT_EQ(result.out, PageToTickerText(pages[i])) << "page " << i;
+    }
+}
+
+TEST_F(ZelvoPageToolTest, FramesAreTheStripsCaptionsOneALine) {
+    config::TLiveSettings saved = config::Live();
+    for (int step : {2, 3}) {
+        const std::string page = "<p>News of the day</p><a href=x>more</a> &amp; more";
+        std::vector<std::string> args = {"--frames", "15"};
+        if (step != 2)
+            args.insert(args.end(), {"--step", std::to_string(step)});
+        args.insert(args.end(), {"--file", Page("news.html", page)});
+        const auto result = Run(args);
+        ASSERT_EQ(result.exitCode, 0) << result.err;
+
+        class Collect : public TTickerView {
+        public:
+            void SetTickerCaption(const std::string& c) override { text += c + "\n"; }
+            void SetApplicationTitle(const std::string&) override {}
+            void SetCaptionTimerEnabled(bool) override {}
+            void SetExplainTimerEnabled(bool) override {}
+            void ProcessMessages() override {}
+            std::string text;
+        } view;
+        config::Live().ScrollStep = step;
+        TTickerScroller scroller(view);
+        scroller.TickerText = PageToTickerText(page);
+        for (int i = 0; i < 15; ++i)
+            scroller.timerCaptionTimer();
+        EXPECT_EQ(result.out, view.text) << "step " << step;
+    }
+    config::Live() = saved;
+}
+
+TEST_F(ZelvoPageToolTest, BlankPageStopsAfterOneFrame) {
+    const auto result = Run({"--frames", "10", "--file", Page("empty.html", "<html></html>")});
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.out, "        \n Zelvo\n");
+}
+
+TEST_F(ZelvoPageToolTest, MissingFileAndBadUsageExitWithTwo) {
+    auto result = Run({"--file", dir_ / "no-such-page.html"});
+    EXPECT_EQ(result.exitCode, 2);
+    EXPECT_EQ(result.out, "");
+    EXPECT_NE(result.err.find("no-such-page.html"), std::string::npos) << result.err;
+
+    result = Run({"--file", dir_.Path()});
+    EXPECT_EQ(result.exitCode, 2);
+    EXPECT_EQ(result.out, "");
+
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {}, {"--file"}, {"--frames", "x", "--file", "p"}, {"--bogus"}, {"--frames", "3"}}) {
+        result = Run(args);
+        EXPECT_EQ(result.exitCode, 2);
+        EXPECT_EQ(result.out, "");
+        EXPECT_NE(result.err.find("usage:"), std::string::npos) << result.err;
+    }
+}
+
+}  // namespace
+}  // namespace zelvo::app
