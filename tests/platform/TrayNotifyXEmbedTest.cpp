@@ -20,6 +20,7 @@
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 
 namespace zelvo::platform {
 namespace {
@@ -107,9 +108,26 @@ public:
     }
     ~TestTray() { connection.RemoveListener(listener); }
 
-    void Start() {
+    // With argb, the tray asks icons to use a 32-bit visual, if the server
+    // has one; false when it has none.
+    bool Start(bool argb = false) {
         Window root = DefaultRootWindow(d);
         tray = XCreateSimpleWindow(d, root, 0, 0, 100, 24, 0, 0, 0);
+        XMapWindow(d, tray);
+        if (argb) {
+            XVisualInfo templ = {};
+            templ.depth = 32;
+            templ.c_class = TrueColor;
+            int found = 0;
+            XVisualInfo* infos =
+                XGetVisualInfo(d, VisualDepthMask | VisualClassMask, &templ, &found);
+            if (infos == nullptr)
+                return false;
+            long id = static_cast<long>(infos[0].visualid);
+            XFree(infos);
+            XChangeProperty(d, tray, XInternAtom(d, "_NET_SYSTEM_TRAY_VISUAL", False), XA_VISUALID,
+                            32, PropModeReplace, reinterpret_cast<unsigned char*>(&id), 1);
+        }
         XSetSelectionOwner(d, selection, tray, CurrentTime);
         XEvent manager = {};
         manager.xclient.type = ClientMessage;
@@ -121,12 +139,23 @@ public:
         manager.xclient.data.l[2] = static_cast<long>(tray);
         XSendEvent(d, root, False, StructureNotifyMask, &manager);
         XFlush(d);
+        return true;
     }
 
     void Embed(Window icon) {
         XReparentWindow(d, icon, tray, 0, 0);
         XMapWindow(d, icon);
         XFlush(d);
+    }
+
+    // The pixel of a window as the screen shows it (0 when unreadable).
+    unsigned long Pixel(Window w, int x, int y) {
+        XImage* image = XGetImage(d, w, x, y, 1, 1, AllPlanes, ZPixmap);
+        if (image == nullptr)
+            return 0;
+        unsigned long pixel = XGetPixel(image, 0, 0);
+        XDestroyImage(image);
+        return pixel;
     }
 
     void Stop() {
@@ -165,13 +194,16 @@ public:
     int listener = 0;
 };
 
-TEST(TrayNotifyXEmbed, IconDocksReportsMouseAndDocksAgainAfterTrayRestart) {
+class TrayNotifyXEmbed : public ::testing::TestWithParam<bool> {};
+
+TEST_P(TrayNotifyXEmbed, IconDocksReportsMouseAndDocksAgainAfterTrayRestart) {
     VirtualDisplay server;
     if (server.Name().empty())
         GTEST_SKIP() << "no virtual X server available";
     TestTray tray(server.Name());
     ASSERT_TRUE(tray.connection.Valid());
-    tray.Start();
+    if (!tray.Start(GetParam()))
+        GTEST_SKIP() << "the server has no 32-bit visual";
 
     std::vector<LPARAM> received;
     MessageWindow window([&](UINT msg, WPARAM wParam, LPARAM lParam) -> LRESULT {
@@ -207,7 +239,14 @@ TEST(TrayNotifyXEmbed, IconDocksReportsMouseAndDocksAgainAfterTrayRestart) {
     EXPECT_EQ(1L, reinterpret_cast<long*>(info)[1]);
     XFree(info);
 
+    XWindowAttributes attributes;
+    ASSERT_NE(0, XGetWindowAttributes(tray.d, first, &attributes));
+    EXPECT_EQ(GetParam() ? 32 : DefaultDepth(tray.d, 0), attributes.depth);
+
     tray.Embed(first);
+    // The tray's own background is black; the icon paints over it.
+    EXPECT_TRUE(WaitFor([&] { return tray.Pixel(first, 11, 11) != 0; }));
+    EXPECT_EQ(0u, tray.Pixel(first, 0, 0)) << "transparent corners show the tray";
     tray.SendMotion(first);
     tray.SendButton(first, ButtonPress, Button1, 1000);
     tray.SendButton(first, ButtonRelease, Button1, 1050);
@@ -234,6 +273,11 @@ TEST(TrayNotifyXEmbed, IconDocksReportsMouseAndDocksAgainAfterTrayRestart) {
     std::snprintf(data.szTip, sizeof data.szTip, "%s", "changed");
     icon.Update(data);
 }
+
+INSTANTIATE_TEST_SUITE_P(Visuals, TrayNotifyXEmbed, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                             return info.param ? "AlphaVisual" : "TrayBackground";
+                         });
 
 }  // namespace
 }  // namespace zelvo::platform
