@@ -220,6 +220,7 @@ TSpinEdit::TSpinEdit(int minValue, int maxValue, int maxLength, QWidget* parent)
     layout->addLayout(arrows);
     layout->addStretch();
 
+    edit_->installEventFilter(this);
     QObject::connect(up_, &QToolButton::clicked, this, [this] { SetValue(Value() + 1); });
     QObject::connect(down_, &QToolButton::clicked, this, [this] { SetValue(Value() - 1); });
     // Leaving the field takes a number outside the range into it; a text
@@ -228,6 +229,17 @@ TSpinEdit::TSpinEdit(int minValue, int maxValue, int maxLength, QWidget* parent)
         if (auto typed = Typed(); typed && Clamp(*typed) != *typed)
             SetValue(*typed);
     });
+}
+
+bool TSpinEdit::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == edit_ && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Up || key == Qt::Key_Down) {
+            SetValue(Value() + (key == Qt::Key_Up ? 1 : -1));
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 int TSpinEdit::Clamp(int value) const {

@@ -42,6 +42,10 @@ public:
     int MaxValue() const { return max_; }
     QLineEdit* Edit() const { return edit_; }
 
+protected:
+    // The arrow keys step the value like the buttons.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     int Clamp(int value) const;
     // The text as a decimal number, nothing when it is not one.

@@ -4,8 +4,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -442,6 +444,15 @@ TEST_F(ConfigDialogTest, NumberFieldsCountTextAsMinimumAndClampOnLeaving) {
     dlg->spinTimeOut->Edit()->setText("13");
     dlg->btnUpdate->click();
     EXPECT_EQ(Live().AutoTimeOut, 12);
+    // Stepping keeps to the range too.
+    dlg->spinTimeOut->SetValue(11);
+    QKeyEvent up(QEvent::KeyPress, Qt::Key_Up, Qt::NoModifier);
+    QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+    QApplication::sendEvent(dlg->spinTimeOut->Edit(), &up);
+    QApplication::sendEvent(dlg->spinTimeOut->Edit(), &up);
+    EXPECT_EQ(dlg->spinTimeOut->Edit()->text(), "12");
+    QApplication::sendEvent(dlg->spinTimeOut->Edit(), &down);
+    EXPECT_EQ(dlg->spinTimeOut->Value(), 11);
     EXPECT_EQ(dlg->spinInterval->Edit()->maxLength(), 3);
     EXPECT_EQ(dlg->spinTimeOut->Edit()->maxLength(), 2);
 }
