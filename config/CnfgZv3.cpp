@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QColorDialog>
+#include <QCompleter>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFontDialog>
@@ -184,6 +185,10 @@ QComboBox* UrlCombo(QWidget* parent, const char* name) {
     auto* list = Named(new QComboBox(parent), name);
     list->setEditable(true);
     list->setInsertPolicy(QComboBox::NoInsert);
+    // Completion must not turn an address into a listed one that differs
+    // only in letter case: the paths of addresses are case-sensitive.
+    if (list->completer() != nullptr)
+        list->completer()->setCaseSensitivity(Qt::CaseSensitive);
     list->setMaxVisibleItems(10);
     list->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     list->setMinimumContentsLength(40);
