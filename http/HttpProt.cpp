@@ -595,7 +595,10 @@ void THttpCli::SocketDataAvailable(socket::TCustomWSocket::Word) {
         // Emptied first: a chunk that fails to be stored is not handed on
         // again in front of the next one.
         rcvCount_ = 0;
-        (this->*nextStep_)();
+        if (nextStep_ != nullptr)
+            (this->*nextStep_)();
+        else
+            PostReady();
         return;
     }
 
