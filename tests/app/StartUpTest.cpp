@@ -13,7 +13,7 @@ using zelvo::testing::TempDir;
 TEST(TaskbarRule, HeightIsTheRectangleLessTwoWhenPlausible) {
     EXPECT_EQ(TaskbarHeightFrom(TRect{0, 770, 1280, 800}, 800), 28);
     EXPECT_EQ(TaskbarHeightFrom(TRect{0, 760, 1280, 800}, 800), 38);
-    EXPECT_EQ(TaskbarHeightFrom(TRect{0, 0, 60, 800}, 800), 28);  // docked at the left
+    EXPECT_EQ(TaskbarHeightFrom(TRect{0, 0, 60, 800}, 800), 28);       // docked at the left
     EXPECT_EQ(TaskbarHeightFrom(TRect{0, 398, 1280, 800}, 800), 400);  // exactly half is allowed
     EXPECT_EQ(TaskbarHeightFrom(TRect{0, 397, 1280, 800}, 800), 28);
     EXPECT_EQ(TaskbarHeightFrom(TRect{0, 800, 1280, 801}, 800), 28);  // negative
@@ -89,7 +89,8 @@ TEST_F(Placement, EmptyStoreGivesTheDefaultStrip) {
 }
 
 TEST_F(Placement, TopsOffTheScreenFallBackToTheBottomRow) {
-    const std::pair<int, int> cases[] = {{800 - 5, kBottom}, {-9, kBottom}, {-8, -8}, {800 - 8, 800 - 8}};
+    const std::pair<int, int> cases[] = {
+        {800 - 5, kBottom}, {-9, kBottom}, {-8, -8}, {800 - 8, 800 - 8}};
     for (auto [stored, expected] : cases) {
         store.WriteInteger("Zelvo", "TickerTop", stored);
         EXPECT_EQ(Read().Top, expected) << "stored " << stored;

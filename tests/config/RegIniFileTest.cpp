@@ -15,7 +15,7 @@ TEST(IntegerEncoding, DecimalHexAndFallbacks) {
     EXPECT_EQ(TRegIniFile::DecodeInteger("", 250), 250);
     EXPECT_EQ(TRegIniFile::DecodeInteger("900", 250), 900);
     EXPECT_EQ(TRegIniFile::DecodeInteger("-9", 0), -9);
-    EXPECT_EQ(TRegIniFile::DecodeInteger("0x", 7), 7);   // too short to be hexadecimal
+    EXPECT_EQ(TRegIniFile::DecodeInteger("0x", 7), 7);  // too short to be hexadecimal
     EXPECT_EQ(TRegIniFile::DecodeInteger("0", 7), 0);
     EXPECT_EQ(TRegIniFile::DecodeInteger("12abc", 7), 7);
     EXPECT_EQ(TRegIniFile::DecodeInteger("0xFFFFFF", 0), 16777215);

@@ -1,0 +1,197 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "app/MainZv3.h"
+#include "config/CnfgZv3.h"
+#include "config/LiveSettings.h"
+#include "config/RegIniFile.h"
+#include "support/DialogRecorder.h"
+#include "support/ScopedEnv.h"
+#include "support/TempDir.h"
+#include "tray/TrayFakes.h"
+
+using namespace zelvo;
+namespace zt = zelvo::testing;
+using app::TfrmMain;
+
+namespace {
+
+// The strip with its dialog, as the program puts them together, on a private
+// settings folder and program folder.
+class TrayCommands : public ::testing::Test {
+protected:
+    zt::TempDir dir;
+    zt::ScopedEnv home{"XDG_CONFIG_HOME", dir.Path()};
+    zt::DialogRecorder boxes;
+    zt::FakeNotificationArea tray;
+    std::unique_ptr<TfrmMain> form;
+    std::unique_ptr<config::TfrmConfig> dialog;
+
+    void Start(int screenHeight = 768) {
+        config::Live() = {};
+        {
+            std::ofstream urls(dir / "WebURLs.txt", std::ios::binary);
+            urls << "http://127.0.0.1:9/a\r\nhttp://127.0.0.1:9/b\r\nhttp://127.0.0.1:9/c\r\n";
+        }
+        form = std::make_unique<TfrmMain>(TfrmMain::TScreen{1024, screenHeight, std::nullopt});
+        form->FormCreate();
+        dialog = std::make_unique<config::TfrmConfig>(*form, config::TConfigPlaces{dir.Path() + "/", ""});
+        form->SetForms(dialog.get(), nullptr);
+        boxes.boxes.clear();
+    }
+    void TearDown() override {
+        dialog.reset();
+        form.reset();
+        platform::SetExceptionHandler(nullptr);
+    }
+    config::TRegIniFile Store() { return config::TRegIniFile(); }
+};
+
+std::vector<std::string> Captions(const platform::PopupMenu& menu) {
+    std::vector<std::string> out;
+    for (size_t i = 0; i < menu.Count(); ++i)
+        out.push_back(menu.Item(i).IsSeparator() ? "-" : menu.Item(i).Caption());
+    return out;
+}
+
+}  // namespace
+
+TEST_F(TrayCommands, TheMenuHasItsSeventeenEntriesInOrder) {
+    Start();
+    EXPECT_EQ(Captions(*form->mnuPopupMenu),
+              (std::vector<std::string>{"&Browser View...", "-", "&Retrieve", "Ca&ncel", "-", "&Configuration...", "-",
+                                        "Hi&de Ticker", "Always &on Top", "-", "&Text  View...", "&Edit URL File...",
+                                        "-", "E&xit", "-", "&Help...", "&About..."}));
+    EXPECT_FALSE(form->mnuCancel->Enabled());
+    EXPECT_TRUE(form->mnuAlwaysonTop->Checked());
+    EXPECT_FALSE(form->mnuHideTicker->Checked());
+    EXPECT_EQ(form->VryTrayIcon95->Hint(), "Zelvo is running");
+    EXPECT_TRUE(form->VryTrayIcon95->Active());
+    EXPECT_EQ(tray.Count(platform::NIM_ADD), 1u);
+}
+
+TEST_F(TrayCommands, RetrieveFiresTheScheduleAtOnce) {
+    Start();
+    form->mnuConnectClick();
+    EXPECT_EQ(form->timerRetrieve.Interval(), 50u);
+    EXPECT_TRUE(form->timerRetrieve.Enabled());
+}
+
+TEST_F(TrayCommands, ExitAsksUnlessTheSessionOrTheTimeOutEnds) {
+    Start();
+    boxes.replies = {platform::IDNO};
+    EXPECT_FALSE(form->FormCloseQuery());
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text, "Exit Zelvo without changing connection status?     ");
+    EXPECT_EQ(boxes.boxes[0].caption, "Confirm");
+    EXPECT_EQ(boxes.boxes[0].flags & 0x0F, platform::MB_YESNO);
+    EXPECT_TRUE(form->FormCloseQuery());  // Yes
+    form->Retrieval->TimeOutTag = 1;
+    EXPECT_TRUE(form->FormCloseQuery());
+    form->Retrieval->TimeOutTag = 0;
+    form->AppTag = 1;
+    EXPECT_TRUE(form->FormCloseQuery());
+    EXPECT_EQ(boxes.boxes.size(), 2u);
+}
+
+TEST_F(TrayCommands, HidingMovesTheStripBelowTheScreenAndExitSavesItsRealRow) {
+    Start();
+    form->move(0, 700);
+    form->mnuHideTickerClick();
+    EXPECT_TRUE(form->mnuHideTicker->Checked());
+    EXPECT_EQ(form->y(), 868);
+    EXPECT_EQ(form->SavedTop, 700);
+    form->FormClose();
+    EXPECT_EQ(Store().ReadInteger("Zelvo", "TickerTop", -1), 700);
+    EXPECT_TRUE(Store().ReadBool("Zelvo", "HideTicker", false));
+    EXPECT_FALSE(form->VryTrayIcon95->Active());
+    EXPECT_EQ(tray.Count(platform::NIM_DELETE), 1u);
+    form->mnuHideTickerClick();
+    EXPECT_EQ(form->y(), 700);
+}
+
+TEST_F(TrayCommands, ExitCountsTheCopyOutAndRepairsAStrayCount) {
+    Start();
+    const std::pair<int, int> cases[] = {{1, 0}, {3, 2}, {6, 0}};
+    for (auto [stored, saved] : cases) {
+        Store().WriteInteger("Zelvo", "RunningInstances", stored);
+        form->FormClose();
+        EXPECT_EQ(Store().ReadInteger("Zelvo", "RunningInstances", -1), saved) << stored;
+    }
+    form->move(5, -20);
+    form->FormClose();
+    EXPECT_EQ(Store().ReadInteger("Zelvo", "TickerTop", -1), 0);
+    EXPECT_EQ(Store().ReadInteger("Zelvo", "TickerLeft", -1), 5);
+    EXPECT_EQ(Store().ReadInteger("Zelvo", "TickerWidth", -1), form->width());
+    EXPECT_TRUE(Store().ReadBool("Zelvo", "AlwaysOnTop", false));
+}
+
+TEST_F(TrayCommands, ShiftOverTheIconRetrievesOnceAndCtrlShiftCancels) {
+    Start();
+    form->FormKeyDown(true, false);
+    EXPECT_FALSE(form->timerRetrieve.Enabled());  // not hovering
+
+    form->VryTrayIcon95MouseEnter();
+    EXPECT_TRUE(form->HoverFlag);
+    form->FormKeyDown(true, false);
+    EXPECT_TRUE(form->timerRetrieve.Enabled());
+    EXPECT_TRUE(form->Retrieval->KeyLatch);
+    form->timerRetrieve.SetEnabled(false);
+    form->FormKeyDown(true, false);
+    EXPECT_FALSE(form->timerRetrieve.Enabled());  // latched
+
+    form->mnuCancel->SetEnabled(true);
+    form->FormKeyDown(true, true);
+    EXPECT_FALSE(form->mnuCancel->Enabled());
+    EXPECT_TRUE(form->Retrieval->KeyLatch);
+
+    form->VryTrayIcon95MouseExit();
+    form->VryTrayIcon95MouseEnter();  // re-arms the gesture
+    form->FormKeyDown(true, false);
+    EXPECT_TRUE(form->timerRetrieve.Enabled());
+}
+
+TEST_F(TrayCommands, AlwaysOnTopToggles) {
+    Start();
+    form->mnuAlwaysonTopClick();
+    EXPECT_FALSE(form->mnuAlwaysonTop->Checked());
+    EXPECT_FALSE(form->Topmost());
+    form->mnuAlwaysonTopClick();
+    EXPECT_TRUE(form->Topmost());
+}
+
+TEST_F(TrayCommands, ABlankViewerFallsBackToTheDefaultName) {
+    Start();
+    dialog->SetViewerText("   ");
+    form->mnuViewTextPgClick();
+    EXPECT_EQ(dialog->ViewerText(), "Notepad.exe");
+}
+
+TEST_F(TrayCommands, AViewerThatCannotStartIsReported) {
+    Start();
+    dialog->SetViewerText("zelvo-no-such-viewer");
+    form->mnuEditURLFileClick();
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text, "Unable to launch editor, check Configuration Dialog.   ");
+    boxes.boxes.clear();
+    form->mnuViewTextPgClick();
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text, "Unable to launch viewer, check Configuration Dialog.   ");
+}
+
+TEST_F(TrayCommands, ABrowserThatCannotOpenAnythingIsReported) {
+    Start();
+    dialog->SetBrowserText("zelvo-no-such-browser");
+    dialog->SetCurrentURLCaption("");
+    form->mnuBrowserViewClick();
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text, "Unable to launch browser, check Configuration Dialog.   ");
+}
+
+TEST_F(TrayCommands, AViewerThatStartsIsNotReported) {
+    Start();
+    dialog->SetViewerText("/bin/true");
+    form->mnuViewTextPgClick();
+    EXPECT_TRUE(boxes.boxes.empty());
+}

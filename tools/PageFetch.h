@@ -1,0 +1,25 @@
+#pragma once
+// zelvo-page's fetch: the ticker's own retrieval run once, without windows.
+#include <string>
+
+namespace zelvo::tools {
+
+struct FetchOptions {
+    std::string url;
+    std::string proxyHost;
+    std::string proxyPort = "80";
+    std::string username;
+    std::string password;
+    bool showLog = false;  // the exchange's log lines on stderr
+};
+
+struct FetchResult {
+    bool ok = false;
+    std::string tickerText;
+    std::string message;  // what the ticker would have said, when it failed
+};
+
+// Needs a running platform::Application (offscreen is enough).
+FetchResult FetchPage(const FetchOptions& options);
+
+}  // namespace zelvo::tools
