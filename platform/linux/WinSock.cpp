@@ -502,6 +502,13 @@ int send(SOCKET s, const void* buf, int len, int flags) {
         }
         return FailWith(MapErrno(err));
     }
+    if (n < len) {
+        // The system took only part: the caller keeps the rest and, as after
+        // a send that would have blocked, learns from FD_WRITE when there is
+        // room again.
+        e->writeWanted = true;
+        SocketTable::Get().Update(*e);
+    }
     return static_cast<int>(n);
 }
 

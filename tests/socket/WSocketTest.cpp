@@ -365,6 +365,31 @@ TEST_F(WSocketTest, LargeSendDrainsToOneEmptyBlock) {
     EXPECT_EQ(got, data);
 }
 
+// More than the system takes at once: the rest waits in the blocks until
+// FD_WRITE says there is room, and OnDataSent comes once it has all gone.
+TEST_F(WSocketTest, SendBeyondTheSystemBufferResumesOnWriteNotification) {
+    std::string got;
+    LoopbackServer server([&](LoopbackServer::Conn& c) { got = c.ReadRequest(); });
+    TWSocket s;
+    Recorder r(s);
+    Aim(s, server.Port());
+    s.Connect();
+    ASSERT_TRUE(WaitFor([&] { return s.State() == wsConnected && r.Count("sent 0") == 1; }));
+    r.log.clear();
+    std::string body(16 * 1024 * 1024, '\0');
+    for (std::size_t i = 0; i < body.size(); ++i)
+        body[i] = static_cast<char>(i * 31 >> 4);
+    std::string data =
+        "POST / HTTP/1.0\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
+    s.Send(data.data(), static_cast<int>(data.size()));
+    EXPECT_FALSE(s.AllSent());
+    EXPECT_EQ(r.Count("sent 0"), 0);
+    ASSERT_TRUE(WaitFor([&] { return r.Count("sent 0") == 1; }, 60000));
+    EXPECT_TRUE(s.AllSent());
+    ASSERT_TRUE(WaitFor([&] { return r.Count("closed 0") == 1; }));
+    EXPECT_TRUE(got == data);
+}
+
 TEST_F(WSocketTest, ProgramCloseFiresClosedOnceWithZero) {
     LoopbackServer server([](LoopbackServer::Conn& c) { c.WaitForPeerClose(); });
     TWSocket s;
