@@ -182,6 +182,7 @@ TEST(TrayNotifySni, ItemRegistersWithTheHostAndReportsActivations) {
         pixmaps.beginStructure();
         pixmaps >> width >> height >> bytes;
         pixmaps.endStructure();
+        pixmaps.endArray();
         EXPECT_EQ(32, width);
         EXPECT_EQ(32, height);
         EXPECT_EQ(32 * 32 * 4, bytes.size());
