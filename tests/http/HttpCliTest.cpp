@@ -1,6 +1,7 @@
 // The HTTP client against canned servers on 127.0.0.1.
 #include <gtest/gtest.h>
 
+#include <future>
 #include <memory>
 #include <string>
 #include <vector>
@@ -384,6 +385,31 @@ TEST_F(HttpCliTest, AbortDuringASlowResponse) {
     EXPECT_EQ(events.back(), "done 1 3");
     EXPECT_TRUE(Saw("docend"));
     EXPECT_EQ(cli.HttpState(), hsReady);
+}
+
+TEST_F(HttpCliTest, AbortDuringAPendingLookup) {
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    platform::SetHostResolver([released](const std::string&, std::vector<std::uint32_t>& addrs) {
+        released.wait();
+        addrs = {platform::inet_addr("127.0.0.1")};
+        return 0;
+    });
+    platform::WindowTimer abortSoon(20, [this] { cli.Abort(); });
+    cli.OnStateChange = [&](THttpCli* c) {
+        if (c->HttpState() == hsDnsLookup)
+            abortSoon.SetEnabled(true);
+        else
+            abortSoon.SetEnabled(false);
+    };
+    cli.SetURL("http://slow.test/");
+    EHttpException e = GetCatching();
+    release.set_value();
+    EXPECT_EQ(e.ErrorCode, 404);
+    EXPECT_EQ(std::string(e.what()), "Connection aborted on request");
+    EXPECT_EQ(events.back(), "done 1 3");
+    EXPECT_EQ(cli.HttpState(), hsReady);
+    EXPECT_EQ(cli.Socket().State(), socket::wsClosed);
 }
 
 TEST_F(HttpCliTest, AbortWithNothingRunningLeavesTheClientReady) {
