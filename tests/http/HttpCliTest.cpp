@@ -149,6 +149,16 @@ TEST_F(HttpCliTest, DirectGetInTheDocumentedOrder) {
                                                 "done 1 0"}));
 }
 
+TEST_F(HttpCliTest, MultiThreadedWaitsOnThePrivatePump) {
+    LoopbackServer server(Respond("HTTP/1.0 200 OK\r\n\r\npumped"));
+    cli.SetMultiThreaded(true);
+    EXPECT_TRUE(cli.Socket().MultiThreaded());
+    cli.SetURL("http://127.0.0.1:" + server.PortText() + "/");
+    cli.Get();
+    EXPECT_EQ(Body(), "pumped");
+    EXPECT_EQ(events.back(), "done 1 0");
+}
+
 TEST_F(HttpCliTest, ErrorStatusRaisesAfterRequestDone) {
     LoopbackServer server(Respond("HTTP/1.1 404 Not Found\r\nContent-Type: text/html\r\n"));
     cli.SetURL("http://127.0.0.1:" + server.PortText() + "/missing");
