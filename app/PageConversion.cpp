@@ -1,8 +1,11 @@
 #include "app/PageConversion.h"
 
+#include <string.h>
+
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <utility>
 
 #include "app/SimpleHTMLParser.h"
 #include "platform/FileReplace.h"
@@ -14,66 +17,136 @@ namespace {
 
 constexpr std::size_t npos = std::string_view::npos;
 
+// Substring search tuned for the table's short patterns. Ordinary text holds
+// a pattern's first byte rarely, and jumping from one to the next is the
+// fastest way through it; a text made of little but that byte ("&&&&...")
+// would stop at every position, so once the stops come thick the C library's
+// search, which skips on byte pairs, takes over.
+std::size_t Find(std::string_view text, std::string_view pattern, std::size_t from = 0) {
+    const std::size_t n = text.size();
+    const std::size_t len = pattern.size();
+    if (from > n || len > n - from)
+        return len == 0 && from <= n ? from : npos;
+    if (len == 0)
+        return from;
+    const char* base = text.data();
+    const char first = pattern[0];
+    const std::size_t lastStart = n - len;  // the last position a match can start at
+    std::size_t i = from;
+    std::size_t stops = 0;
+    while (i <= lastStart) {
+        const void* hit = std::memchr(base + i, first, lastStart - i + 1);
+        if (hit == nullptr)
+            return npos;
+        const std::size_t j = static_cast<std::size_t>(static_cast<const char*>(hit) - base);
+        std::size_t m = 1;
+        while (m < len && base[j + m] == pattern[m])
+            ++m;
+        if (m == len)
+            return j;
+        i = j + 1;
+        if (++stops >= 16 && (i - from) < stops * 32) {
+            const void* found = ::memmem(base + i, n - i, pattern.data(), len);
+            return found != nullptr
+                       ? static_cast<std::size_t>(static_cast<const char*>(found) - base)
+                       : npos;
+        }
+    }
+    return npos;
+}
+
 bool IsBlankText(std::string_view s) {
     return std::all_of(s.begin(), s.end(),
                        [](char c) { return static_cast<unsigned char>(c) <= 32; });
 }
 
-// The rescanning replacement, run forward. Invariant: out never holds an
-// occurrence of find. A character appended to out can only complete an
-// occurrence that ends with it, and as all occurrences have the same length
-// that one is the leftmost of the whole text: exactly the one the rescanning
-// loop would replace next. Its replacement is then fed back through the same
-// check, which is where matches cascade.
+// Where a pass writes its result. In place, the result is written into the
+// text's own buffer behind the reading position, which works whenever no step
+// writes more than it has read; otherwise into a separate string.
+class InPlaceSink {
+public:
+    explicit InPlaceSink(std::string& text, std::size_t keep) : text_(text), w_(keep) {}
+    std::size_t Size() const { return w_; }
+    const char* Data() const { return text_.data(); }
+    void Put(char c) { text_[w_++] = c; }
+    void Append(const char* from, std::size_t n) {
+        if (from != text_.data() + w_)
+            std::memmove(text_.data() + w_, from, n);
+        w_ += n;
+    }
+    void Drop(std::size_t n) { w_ -= n; }
+    void Finish() { text_.resize(w_); }
+
+private:
+    std::string& text_;
+    std::size_t w_;
+};
+
+class StringSink {
+public:
+    StringSink(std::string& out, std::string_view keep) : out_(out) { out_.assign(keep); }
+    std::size_t Size() const { return out_.size(); }
+    const char* Data() const { return out_.data(); }
+    void Put(char c) { out_.push_back(c); }
+    void Append(const char* from, std::size_t n) { out_.append(from, n); }
+    void Drop(std::size_t n) { out_.resize(out_.size() - n); }
+    void Finish() {}
+
+private:
+    std::string& out_;
+};
+
+// The rescanning replacement, run forward. The sink never holds an occurrence
+// of find. The leftmost occurrence of the whole text is then either one that
+// starts in the last len - 1 bytes written and ends in the unread input (the
+// one starting earliest wins), or else the first one in the input: exactly the
+// one the rescanning loop would replace next. Its replacement is fed back
+// through the same check, which is where matches cascade.
+template <typename Sink>
 class ForwardReplacer {
 public:
-    ForwardReplacer(std::string_view find, std::string_view replacement)
-        : find_(find), replacement_(replacement) {}
+    ForwardReplacer(std::string_view find, std::string_view replacement, Sink& sink)
+        : find_(find), replacement_(replacement), sink_(sink) {}
 
-    std::string Run(std::string_view text, std::size_t first) {
-        const std::size_t n = text.size();
+    // input: the whole text; first: its first occurrence; the sink already
+    // holds input[0, first).
+    void Run(std::string_view input, std::size_t first) {
+        const std::size_t n = input.size();
         const std::size_t len = find_.size();
-        out_.reserve(n + (replacement_.size() > len ? n / 2 : 0));
-        std::size_t k = 0;  // next unread input byte
-        std::size_t match = first;
-        while (match != npos) {
-            // The match is text[match, match + len); when match < k its head
-            // already sits at the end of out, unchanged since it was read.
-            if (match >= k)
-                out_.append(text.data() + k, match - k);
-            else
-                out_.resize(out_.size() - (k - match));
-            k = match + len;
-            FeedReplacement();
-            // An occurrence may still straddle the end of out and the input:
-            // feed the next len - 1 input bytes one by one to catch it.
-            std::size_t clean = 0;
-            while (clean + 1 < len && k < n) {
-                out_.push_back(text[k++]);
-                if (EndsWithFind()) {
-                    out_.resize(out_.size() - len);
-                    FeedReplacement();
-                    clean = 0;
-                } else {
-                    ++clean;
+        std::size_t k = first + len;
+        Feed();
+        for (;;) {
+            bool straddles = false;
+            for (std::size_t head = std::min(len - 1, sink_.Size()); head > 0; --head) {
+                const std::size_t tail = len - head;
+                if (k + tail <= n &&
+                    std::memcmp(sink_.Data() + sink_.Size() - head, find_.data(), head) == 0 &&
+                    std::memcmp(input.data() + k, find_.data() + head, tail) == 0) {
+                    sink_.Drop(head);
+                    k += tail;
+                    Feed();
+                    straddles = true;
+                    break;
                 }
             }
-            if (k >= n)
+            if (straddles)
+                continue;
+            const std::size_t match = Find(input, find_, k);
+            if (match == npos)
                 break;
-            // out now ends with the clean input bytes text[k - clean, k), so any
-            // further occurrence lies wholly in the input from there on.
-            match = text.find(find_, k - clean);
+            sink_.Append(input.data() + k, match - k);
+            k = match + len;
+            Feed();
         }
-        if (k < n)
-            out_.append(text.data() + k, n - k);
-        return std::move(out_);
+        sink_.Append(input.data() + k, n - k);
+        sink_.Finish();
     }
 
 private:
     bool EndsWithFind() const {
         const std::size_t len = find_.size();
-        return out_.size() >= len &&
-               std::memcmp(out_.data() + out_.size() - len, find_.data(), len) == 0;
+        return sink_.Size() >= len &&
+               std::memcmp(sink_.Data() + sink_.Size() - len, find_.data(), len) == 0;
     }
 
     void PushReplacement() {
@@ -81,13 +154,13 @@ private:
             pending_.push_back(replacement_[i]);
     }
 
-    void FeedReplacement() {
+    void Feed() {
         PushReplacement();
         while (!pending_.empty()) {
-            out_.push_back(pending_.back());
+            sink_.Put(pending_.back());
             pending_.pop_back();
             if (EndsWithFind()) {
-                out_.resize(out_.size() - find_.size());
+                sink_.Drop(find_.size());
                 PushReplacement();
             }
         }
@@ -95,54 +168,83 @@ private:
 
     std::string_view find_;
     std::string_view replacement_;
-    std::string out_;
+    Sink& sink_;
     std::string pending_;  // bytes still to feed, the next one last
 };
 
 // A single-byte find cannot cascade: the replacement does not hold it.
-std::string ReplaceByte(std::string_view text, char find, std::string_view replacement,
-                        std::size_t first) {
-    std::string out;
-    out.reserve(text.size() + (replacement.size() > 1 ? text.size() / 2 : 0));
-    std::size_t k = 0;
-    std::size_t match = first;
-    while (match != npos) {
-        out.append(text.data() + k, match - k);
-        out.append(replacement);
-        k = match + 1;
-        const void* next =
-            k < text.size() ? std::memchr(text.data() + k, find, text.size() - k) : nullptr;
-        match = next != nullptr ? static_cast<const char*>(next) - text.data() : npos;
+void ReplaceByte(std::string& text, char find, std::string_view replacement, std::size_t first) {
+    const std::size_t n = text.size();
+    if (replacement.size() <= 1) {
+        InPlaceSink sink(text, first);
+        std::size_t k = first;
+        while (k < n) {
+            const void* hit = std::memchr(text.data() + k, find, n - k);
+            const std::size_t match =
+                hit != nullptr
+                    ? static_cast<std::size_t>(static_cast<const char*>(hit) - text.data())
+                    : n;
+            sink.Append(text.data() + k, match - k);
+            if (match == n)
+                break;
+            if (!replacement.empty())
+                sink.Put(replacement[0]);
+            k = match + 1;
+        }
+        sink.Finish();
+        return;
     }
-    out.append(text.data() + k, text.size() - k);
-    return out;
+    // Growing: size the text once and fill it from the back.
+    std::size_t count = 0;
+    for (std::size_t k = first; k < n; ++count) {
+        const void* hit = std::memchr(text.data() + k, find, n - k);
+        if (hit == nullptr)
+            break;
+        k = static_cast<std::size_t>(static_cast<const char*>(hit) - text.data()) + 1;
+    }
+    text.resize(n + count * (replacement.size() - 1));
+    std::size_t r = n;  // bytes [first, r) still to move
+    std::size_t w = text.size();
+    while (r > first) {
+        const void* hit = ::memrchr(text.data() + first, find, r - first);
+        const std::size_t match =
+            hit != nullptr ? static_cast<std::size_t>(static_cast<const char*>(hit) - text.data())
+                           : first;
+        const std::size_t plain = hit != nullptr ? r - match - 1 : r - first;
+        w -= plain;
+        std::memmove(text.data() + w, text.data() + r - plain, plain);
+        if (hit == nullptr)
+            break;
+        w -= replacement.size();
+        std::memcpy(text.data() + w, replacement.data(), replacement.size());
+        r = match;
+    }
 }
 
 // Span removal as the rescanning loop does it: in the current text take the
 // first open a and the first close b; stop when either is missing, a >= b or
 // b - a >= maxDistance; otherwise cut [a + cutFrom, b + cutTo) and look again.
-// Run forward over out (the text kept so far) and the unread input: out never
-// holds a whole open or close (both first ones lie past its start), so the
-// next first ones either straddle the end of out or lie in the input.
-// Requires cutFrom < open.size(), cutFrom <= close.size() and
-// cutTo >= close.size() - 1.
-std::string RemoveSpans(std::string_view text, std::string_view open, std::string_view close,
-                        std::size_t maxDistance, std::size_t cutFrom, std::size_t cutTo) {
+// Run forward and in place over the kept text (the buffer's front) and the
+// unread input: the kept text never holds a whole open or close (both first
+// ones lie past its start), so the next first ones either straddle its end or
+// lie in the input. Requires cutFrom < open.size(), cutFrom <= close.size()
+// and cutTo >= close.size() - 1, which also keeps writing behind reading.
+void RemoveSpans(std::string& text, std::string_view open, std::string_view close,
+                 std::size_t maxDistance, std::size_t cutFrom, std::size_t cutTo) {
     const std::size_t n = text.size();
-    std::string out;
-    std::size_t r = 0;
+    std::size_t w = 0;  // kept text: text[0, w)
+    std::size_t r = 0;  // unread input: text[r, n)
 
     auto findFirst = [&](std::string_view pattern) -> std::size_t {
-        const std::size_t w = out.size();
         const std::size_t len = pattern.size();
         for (std::size_t s = w >= len - 1 ? w - (len - 1) : 0; s < w; ++s) {
             const std::size_t head = w - s;
             const std::size_t tail = len - head;
-            if (r + tail <= n && std::memcmp(out.data() + s, pattern.data(), head) == 0 &&
+            if (r + tail <= n && std::memcmp(text.data() + s, pattern.data(), head) == 0 &&
                 std::memcmp(text.data() + r, pattern.data() + head, tail) == 0)
                 return s;
         }
-        const std::size_t i = text.find(pattern, r);
+        const std::size_t i = Find(text, pattern, r);
         return i == npos ? npos : w + (i - r);
     };
 
@@ -153,18 +255,18 @@ std::string RemoveSpans(std::string_view text, std::string_view open, std::strin
         const std::size_t b = findFirst(close);
         if (b == npos || a >= b || b - a >= maxDistance)
             break;
-        const std::size_t w = out.size();
         const std::size_t from = a + cutFrom;
         const std::size_t to = b + cutTo;
-        if (from <= w)
-            out.resize(from);
-        else
-            out.append(text.data() + r, from - w);
-        r += to - w;
+        if (from > w) {
+            std::memmove(text.data() + w, text.data() + r, from - w);
+        }
+        const std::size_t oldW = w;
+        w = from;
+        r += to - oldW;
     }
-    if (r < n)
-        out.append(text.data() + r, n - r);
-    return out;
+    if (r < n && r != w)
+        std::memmove(text.data() + w, text.data() + r, n - r);
+    text.resize(w + (n - std::min(r, n)));
 }
 
 struct TTableRow {
@@ -199,6 +301,38 @@ constexpr TTableRow kTable[] = {
     {false, "{"sv, "}"sv, 125},       {false, "/*"sv, "*/"sv, 65},
 };
 static_assert(std::size(kTable) == 38);
+
+// The operations leave the text alone when nothing changes and otherwise
+// work in the text's own buffer, so a table pass over a large page neither
+// copies unchanged text nor touches fresh memory.
+
+bool ReplaceAllInPlace(std::string_view find, std::string& text, std::string_view replacement) {
+    if (find.empty())
+        return false;
+    const std::size_t first = Find(text, find);
+    if (first == npos || Find(replacement, find) != npos)
+        return false;
+    if (find.size() == 1) {
+        ReplaceByte(text, find[0], replacement, first);
+    } else if (replacement.size() <= find.size()) {
+        InPlaceSink sink(text, first);
+        ForwardReplacer<InPlaceSink>(find, replacement, sink).Run(text, first);
+    } else {
+        const std::string input = std::move(text);
+        StringSink sink(text, std::string_view(input).substr(0, first));
+        ForwardReplacer<StringSink>(find, replacement, sink).Run(input, first);
+    }
+    return true;
+}
+
+void RemoveRangeInPlace(std::string& text, std::string_view open, int maxDistance,
+                        std::string_view close) {
+    if (IsBlankText(open) || IsBlankText(close))
+        return;
+    if (maxDistance <= 0 || Find(text, open) == npos)
+        return;
+    RemoveSpans(text, open, close, static_cast<std::size_t>(maxDistance), 0, close.size());
+}
 
 }  // namespace
 
@@ -235,55 +369,58 @@ std::string BufferText(const std::vector<std::string>& lines) {
 
 std::string PageBufferText(std::string_view bytes) {
     bytes = bytes.substr(0, bytes.find('\0'));
+    const std::size_t n = bytes.size();
     std::string text;
-    text.reserve(bytes.size() + 2);
+    text.reserve(n + 2);
+    // The next CR and the next LF, each searched again only once passed.
+    auto next = [&](char c, std::size_t from) {
+        const void* hit = from < n ? std::memchr(bytes.data() + from, c, n - from) : nullptr;
+        return hit != nullptr
+                   ? static_cast<std::size_t>(static_cast<const char*>(hit) - bytes.data())
+                   : n;
+    };
+    std::size_t cr = next('\r', 0);
+    std::size_t lf = next('\n', 0);
     std::size_t p = 0;
-    while (p < bytes.size()) {
-        std::size_t stop = bytes.find_first_of("\r\n", p);
-        if (stop == npos)
-            stop = bytes.size();
+    while (p < n) {
+        const std::size_t stop = std::min(cr, lf);
         text.append(bytes.data() + p, stop - p);
         text += "\r\n";
         p = stop;
-        if (p < bytes.size() && bytes[p] == '\r')
+        if (p < n && bytes[p] == '\r')
             ++p;
-        if (p < bytes.size() && bytes[p] == '\n')
+        if (p < n && bytes[p] == '\n')
             ++p;
+        if (cr < p)
+            cr = next('\r', p);
+        if (lf < p)
+            lf = next('\n', p);
     }
     return text;
 }
 
 void StripComments(std::string& text) {
     // Each comment keeps its "<" and the ">" of its closer.
-    if (text.find("<!--") == npos)
+    if (Find(text, "<!--") == npos)
         return;
-    text = RemoveSpans(text, "<!--", "-->", std::numeric_limits<std::size_t>::max(), 1, 2);
+    RemoveSpans(text, "<!--", "-->", std::numeric_limits<std::size_t>::max(), 1, 2);
 }
 
 std::string ReplaceAll(std::string_view find, std::string_view text, std::string_view replacement) {
-    if (find.empty())
-        return std::string(text);
-    const std::size_t first = text.find(find);
-    if (first == npos || replacement.find(find) != npos)
-        return std::string(text);
-    if (find.size() == 1)
-        return ReplaceByte(text, find[0], replacement, first);
-    return ForwardReplacer(find, replacement).Run(text, first);
+    std::string result(text);
+    ReplaceAllInPlace(find, result, replacement);
+    return result;
 }
 
 void RemoveRange(std::string& text, std::string_view open, int maxDistance,
                  std::string_view close) {
-    if (IsBlankText(open) || IsBlankText(close))
-        return;
-    if (maxDistance <= 0 || text.find(open) == npos)
-        return;
-    text = RemoveSpans(text, open, close, static_cast<std::size_t>(maxDistance), 0, close.size());
+    RemoveRangeInPlace(text, open, maxDistance, close);
 }
 
-std::string BuildLineText(std::string_view strippedText) {
+std::string BuildLineText(std::string strippedText) {
     std::string line;
-    line.reserve(strippedText.size());
-    TSimpleHTMLParser parser(strippedText);
+    line.reserve(strippedText.size() + 2);
+    TSimpleHTMLParser parser(std::move(strippedText));
     while (parser.TokenKind() != TSimpleHTMLParser::TTokenKind::End) {
         if (parser.TokenKind() == TSimpleHTMLParser::TTokenKind::Text) {
             line += ' ';
@@ -307,19 +444,18 @@ std::string BuildLineText(std::string_view strippedText) {
 std::string ApplyReplacementTable(std::string text) {
     for (const TTableRow& row : kTable) {
         if (row.replace)
-            text = ReplaceAll(row.find, text, row.with);
+            ReplaceAllInPlace(row.find, text, row.with);
         else
-            RemoveRange(text, row.find, row.distance, row.with);
+            RemoveRangeInPlace(text, row.find, row.distance, row.with);
     }
     return text;
 }
 
-std::string ConvertBufferText(std::string_view bufferText) {
-    std::string page(bufferText);
-    StripComments(page);
+std::string ConvertBufferText(std::string bufferText) {
+    StripComments(bufferText);
     // The line text goes into the emptied buffer as its one entry, so the
     // buffer's text is that entry and one line break.
-    std::string buffer = BuildLineText(page);
+    std::string buffer = BuildLineText(std::move(bufferText));
     buffer += "\r\n";
     return ApplyReplacementTable(std::move(buffer));
 }
@@ -330,9 +466,9 @@ std::string PageToTickerText(std::string_view pageBytes) {
 
 void ConvertPageText(std::vector<std::string>& downloadMemo, std::string& tickerText,
                      const std::string& dir) {
-    const std::string page = BufferText(downloadMemo);
+    std::string page = BufferText(downloadMemo);
     downloadMemo.clear();
-    tickerText = ConvertBufferText(page);
+    tickerText = ConvertBufferText(std::move(page));
     downloadMemo = LoadBufferLines(tickerText);
     std::string folder = dir.empty() ? platform::ExeDir() : dir;
     if (folder.back() != '/')

@@ -47,14 +47,14 @@ void RemoveRange(std::string& text, std::string_view open, int maxDistance, std:
 
 // Text runs, each after one blank, and the markers of the BR, P and anchor
 // tags, from an already comment-stripped page text.
-std::string BuildLineText(std::string_view strippedText);
+std::string BuildLineText(std::string strippedText);
 
 // The 38 rows of the replacement table over the buffer's text.
 std::string ApplyReplacementTable(std::string text);
 
 // The whole conversion of the buffer's text (the page as it stood in the
 // line buffer) into the ticker text.
-std::string ConvertBufferText(std::string_view bufferText);
+std::string ConvertBufferText(std::string bufferText);
 
 // The ticker text for the bytes of a received page, as the strip scrolls it.
 // No files, no windows.

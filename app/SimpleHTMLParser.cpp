@@ -1,5 +1,7 @@
 #include "app/SimpleHTMLParser.h"
 
+#include <utility>
+
 namespace zelvo::app {
 
 namespace {
@@ -15,6 +17,11 @@ bool IsSeparator(char c) {
     return u >= 1 && u <= 32;
 }
 
+// NUL cannot occur: the text was cut at the first one.
+bool EndsTextRun(char c) {
+    return c == '<' || c == '\n' || c == '\r';
+}
+
 }  // namespace
 
 bool SameTextAscii(std::string_view a, std::string_view b) {
@@ -27,8 +34,9 @@ bool SameTextAscii(std::string_view a, std::string_view b) {
     return true;
 }
 
-TSimpleHTMLParser::TSimpleHTMLParser(std::string_view text)
-    : source_(text.substr(0, text.find('\0'))) {
+TSimpleHTMLParser::TSimpleHTMLParser(std::string text) : source_(std::move(text)) {
+    if (const std::size_t nul = source_.find('\0'); nul != std::string::npos)
+        source_.resize(nul);
     Next();
 }
 
@@ -55,9 +63,9 @@ void TSimpleHTMLParser::Next() {
         tokenKind_ = TTokenKind::Tag;
         return;
     }
-    std::size_t stop = src.find_first_of(std::string_view("\n\r<", 3), cursor_);
-    if (stop == std::string_view::npos)
-        stop = end;
+    std::size_t stop = cursor_;
+    while (stop < end && !EndsTextRun(src[stop]))
+        ++stop;
     tokenText_.assign(src.substr(cursor_, stop - cursor_));
     cursor_ = stop;
     tokenKind_ = TTokenKind::Text;

@@ -14,7 +14,7 @@ public:
 
     // Reads the first token at once. A NUL byte ends the text: nothing after
     // it is ever scanned.
-    explicit TSimpleHTMLParser(std::string_view text);
+    explicit TSimpleHTMLParser(std::string text);
 
     void Next();
 
