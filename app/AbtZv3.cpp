@@ -11,7 +11,9 @@
 namespace zelvo::app {
 namespace {
 
-QString Q(const std::string& cp1252) { return QString::fromStdU16String(platform::Cp1252ToUtf16(cp1252)); }
+QString Q(const std::string& cp1252) {
+    return QString::fromStdU16String(platform::Cp1252ToUtf16(cp1252));
+}
 
 QLabel* CentredLabel(const QString& text, QWidget* parent) {
     auto* label = new QLabel(text, parent);
@@ -21,11 +23,14 @@ QLabel* CentredLabel(const QString& text, QWidget* parent) {
 
 }  // namespace
 
-std::string TfrmAbout::AboutCaption() { return std::string("About") + '\xA0' + "Zelvo"; }
+std::string TfrmAbout::AboutCaption() {
+    return std::string("About") + '\xA0' + "Zelvo";
+}
 
 TfrmAbout::TfrmAbout(QWidget* parent) : QDialog(parent) {
     setObjectName("frmAbout");
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint);
     setFixedSize(367, 262);
 
     auto* panel = new QFrame(this);

@@ -16,17 +16,19 @@
 #include "platform/Dialogs.h"
 #include "platform/Icon.h"
 #include "platform/Input.h"
-#include "platform/SessionEnd.h"
-#include "platform/Shell.h"
 #include "platform/MessageLoop.h"
 #include "platform/Paths.h"
 #include "platform/RunningCopy.h"
 #include "platform/Screen.h"
+#include "platform/SessionEnd.h"
+#include "platform/Shell.h"
 
 namespace zelvo::app {
 namespace {
 
-QString Q(const std::string& cp1252) { return QString::fromStdU16String(platform::Cp1252ToUtf16(cp1252)); }
+QString Q(const std::string& cp1252) {
+    return QString::fromStdU16String(platform::Cp1252ToUtf16(cp1252));
+}
 
 std::string TrimBlanks(const std::string& s) {
     size_t b = s.find_first_not_of(' ');
@@ -111,7 +113,9 @@ TfrmMain::TfrmMain(TScreen screen) : screen_(screen) {
         app->OnTitleChanged([this](const std::string& title) { setWindowTitle(Q(title)); });
 
     sessionWindow_ = std::make_unique<platform::MessageWindow>(
-        [this](platform::UINT msg, platform::WPARAM w, platform::LPARAM l) { return SessionProc(msg, w, l); });
+        [this](platform::UINT msg, platform::WPARAM w, platform::LPARAM l) {
+            return SessionProc(msg, w, l);
+        });
     platform::RegisterSessionWindow(sessionWindow_->Handle());
 
     BuildMenu();
@@ -159,8 +163,12 @@ void TfrmMain::CreateTrayIcon() {
     icon.SetPopupMenu(mnuPopupMenu);
     icon.OnClick = [this](tray::TVryObject*) { VryTrayIcon95Click(); };
     icon.OnDblClick = [this](tray::TVryObject*) { VryTrayIcon95DblClick(); };
-    icon.OnMouseEnter = [this](tray::TVryObject*, tray::TShiftState, int, int) { VryTrayIcon95MouseEnter(); };
-    icon.OnMouseExit = [this](tray::TVryObject*, tray::TShiftState, int, int) { VryTrayIcon95MouseExit(); };
+    icon.OnMouseEnter = [this](tray::TVryObject*, tray::TShiftState, int, int) {
+        VryTrayIcon95MouseEnter();
+    };
+    icon.OnMouseExit = [this](tray::TVryObject*, tray::TShiftState, int, int) {
+        VryTrayIcon95MouseExit();
+    };
     icon.SetIcon(platform::LoadIconResource("MAINICON"));
     icon.Loaded();
 }
@@ -191,8 +199,8 @@ void TfrmMain::FormCreate() {
         live.InstanceSuffix = claim.InstanceSuffix;
         if (claim.Exceeds)
             Tag = 1;
-        TStripMetrics metrics{screen_.Width, screen_.Height, height(), TaskbarHeight, runningCopyFound,
-                              live.InstanceNumber};
+        TStripMetrics metrics{screen_.Width, screen_.Height,   height(),
+                              TaskbarHeight, runningCopyFound, live.InstanceNumber};
         placement = ReadStripPlacement(store, live.Section(), metrics);
     }
     StripMaxHeight = placement.StripMaxHeight;
@@ -243,9 +251,13 @@ void TfrmMain::SetTopmost(bool topmost) {
     }
 }
 
-bool TfrmMain::Topmost() const { return windowFlags().testFlag(Qt::WindowStaysOnTopHint); }
+bool TfrmMain::Topmost() const {
+    return windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+}
 
-void TfrmMain::ApplyTopmost() { SetTopmost(mnuAlwaysonTop->Checked()); }
+void TfrmMain::ApplyTopmost() {
+    SetTopmost(mnuAlwaysonTop->Checked());
+}
 
 // ---------------------------------------------------------------- commands
 
@@ -260,9 +272,13 @@ void TfrmMain::LaunchViewer(const std::string& fileName, const std::string& fail
         platform::ShowWarning(failure + kCheckConfiguration);
 }
 
-void TfrmMain::mnuViewTextPgClick() { LaunchViewer("WebPage.txt", "Unable to launch viewer, "); }
+void TfrmMain::mnuViewTextPgClick() {
+    LaunchViewer("WebPage.txt", "Unable to launch viewer, ");
+}
 
-void TfrmMain::mnuEditURLFileClick() { LaunchViewer("WebURLs.txt", "Unable to launch editor, "); }
+void TfrmMain::mnuEditURLFileClick() {
+    LaunchViewer("WebURLs.txt", "Unable to launch editor, ");
+}
 
 void TfrmMain::mnuBrowserViewClick() {
     platform::ProcessMessages();
@@ -271,7 +287,8 @@ void TfrmMain::mnuBrowserViewClick() {
     std::string url = Trim(frmConfig_->CurrentURLCaption());
     if (TrimBlanks(frmConfig_->BrowserText()).empty())
         frmConfig_->SetBrowserText("IExplore.exe");
-    if (platform::ShellExecute(frmConfig_->BrowserText(), url) <= 32 && platform::ShellExecute(url, "") <= 32)
+    if (platform::ShellExecute(frmConfig_->BrowserText(), url) <= 32 &&
+        platform::ShellExecute(url, "") <= 32)
         platform::ShowWarning(std::string("Unable to launch browser, ") + kCheckConfiguration);
     platform::ProcessMessages();
 }
@@ -281,7 +298,9 @@ void TfrmMain::mnuConnectClick() {
     timerRetrieve.SetEnabled(true);
 }
 
-void TfrmMain::CancelRetrieval() { Retrieval->CancelRetrieval(); }
+void TfrmMain::CancelRetrieval() {
+    Retrieval->CancelRetrieval();
+}
 
 void TfrmMain::mnuConfigurationClick() {
     platform::ProcessMessages();
@@ -327,9 +346,13 @@ void TfrmMain::mnuAlwaysonTopClick() {
     ApplyTopmost();
 }
 
-void TfrmMain::Help1Click() { platform::WinHelp(HelpFile, 1001); }
+void TfrmMain::Help1Click() {
+    platform::WinHelp(HelpFile, 1001);
+}
 
-void TfrmMain::mnuCloseClick() { close(); }
+void TfrmMain::mnuCloseClick() {
+    close();
+}
 
 void TfrmMain::VryTrayIcon95MouseEnter() {
     // A strip hidden below the screen stays where it is.
@@ -342,7 +365,9 @@ void TfrmMain::VryTrayIcon95MouseEnter() {
     Retrieval->KeyLatch = false;
 }
 
-void TfrmMain::VryTrayIcon95MouseExit() { HoverFlag = false; }
+void TfrmMain::VryTrayIcon95MouseExit() {
+    HoverFlag = false;
+}
 
 void TfrmMain::FormKeyDown(bool shift, bool ctrl) {
     if (!HoverFlag)
@@ -360,7 +385,8 @@ void TfrmMain::FormKeyDown(bool shift, bool ctrl) {
 
 void TfrmMain::keyPressEvent(QKeyEvent* event) {
     Qt::KeyboardModifiers mods = event->modifiers();
-    platform::Guarded([&] { FormKeyDown(mods.testFlag(Qt::ShiftModifier), mods.testFlag(Qt::ControlModifier)); });
+    platform::Guarded(
+        [&] { FormKeyDown(mods.testFlag(Qt::ShiftModifier), mods.testFlag(Qt::ControlModifier)); });
     QWidget::keyPressEvent(event);
 }
 
@@ -369,10 +395,10 @@ void TfrmMain::keyPressEvent(QKeyEvent* event) {
 bool TfrmMain::FormCloseQuery() {
     if (AppTag != 0 || Retrieval->TimeOutTag != 0)
         return true;
-    std::string question = std::string("Exit ") + config::kProductName + " without changing connection status" +
-                           "?" + "     ";
-    return platform::MessageBox(question, "Confirm", platform::MB_YESNO | platform::MB_ICONQUESTION) ==
-           platform::IDYES;
+    std::string question = std::string("Exit ") + config::kProductName +
+                           " without changing connection status" + "?" + "     ";
+    return platform::MessageBox(question, "Confirm",
+                                platform::MB_YESNO | platform::MB_ICONQUESTION) == platform::IDYES;
 }
 
 void TfrmMain::FormClose() {
@@ -418,7 +444,9 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
         app->Terminate(0);
 }
 
-void TfrmMain::CloseMainForm() { close(); }
+void TfrmMain::CloseMainForm() {
+    close();
+}
 
 platform::LRESULT TfrmMain::SessionProc(platform::UINT msg, platform::WPARAM, platform::LPARAM) {
     if (msg == platform::WM_QUERYENDSESSION) {
@@ -442,19 +470,33 @@ void TfrmMain::SetTickerCaption(const std::string& caption) {
     lblTicker->repaint();
 }
 
-void TfrmMain::SetApplicationTitle(const std::string& title) { platform::SetApplicationTitle(title); }
+void TfrmMain::SetApplicationTitle(const std::string& title) {
+    platform::SetApplicationTitle(title);
+}
 
-void TfrmMain::ProcessMessages() { platform::ProcessMessages(); }
+void TfrmMain::ProcessMessages() {
+    platform::ProcessMessages();
+}
 
-std::string TfrmMain::SiteURL(int site) const { return frmConfig_ ? frmConfig_->SiteURL(site) : std::string(); }
-bool TfrmMain::SiteEnabled(int site) const { return frmConfig_ && frmConfig_->SiteEnabled(site); }
+std::string TfrmMain::SiteURL(int site) const {
+    return frmConfig_ ? frmConfig_->SiteURL(site) : std::string();
+}
+bool TfrmMain::SiteEnabled(int site) const {
+    return frmConfig_ && frmConfig_->SiteEnabled(site);
+}
 void TfrmMain::SetSiteEnabled(int site, bool enabled) {
     if (frmConfig_)
         frmConfig_->SetSiteEnabled(site, enabled);
 }
-std::string TfrmMain::ProxyHostText() const { return frmConfig_ ? frmConfig_->ProxyHostText() : std::string(); }
-std::string TfrmMain::ProxyPortText() const { return frmConfig_ ? frmConfig_->ProxyPortText() : std::string(); }
-std::string TfrmMain::TestURL() const { return frmConfig_ ? frmConfig_->TestURL() : std::string(); }
+std::string TfrmMain::ProxyHostText() const {
+    return frmConfig_ ? frmConfig_->ProxyHostText() : std::string();
+}
+std::string TfrmMain::ProxyPortText() const {
+    return frmConfig_ ? frmConfig_->ProxyPortText() : std::string();
+}
+std::string TfrmMain::TestURL() const {
+    return frmConfig_ ? frmConfig_->TestURL() : std::string();
+}
 void TfrmMain::SetTestURL(const std::string& url) {
     if (frmConfig_)
         frmConfig_->SetTestURL(url);
@@ -498,8 +540,12 @@ void TfrmMain::SetTickerFont(const config::TTickerFont& font) {
     lblTicker->update();
 }
 
-config::TColor TfrmMain::TickerBackColor() const { return lblTicker->Backcolor(); }
-void TfrmMain::SetTickerBackColor(config::TColor color) { lblTicker->SetBackcolor(color); }
+config::TColor TfrmMain::TickerBackColor() const {
+    return lblTicker->Backcolor();
+}
+void TfrmMain::SetTickerBackColor(config::TColor color) {
+    lblTicker->SetBackcolor(color);
+}
 
 void TfrmMain::SetStripColor(config::TColor color) {
     QPalette pal = palette();
@@ -507,12 +553,24 @@ void TfrmMain::SetStripColor(config::TColor color) {
     setPalette(pal);
 }
 
-std::string TfrmMain::Username() const { return Retrieval->HttpCli1.Username(); }
-void TfrmMain::SetUsername(const std::string& name) { Retrieval->HttpCli1.SetUsername(name); }
-std::string TfrmMain::Password() const { return Retrieval->HttpCli1.Password(); }
-void TfrmMain::SetPassword(const std::string& password) { Retrieval->HttpCli1.SetPassword(password); }
-void TfrmMain::RetrieveTestURL() { Retrieval->RetrieveTestURL(); }
-void TfrmMain::ShowHelpTopic(int context) { platform::WinHelp(HelpFile, static_cast<unsigned>(context)); }
+std::string TfrmMain::Username() const {
+    return Retrieval->HttpCli1.Username();
+}
+void TfrmMain::SetUsername(const std::string& name) {
+    Retrieval->HttpCli1.SetUsername(name);
+}
+std::string TfrmMain::Password() const {
+    return Retrieval->HttpCli1.Password();
+}
+void TfrmMain::SetPassword(const std::string& password) {
+    Retrieval->HttpCli1.SetPassword(password);
+}
+void TfrmMain::RetrieveTestURL() {
+    Retrieval->RetrieveTestURL();
+}
+void TfrmMain::ShowHelpTopic(int context) {
+    platform::WinHelp(HelpFile, static_cast<unsigned>(context));
+}
 
 void TfrmMain::resizeEvent(QResizeEvent* event) {
     lblTicker->setGeometry(0, 0, width(), kLabelHeight);

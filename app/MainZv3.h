@@ -193,7 +193,8 @@ private:
     void BeginDrag(QPoint globalPos);
     void Drag(QPoint globalPos);
     void LaunchViewer(const std::string& fileName, const std::string& failure);
-    platform::LRESULT SessionProc(platform::UINT msg, platform::WPARAM wParam, platform::LPARAM lParam);
+    platform::LRESULT SessionProc(platform::UINT msg, platform::WPARAM wParam,
+                                  platform::LPARAM lParam);
 
     TScreen screen_;
     std::optional<QPoint> dragOffset_;

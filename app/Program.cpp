@@ -37,6 +37,8 @@ bool TZelvoProgram::Start() {
     return true;
 }
 
-int TZelvoProgram::Run() { return app_.Run(); }
+int TZelvoProgram::Run() {
+    return app_.Run();
+}
 
 }  // namespace zelvo::app

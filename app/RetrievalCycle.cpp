@@ -33,13 +33,19 @@ std::string CutAtHash(const std::string& s) {
     return hash == std::string::npos ? s : s.substr(0, hash);
 }
 
-std::string BytesCaption(size_t length) { return " Bytes: " + std::to_string(length); }
+std::string BytesCaption(size_t length) {
+    return " Bytes: " + std::to_string(length);
+}
 
 }  // namespace
 
 TRetrievalCycle::TRetrievalCycle(TRetrievalHost& host, TTickerScroller& scroller, TTickerView& view,
                                  platform::WindowTimer& timerRetrieve)
-    : FilesDir(platform::ExeDir()), host_(host), scroller_(scroller), view_(view), timerRetrieve_(timerRetrieve) {
+    : FilesDir(platform::ExeDir()),
+      host_(host),
+      scroller_(scroller),
+      view_(view),
+      timerRetrieve_(timerRetrieve) {
     HttpCli1.SetProxyPort("80");
     HttpCli1.SetAgent("Mozilla/2.0 (compatible)");
     HttpCli1.SetNoCache(false);
@@ -48,9 +54,8 @@ TRetrievalCycle::TRetrievalCycle(TRetrievalHost& host, TTickerScroller& scroller
     HttpCli1.OnCommand = [this](http::THttpCli*, const std::string& s) { HttpCli1Command(s); };
     HttpCli1.OnDocBegin = [this](http::THttpCli*) { HttpCli1DocBegin(); };
     HttpCli1.OnDocEnd = [this](http::THttpCli*) { HttpCli1DocEnd(); };
-    HttpCli1.OnRequestDone = [this](http::THttpCli*, http::THttpRequest rq, http::THttpCli::Word error) {
-        HttpCli1RequestDone(rq, error);
-    };
+    HttpCli1.OnRequestDone = [this](http::THttpCli*, http::THttpRequest rq,
+                                    http::THttpCli::Word error) { HttpCli1RequestDone(rq, error); };
 }
 
 TRetrievalCycle::~TRetrievalCycle() {
@@ -83,7 +88,8 @@ void TRetrievalCycle::timerRetrieveTimer() {
     if (Trim(url).empty()) {
         platform::MessageBeep(0);
         view_.SetCaptionTimerEnabled(true);
-        platform::ShowWarning(std::string("URL for this site is empty, ") + "check Configuration Dialog.   ");
+        platform::ShowWarning(std::string("URL for this site is empty, ") +
+                              "check Configuration Dialog.   ");
         return;
     }
     url = CutAtHash(url);
@@ -168,7 +174,8 @@ void TRetrievalCycle::RetrieveURL(std::string url, std::string proxyHost, std::s
         if (HttpCli1.StatusCode() == 0)
             return;
         platform::ShowWarning("Unable to retrieve URL, " +
-                              FailureReason(HttpCli1.ReasonPhrase(), HttpCli1.StatusCode()) + "." + "     ");
+                              FailureReason(HttpCli1.ReasonPhrase(), HttpCli1.StatusCode()) + "." +
+                              "     ");
         host_.SetTickerCaption(" Zelvo");
         return;
     }
@@ -234,7 +241,8 @@ void TRetrievalCycle::HttpCli1DocBegin() {
 }
 
 void TRetrievalCycle::HttpCli1DocEnd() {
-    receivedPage_ = std::make_unique<http::TMemoryStream>(bodyStream_ ? bodyStream_->Data() : std::string());
+    receivedPage_ =
+        std::make_unique<http::TMemoryStream>(bodyStream_ ? bodyStream_->Data() : std::string());
     if (bodyStream_)
         bodyStream_->Clear();
     if (HttpCli1.RcvdStream() != nullptr)

@@ -27,9 +27,9 @@ public:
     virtual void SetTestURL(const std::string& url) = 0;
     virtual void SetCurrentURLCaption(const std::string& caption) = 0;  // pnlURL
     virtual void SetPageSizeCaption(const std::string& caption) = 0;    // pnlSize
-    virtual void SetCancelEnabled(bool enabled) = 0;                     // btnCancel and mnuCancel
-    virtual void SetTickerCaption(const std::string& caption) = 0;       // lblTicker
-    virtual void SetWorkingURL(const std::string& url) = 0;              // txtWorking
+    virtual void SetCancelEnabled(bool enabled) = 0;                    // btnCancel and mnuCancel
+    virtual void SetTickerCaption(const std::string& caption) = 0;      // lblTicker
+    virtual void SetWorkingURL(const std::string& url) = 0;             // txtWorking
     // The automatic exit: closes the main form (the close query lets it through).
     virtual void CloseMainForm() = 0;
 };

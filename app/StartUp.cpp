@@ -15,9 +15,12 @@ int TaskbarHeightFrom(const std::optional<platform::TRect>& taskbar, int screenH
 
 std::string InstanceSuffixFor(int instanceNumber) {
     switch (instanceNumber) {
-        case 1: return "";
-        case 2: return "2";
-        default: return "3";
+        case 1:
+            return "";
+        case 2:
+            return "2";
+        default:
+            return "3";
     }
 }
 

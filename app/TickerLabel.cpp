@@ -58,7 +58,8 @@ std::vector<TTickerLabel::Run> TTickerLabel::Runs(const std::string& caption) {
             continue;
         }
         flush();
-        runs.push_back({QString::fromStdU16String(platform::Cp1252ToUtf16(std::string(1, next))), true});
+        runs.push_back(
+            {QString::fromStdU16String(platform::Cp1252ToUtf16(std::string(1, next))), true});
     }
     flush();
     return runs;

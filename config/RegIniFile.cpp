@@ -31,7 +31,8 @@ int TRegIniFile::DecodeInteger(const std::string& text, int def) {
         begin += 2;
         base = 16;
     }
-    if (*begin == '\0' || *begin == ' ' || *begin == '\t' || (base == 16 && (*begin == '-' || *begin == '+')))
+    if (*begin == '\0' || *begin == ' ' || *begin == '\t' ||
+        (base == 16 && (*begin == '-' || *begin == '+')))
         return def;
     char* end = nullptr;
     errno = 0;
@@ -64,7 +65,8 @@ bool TRegIniFile::ReadBool(const std::string& section, const std::string& name, 
     return ReadInteger(section, name, def ? 1 : 0) != 0;
 }
 
-void TRegIniFile::WriteString(const std::string& section, const std::string& name, const std::string& value) {
+void TRegIniFile::WriteString(const std::string& section, const std::string& name,
+                              const std::string& value) {
     try {
         file_.Write(section, name, value);
     } catch (const platform::SettingsError& e) {

@@ -34,7 +34,9 @@ DialogService* SetDialogService(DialogService* service);
 inline int MessageBox(const std::string& text, const std::string& caption, UINT flags) {
     return Dialogs().MessageBox(text, caption, flags);
 }
-inline void MessageBeep(UINT type) { Dialogs().MessageBeep(type); }
+inline void MessageBeep(UINT type) {
+    Dialogs().MessageBeep(type);
+}
 
 // The warning box of the program: caption "Warning", warning icon, OK.
 void ShowWarning(const std::string& text);

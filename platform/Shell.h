@@ -12,7 +12,8 @@ namespace zelvo::platform {
 // double quotes grouping. A Windows program name (ending in ".exe") that this
 // system does not have opens its parameters with the desktop's default
 // handler instead, so the stock settings still work here.
-int ShellExecute(const std::string& file, const std::string& parameters, int showCommand = SW_SHOWMAXIMIZED);
+int ShellExecute(const std::string& file, const std::string& parameters,
+                 int showCommand = SW_SHOWMAXIMIZED);
 
 // Opens the help file at a topic; tells the user when there is no help file.
 bool WinHelp(const std::string& helpFile, unsigned context);

@@ -103,10 +103,12 @@ FetchResult FetchPage(const FetchOptions& options) {
         while (std::getline(log, line))
             std::fprintf(stderr, "%s\n", line.c_str());
     }
-    result.ok = messages.message.empty() && cycle.HttpCli1.StatusCode() > 0 && cycle.HttpCli1.StatusCode() < 400;
+    result.ok = messages.message.empty() && cycle.HttpCli1.StatusCode() > 0 &&
+                cycle.HttpCli1.StatusCode() < 400;
     if (!result.ok && messages.message.empty())
         messages.message = "Unable to retrieve URL, " +
-                           app::TRetrievalCycle::FailureReason(cycle.HttpCli1.ReasonPhrase(), cycle.HttpCli1.StatusCode()) +
+                           app::TRetrievalCycle::FailureReason(cycle.HttpCli1.ReasonPhrase(),
+                                                               cycle.HttpCli1.StatusCode()) +
                            ".";
     result.message = messages.message;
     result.tickerText = scroller.TickerText;

@@ -57,9 +57,13 @@ void Application::Terminate(int code) {
     QApplication::exit(code);
 }
 
-bool Application::Terminated() const { return impl_->terminated; }
+bool Application::Terminated() const {
+    return impl_->terminated;
+}
 
-Application* Application::Instance() { return instance; }
+Application* Application::Instance() {
+    return instance;
+}
 
 void Application::OnTitleChanged(std::function<void(const std::string&)> listener) {
     titleListener = std::move(listener);
@@ -73,6 +77,8 @@ void SetApplicationTitle(const std::string& newTitle) {
         titleListener(title);
 }
 
-const std::string& ApplicationTitle() { return title; }
+const std::string& ApplicationTitle() {
+    return title;
+}
 
 }  // namespace zelvo::platform

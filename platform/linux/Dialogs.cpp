@@ -8,7 +8,9 @@
 namespace zelvo::platform {
 namespace {
 
-QString Q(const std::string& cp1252) { return QString::fromStdU16String(Cp1252ToUtf16(cp1252)); }
+QString Q(const std::string& cp1252) {
+    return QString::fromStdU16String(Cp1252ToUtf16(cp1252));
+}
 
 class ToolkitDialogs : public DialogService {
 public:
@@ -17,11 +19,20 @@ public:
         box.setWindowTitle(Q(caption));
         box.setText(Q(text));
         switch (flags & 0xF0) {
-            case MB_ICONERROR: box.setIcon(QMessageBox::Critical); break;
-            case MB_ICONQUESTION: box.setIcon(QMessageBox::Question); break;
-            case MB_ICONWARNING: box.setIcon(QMessageBox::Warning); break;
-            case MB_ICONINFORMATION: box.setIcon(QMessageBox::Information); break;
-            default: break;
+            case MB_ICONERROR:
+                box.setIcon(QMessageBox::Critical);
+                break;
+            case MB_ICONQUESTION:
+                box.setIcon(QMessageBox::Question);
+                break;
+            case MB_ICONWARNING:
+                box.setIcon(QMessageBox::Warning);
+                break;
+            case MB_ICONINFORMATION:
+                box.setIcon(QMessageBox::Information);
+                break;
+            default:
+                break;
         }
         box.setWindowFlag(Qt::WindowStaysOnTopHint);
         if ((flags & 0x0F) == MB_YESNO) {
@@ -47,7 +58,9 @@ std::string appTitle;
 
 }  // namespace
 
-DialogService& Dialogs() { return current != nullptr ? *current : Toolkit(); }
+DialogService& Dialogs() {
+    return current != nullptr ? *current : Toolkit();
+}
 
 DialogService* SetDialogService(DialogService* service) {
     DialogService* previous = current;
@@ -55,12 +68,16 @@ DialogService* SetDialogService(DialogService* service) {
     return previous;
 }
 
-void ShowWarning(const std::string& text) { MessageBox(text, "Warning", MB_OK | MB_ICONWARNING); }
+void ShowWarning(const std::string& text) {
+    MessageBox(text, "Warning", MB_OK | MB_ICONWARNING);
+}
 
 void ShowInformation(const std::string& text, const std::string& caption) {
     MessageBox(text, caption, MB_OK | MB_ICONINFORMATION);
 }
 
-void ShowErrorBox(const std::string& message) { MessageBox(message, ApplicationTitle(), MB_OK | MB_ICONERROR); }
+void ShowErrorBox(const std::string& message) {
+    MessageBox(message, ApplicationTitle(), MB_OK | MB_ICONERROR);
+}
 
 }  // namespace zelvo::platform

@@ -108,9 +108,12 @@ private:
 }  // namespace
 
 MessageWindow::MessageWindow(WndProc proc)
-    : proc_(std::make_unique<WndProc>(std::move(proc))), handle_(Dispatcher::Get().Register(proc_.get())) {}
+    : proc_(std::make_unique<WndProc>(std::move(proc))),
+      handle_(Dispatcher::Get().Register(proc_.get())) {}
 
-MessageWindow::~MessageWindow() { Dispatcher::Get().Unregister(handle_); }
+MessageWindow::~MessageWindow() {
+    Dispatcher::Get().Unregister(handle_);
+}
 
 bool PostMessage(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     return Dispatcher::Get().Post({wnd, msg, wParam, lParam});
@@ -120,7 +123,9 @@ LRESULT SendMessage(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     return Dispatcher::Get().Send(wnd, msg, wParam, lParam);
 }
 
-bool IsWindow(HWND wnd) { return Dispatcher::Get().Exists(wnd); }
+bool IsWindow(HWND wnd) {
+    return Dispatcher::Get().Exists(wnd);
+}
 
 void ProcessMessages() {
     auto& d = Dispatcher::Get();
@@ -131,7 +136,9 @@ void ProcessMessages() {
     } while (d.Pending());
 }
 
-void PumpPostedMessages() { Dispatcher::Get().DrainPosted(); }
+void PumpPostedMessages() {
+    Dispatcher::Get().DrainPosted();
+}
 
 void WaitMessage() {
     auto& d = Dispatcher::Get();
@@ -149,7 +156,9 @@ DWORD GetTickCount() {
     return static_cast<DWORD>(ms);
 }
 
-void SetExceptionHandler(ExceptionHandler handler) { Dispatcher::Get().handler = std::move(handler); }
+void SetExceptionHandler(ExceptionHandler handler) {
+    Dispatcher::Get().handler = std::move(handler);
+}
 
 std::string ExceptionMessage(std::exception_ptr error) {
     try {

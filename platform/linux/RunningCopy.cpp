@@ -13,7 +13,9 @@ namespace zelvo::platform {
 // try that fails therefore means another copy is alive. The kernel drops the
 // lock with the process, however it ends.
 
-std::string RunningCopyMarkerPath() { return SettingsDir() + "Zelvo.running"; }
+std::string RunningCopyMarkerPath() {
+    return SettingsDir() + "Zelvo.running";
+}
 
 namespace {
 

@@ -6,13 +6,19 @@
 namespace zelvo::platform {
 namespace {
 
-QScreen* Primary() { return QGuiApplication::primaryScreen(); }
+QScreen* Primary() {
+    return QGuiApplication::primaryScreen();
+}
 
 }  // namespace
 
-int ScreenWidth() { return Primary() != nullptr ? Primary()->geometry().width() : 1024; }
+int ScreenWidth() {
+    return Primary() != nullptr ? Primary()->geometry().width() : 1024;
+}
 
-int ScreenHeight() { return Primary() != nullptr ? Primary()->geometry().height() : 768; }
+int ScreenHeight() {
+    return Primary() != nullptr ? Primary()->geometry().height() : 768;
+}
 
 std::optional<TRect> FindTaskbarRect() {
     QScreen* screen = Primary();

@@ -40,7 +40,9 @@ std::string TrimBlanks(const std::string& s) {
 }
 
 // A registry text ends at its first NUL.
-std::string UpToNul(const std::string& s) { return s.substr(0, s.find('\0')); }
+std::string UpToNul(const std::string& s) {
+    return s.substr(0, s.find('\0'));
+}
 
 class FileDescriptor {
 public:
@@ -93,7 +95,9 @@ std::string Directory(const std::string& path) {
 
 }  // namespace
 
-std::string UserSettingsPath() { return SettingsDir() + "Zelvo.conf"; }
+std::string UserSettingsPath() {
+    return SettingsDir() + "Zelvo.conf";
+}
 
 SettingsFile::SettingsFile(std::string path) : path_(std::move(path)) {
     std::error_code ec;
@@ -113,10 +117,17 @@ std::string SettingsFile::Escape(const std::string& value) {
     out.reserve(value.size());
     for (char c : value) {
         switch (c) {
-            case '\\': out += "\\\\"; break;
-            case '\r': out += "\\r"; break;
-            case '\n': out += "\\n"; break;
-            default: out += c;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            default:
+                out += c;
         }
     }
     return out;
@@ -200,7 +211,8 @@ std::string SettingsFile::Format(const std::vector<Section>& sections) {
     return out;
 }
 
-std::optional<std::string> SettingsFile::Read(const std::string& section, const std::string& name) const {
+std::optional<std::string> SettingsFile::Read(const std::string& section,
+                                              const std::string& name) const {
     std::string text;
     if (!ReadWhole(path_, text))
         return std::nullopt;
@@ -214,7 +226,8 @@ std::optional<std::string> SettingsFile::Read(const std::string& section, const 
     return std::nullopt;
 }
 
-void SettingsFile::Write(const std::string& section, const std::string& name, const std::string& value) {
+void SettingsFile::Write(const std::string& section, const std::string& name,
+                         const std::string& value) {
     const std::string failed = "Failed to set data for '" + name + "'";
     // The lock lives on a file of its own: the settings file itself is
     // replaced by every write, so a lock on it would guard a file that is gone.

@@ -14,7 +14,9 @@ namespace {
 constexpr int kStarted = 42;
 constexpr int kFileNotFound = 2;
 
-QString Q(const std::string& cp1252) { return QString::fromStdU16String(Cp1252ToUtf16(cp1252)); }
+QString Q(const std::string& cp1252) {
+    return QString::fromStdU16String(Cp1252ToUtf16(cp1252));
+}
 
 QStringList SplitParameters(const std::string& parameters) {
     QStringList out;

@@ -36,7 +36,8 @@ protected:
         }
         form = std::make_unique<TfrmMain>(TfrmMain::TScreen{1024, screenHeight, std::nullopt});
         form->FormCreate();
-        dialog = std::make_unique<config::TfrmConfig>(*form, config::TConfigPlaces{dir.Path() + "/", ""});
+        dialog = std::make_unique<config::TfrmConfig>(*form,
+                                                      config::TConfigPlaces{dir.Path() + "/", ""});
         form->SetForms(dialog.get(), nullptr);
         boxes.boxes.clear();
     }
@@ -60,9 +61,10 @@ std::vector<std::string> Captions(const platform::PopupMenu& menu) {
 TEST_F(TrayCommands, TheMenuHasItsSeventeenEntriesInOrder) {
     Start();
     EXPECT_EQ(Captions(*form->mnuPopupMenu),
-              (std::vector<std::string>{"&Browser View...", "-", "&Retrieve", "Ca&ncel", "-", "&Configuration...", "-",
-                                        "Hi&de Ticker", "Always &on Top", "-", "&Text  View...", "&Edit URL File...",
-                                        "-", "E&xit", "-", "&Help...", "&About..."}));
+              (std::vector<std::string>{"&Browser View...", "-", "&Retrieve", "Ca&ncel", "-",
+                                        "&Configuration...", "-", "Hi&de Ticker", "Always &on Top",
+                                        "-", "&Text  View...", "&Edit URL File...", "-", "E&xit",
+                                        "-", "&Help...", "&About..."}));
     EXPECT_FALSE(form->mnuCancel->Enabled());
     EXPECT_TRUE(form->mnuAlwaysonTop->Checked());
     EXPECT_FALSE(form->mnuHideTicker->Checked());

@@ -84,7 +84,8 @@ TEST(PostedMessages, ForAWindowThatIsGoneAreDroppedSafely) {
 
 TEST(PostedMessages, AProcedureMayDestroyAWindowWithMessagesQueued) {
     int second = 0;
-    auto victim = std::make_unique<MessageWindow>([&](UINT, WPARAM, LPARAM) -> LRESULT { return ++second; });
+    auto victim =
+        std::make_unique<MessageWindow>([&](UINT, WPARAM, LPARAM) -> LRESULT { return ++second; });
     MessageWindow killer([&](UINT, WPARAM, LPARAM) -> LRESULT {
         victim.reset();
         return 0;
@@ -96,7 +97,8 @@ TEST(PostedMessages, AProcedureMayDestroyAWindowWithMessagesQueued) {
 }
 
 TEST(PostedMessages, SendRunsTheProcedureAtOnce) {
-    MessageWindow wnd([](UINT m, WPARAM w, LPARAM) -> LRESULT { return static_cast<LRESULT>(m + w); });
+    MessageWindow wnd(
+        [](UINT m, WPARAM w, LPARAM) -> LRESULT { return static_cast<LRESULT>(m + w); });
     EXPECT_EQ(SendMessage(wnd.Handle(), 7, 3, 0), 10);
     EXPECT_EQ(SendMessage(0, 7, 3, 0), 0);
 }

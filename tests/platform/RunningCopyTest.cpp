@@ -3,7 +3,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-
 #include "platform/RunningCopy.h"
 #include "support/ScopedEnv.h"
 #include "support/TempDir.h"

@@ -41,8 +41,9 @@ TEST(SettingsFileStore, CreatesFolderAndPrivateFileWhenMissing) {
 TEST(SettingsFileStore, EveryTextRoundTripsByteForByte) {
     TempDir dir;
     SettingsFile file(dir / "Zelvo.conf");
-    const std::string tricky[] = {"", "  both ends  ", "back\\slash\\n", "cr\rlf\nend\r\n", "=equals=",
-                                  "[Zelvo]", "\xA0\xFF\x80 high", "\\r literal"};
+    const std::string tricky[] = {
+        "",         "  both ends  ", "back\\slash\\n",    "cr\rlf\nend\r\n",
+        "=equals=", "[Zelvo]",       "\xA0\xFF\x80 high", "\\r literal"};
     int i = 0;
     for (const auto& value : tricky)
         file.Write("Zelvo", "Value" + std::to_string(i++), value);
@@ -72,7 +73,8 @@ TEST(SettingsFileStore, DamagedAndForeignLinesAreSkipped) {
     TempDir dir;
     {
         std::ofstream out(dir / "Zelvo.conf", std::ios::binary);
-        out << "orphan=1\n[Zelvo\ngarbage line\n\x01\x02\n[Zelvo]\r\n=novalue\n; comment=x\nFontSize=10\r\n"
+        out << "orphan=1\n[Zelvo\ngarbage line\n\x01\x02\n[Zelvo]\r\n=novalue\n; "
+               "comment=x\nFontSize=10\r\n"
                "[broken\nFontName= Arial \n";
     }
     SettingsFile file(dir / "Zelvo.conf");
@@ -144,7 +146,8 @@ TEST(SettingsFileSharing, CopiesWritingAtOnceLoseNothing) {
     EXPECT_EQ(file.Read("Zelvo", "RunningInstances").value_or(""), "1");
     for (int c = 0; c < kCopies; ++c)
         for (int v = 0; v < kValues; ++v)
-            EXPECT_EQ(file.Read("Zelvo" + std::to_string(c + 1), "Value" + std::to_string(v)).value_or("lost"),
+            EXPECT_EQ(file.Read("Zelvo" + std::to_string(c + 1), "Value" + std::to_string(v))
+                          .value_or("lost"),
                       std::to_string(c * 1000 + v));
 }
 
@@ -161,7 +164,8 @@ TEST(SettingsFileSharing, ACopyKilledWhileWritingLeavesAReadableFile) {
             ::close(ready[0]);
             SettingsFile mine(path);
             for (long i = 0;; ++i) {
-                mine.Write("Zelvo2", "Counter" + std::to_string(i % 50), std::string(200, 'x') + std::to_string(i));
+                mine.Write("Zelvo2", "Counter" + std::to_string(i % 50),
+                           std::string(200, 'x') + std::to_string(i));
                 if (i == 3)
                     (void)!::write(ready[1], "r", 1);
             }

@@ -23,7 +23,8 @@ public:
     DialogRecorder(const DialogRecorder&) = delete;
     DialogRecorder& operator=(const DialogRecorder&) = delete;
 
-    int MessageBox(const std::string& text, const std::string& caption, platform::UINT flags) override {
+    int MessageBox(const std::string& text, const std::string& caption,
+                   platform::UINT flags) override {
         boxes.push_back({text, caption, flags});
         if (!replies.empty()) {
             int r = replies.front();
