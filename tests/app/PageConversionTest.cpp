@@ -173,6 +173,21 @@ TEST(ForwardScanningTest, ReplaceAllAgreesWithRescanningOnSmallAlphabets) {
     }
 }
 
+TEST(ForwardScanningTest, ReplaceAllAgreesOnLongTextsAndGrowingReplacements) {
+    std::mt19937 rng(14);
+    for (int i = 0; i < 3000; ++i) {
+        // Long texts over two letters: the search stops at nearly every byte.
+        std::string find = RandomText(rng, "ab", 4);
+        find += 'a';
+        // Each replacement then removes an "a" for good, so even a growing one
+        // ends.
+        const std::string with = RandomText(rng, "bc", 6);
+        const std::string text = RandomText(rng, i % 2 ? "ab"sv : "abbbbbbbbc"sv, 600);
+        ASSERT_EQ(ReplaceAll(find, text, with), reference::ReplaceAll(find, text, with))
+            << "find '" << find << "' with '" << with << "' in '" << text << "'";
+    }
+}
+
 TEST(ForwardScanningTest, ReplaceAllCascadesLikeRescanning) {
     const std::vector<std::string> cases[] = {{"ab", "aaabbbab", "ba"},
                                               {"amp;", "amamp;p;amp;", " && "},
@@ -193,8 +208,8 @@ TEST(ForwardScanningTest, RemoveRangeAgreesWithRescanningOnSmallAlphabets) {
             open = "[";
         if (close.empty())
             close = "]";
-        const int distance = std::uniform_int_distribution<int>(1, 12)(rng);
-        std::string fast = RandomText(rng, alphabet, 60);
+        const int distance = std::uniform_int_distribution<int>(1, 40)(rng);
+        std::string fast = RandomText(rng, alphabet, i % 10 == 0 ? 600 : 60);
         std::string slow = fast;
         const std::string before = fast;
         RemoveRange(fast, open, distance, close);
@@ -228,6 +243,14 @@ TEST(ForwardScanningTest, WholeConversionAgreesWithRescanningOnGeneratedPages) {
             ASSERT_EQ(PageToTickerText(page), reference::PageToTickerText(page))
                 << "seed " << seed << " page " << i;
         }
+    }
+}
+
+TEST(ForwardScanningTest, LargePagesAgreeWithRescanning) {
+    testing::PageGenerator gen(4242);
+    for (int i = 0; i < 3; ++i) {
+        const std::string page = gen.Page(200000);
+        ASSERT_EQ(PageToTickerText(page), reference::PageToTickerText(page)) << i;
     }
 }
 

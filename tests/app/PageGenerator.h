@@ -15,10 +15,13 @@ class PageGenerator {
 public:
     explicit PageGenerator(std::uint32_t seed) : rng_(seed) {}
 
+    // One page in eight holds a NUL somewhere, which ends its text there.
     std::string Page(std::size_t approxSize) {
         std::string page;
         while (page.size() < approxSize)
             AppendPiece(page);
+        if (!page.empty() && Below(8) == 0)
+            page[Below(page.size())] = '\0';
         return page;
     }
 
@@ -132,11 +135,7 @@ private:
                 page += ' ';
                 break;
             default:
-                // Rare: a NUL ends the page text wherever it stands.
-                if (Below(40) == 0)
-                    page += '\0';
-                else
-                    page += static_cast<char>(Below(95) + 32);
+                page += static_cast<char>(Below(95) + 32);
                 break;
         }
     }
