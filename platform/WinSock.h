@@ -35,6 +35,7 @@ constexpr int WS_SO_KEEPALIVE = 0x0008;
 constexpr int WS_SO_BROADCAST = 0x0020;
 constexpr int WS_SO_LINGER = 0x0080;
 constexpr int WS_MSG_OOB = 0x1;
+constexpr int WS_MSG_PEEK = 0x2;
 constexpr long WS_FIONREAD = 0x4004667F;
 constexpr int SD_RECEIVE = 0;
 constexpr int SD_SEND = 1;
@@ -139,7 +140,8 @@ void WSASetLastError(int error);
 
 // Notifications arrive as msg posted to wnd: wParam the socket, the low word
 // of lParam the event, the high word the error. msg 0 with no events stops
-// them. Makes the socket non-blocking.
+// them. Makes the socket non-blocking. FD_CLOSE comes when the peer closes,
+// even with data still unread (FD_READ may follow for that data).
 int WSAAsyncSelect(SOCKET s, HWND wnd, UINT msg, long events);
 
 // Starts a lookup of name and returns its non-zero handle at once (0 when it
@@ -159,6 +161,9 @@ int listen(SOCKET s, int backlog);
 SOCKET accept(SOCKET s, SOCKADDR_IN* addr, int* addrlen);
 int send(SOCKET s, const void* buf, int len, int flags);
 int sendto(SOCKET s, const void* buf, int len, int flags, const SOCKADDR_IN* to, int tolen);
+// A zero-length recv on a stream socket reads nothing and tells whether the
+// peer has closed: 0 once it has (even with data still unread), SOCKET_ERROR
+// with WSAEWOULDBLOCK while the connection is open.
 int recv(SOCKET s, void* buf, int len, int flags);
 int recvfrom(SOCKET s, void* buf, int len, int flags, SOCKADDR_IN* from, int* fromlen);
 int shutdown(SOCKET s, int how);

@@ -1,7 +1,11 @@
 #include "socket/WSocket.h"
 
 #include <algorithm>
+#include <climits>
 #include <utility>
+
+#include "platform/WindowTimer.h"
+#include "socket/WaitCtrl.h"
 
 namespace zelvo::socket {
 
@@ -219,6 +223,11 @@ void TCustomWSocket::ResetToDefaults() {
     readCount_ = 0;
     closeEventFired_ = false;
     flushTimeout_ = 60;
+    waitTargetState_ = wsInvalidState;
+    // The characters of an unfinished line stay for the ReadLine that is
+    // waiting on them; the next ReadLine starts afresh.
+    if (lineMode_)
+        EndLineMode();
     // Bytes still queued belong to the connection that ended; sent on the
     // next one they would reach the wrong peer.
     sendBlocks_.clear();
@@ -389,10 +398,22 @@ void TCustomWSocket::TriggerError() {
         OnError(this);
 }
 
+void TCustomWSocket::TriggerLineTooLong() {
+    if (OnLineTooLong) {
+        auto handler = OnLineTooLong;
+        handler(this);
+    }
+}
+
 void TCustomWSocket::ChangeState(TSocketState newState) {
     TSocketState old = state_;
     state_ = newState;
     TriggerChangeState(old, newState);
+    if (multiThreaded_ || waitTargetState_ == wsInvalidState)
+        return;
+    // A connection awaited in vain ends the wait as well.
+    if (newState == waitTargetState_ || (waitTargetState_ == wsConnected && newState == wsClosed))
+        StopWaitCtrl();
 }
 
 // ------------------------------------------------------------------- errors
@@ -614,6 +635,8 @@ void TCustomWSocket::HandleSocketEvent(platform::WPARAM wParam, platform::LPARAM
         ReadLoop(error);
         if (gone())
             return;
+        if (lineMode_)
+            EndLineMode();
         if (OnSessionClosed && !closeEventFired_) {
             closeEventFired_ = true;
             TriggerSessionClosed(error);
@@ -627,7 +650,9 @@ void TCustomWSocket::ReadLoop(Word error) {
     try {
         while (true) {
             lastError_ = 0;
-            if (!TriggerDataAvailable(error))
+            if (lineMode_)
+                ReadLineStep();
+            else if (!TriggerDataAvailable(error))
                 return;  // nobody reads: the data stays with the system
             if (lastError_ != 0)
                 return;
@@ -834,8 +859,335 @@ void TCustomWSocket::Pause() {
 
 void TCustomWSocket::Resume() {
     paused_ = false;
-    ws::WSAAsyncSelect(socketHandle_, window_->Handle(), WM_ASYNCSELECT,
-                       ws::FD_READ | ws::FD_WRITE | ws::FD_CONNECT | ws::FD_CLOSE);
+    long events = ws::FD_READ | ws::FD_WRITE | ws::FD_CONNECT | ws::FD_CLOSE;
+    // A listening socket lives on FD_ACCEPT; resuming without it would never
+    // announce another caller.
+    if (state_ == wsListening)
+        events |= ws::FD_ACCEPT;
+    ws::WSAAsyncSelect(socketHandle_, window_->Handle(), WM_ASYNCSELECT, events);
+}
+
+// ------------------------------------------------------------- server side
+
+int TCustomWSocket::Listen() {
+    if (!portAssigned_) {
+        ws::WSASetLastError(ws::WSAEINVAL);
+        ReportWinsockError("listen: port not assigned");
+        return -1;
+    }
+    if (!protoAssigned_) {
+        ws::WSASetLastError(ws::WSAEINVAL);
+        ReportWinsockError("listen: protocol not assigned");
+        return -1;
+    }
+    if (!addrAssigned_) {
+        ws::WSASetLastError(ws::WSAEINVAL);
+        ReportWinsockError("listen: address not assigned");
+        return -1;
+    }
+    socketHandle_ = ws::socket(addressFamily_, socketType_, protocolNumber_);
+    if (socketHandle_ == ws::INVALID_SOCKET) {
+        ReportWinsockError("socket");
+        return -1;
+    }
+    if (ws::bind(socketHandle_, &sockAddr_, sizeof sockAddr_) != 0) {
+        // The state is still closed, so a Close would leave this handle
+        // open for good: release it here.
+        int error = ws::WSAGetLastError();
+        ws::closesocket(socketHandle_);
+        socketHandle_ = ws::INVALID_SOCKET;
+        ws::WSASetLastError(error);
+        ReportWinsockError("Bind");
+        return -1;
+    }
+    const ws::SOCKET handle = socketHandle_;
+    ChangeState(wsBound);
+    if (socketType_ == ws::WS_SOCK_DGRAM) {
+        ChangeState(wsListening);
+        ChangeState(wsConnected);
+        TriggerSessionConnected(0);
+    } else {
+        if (ws::listen(socketHandle_, 5) != 0) {
+            ReportWinsockError("Listen");
+            return -1;
+        }
+        ChangeState(wsListening);
+    }
+    if (socketHandle_ != handle)
+        return -1;  // a handler closed it
+    if (ws::WSAAsyncSelect(socketHandle_, window_->Handle(), WM_ASYNCSELECT,
+                           ws::FD_READ | ws::FD_WRITE | ws::FD_ACCEPT | ws::FD_CLOSE) != 0) {
+        ReportWinsockError("WSAASyncSelect");
+        return -1;
+    }
+    return 0;
+}
+
+platform::SOCKET TCustomWSocket::Accept() {
+    if (state_ != wsListening) {
+        ws::WSASetLastError(ws::WSAEINVAL);
+        ReportWinsockError("not a listening socket");
+        return ws::INVALID_SOCKET;
+    }
+    int len = sizeof sockAddr_;
+    acceptedHandle_ = ws::accept(socketHandle_, &sockAddr_, &len);
+    if (acceptedHandle_ == ws::INVALID_SOCKET) {
+        ReportWinsockError("Accept");
+        return ws::INVALID_SOCKET;
+    }
+    return acceptedHandle_;
+}
+
+void TCustomWSocket::Dup(platform::SOCKET handle) {
+    if (handle == 0 || handle == ws::INVALID_SOCKET) {
+        ws::WSASetLastError(ws::WSAEINVAL);
+        ReportWinsockError("Dup");
+        return;
+    }
+    if (socketHandle_ != ws::INVALID_SOCKET) {
+        if (ws::closesocket(socketHandle_) != 0) {
+            ReportWinsockError("Dup (closesocket)");
+            return;
+        }
+        socketHandle_ = ws::INVALID_SOCKET;
+        if (lineMode_)
+            EndLineMode();
+        // What was queued for the old peer must not reach the new one.
+        sendBlocks_.clear();
+        allSent_ = true;
+        if (state_ != wsClosed)
+            ChangeState(wsClosed);
+    }
+    socketHandle_ = handle;
+    paused_ = false;
+    closeEventFired_ = false;
+    if (ws::WSAAsyncSelect(socketHandle_, window_->Handle(), WM_ASYNCSELECT,
+                           ws::FD_READ | ws::FD_WRITE | ws::FD_CONNECT | ws::FD_CLOSE) != 0) {
+        ReportWinsockError("WSAAsyncSelect");
+        return;
+    }
+    ChangeState(wsConnected);
+}
+
+// ------------------------------------------------------------------- waits
+
+TWaitCtrl* TCustomWSocket::WaitCtrl() const {
+    auto token = waitCtrl_.lock();
+    return token ? *token : nullptr;
+}
+
+void TCustomWSocket::SetWaitCtrl(TWaitCtrl* ctrl) {
+    if (ctrl != nullptr)
+        waitCtrl_ = ctrl->Token();
+    else
+        waitCtrl_.reset();
+}
+
+void TCustomWSocket::StopWaitCtrl() {
+    if (multiThreaded_)
+        return;
+    if (TWaitCtrl* ctrl = WaitCtrl())
+        ctrl->Stop();
+}
+
+void TCustomWSocket::EndLineMode() {
+    lineMode_ = false;
+    StopWaitCtrl();
+}
+
+bool TCustomWSocket::HasQueuedData() const {
+    for (const TBuffer& block : sendBlocks_)
+        if (block.Peek().second > 0)
+            return true;
+    return false;
+}
+
+// Handles messages until done() holds or the seconds have passed, sleeping
+// in between; a timer wakes the wait at its end.
+bool TCustomWSocket::WaitUntil(int timeoutSeconds, const std::function<bool()>& done) {
+    if (done())
+        return true;
+    const long long limitMs =
+        std::clamp<long long>(static_cast<long long>(timeoutSeconds) * 1000, 0, INT_MAX);
+    if (limitMs == 0) {
+        platform::ProcessMessages();
+        return done();
+    }
+    const platform::DWORD start = platform::GetTickCount();
+    platform::WindowTimer wake(static_cast<unsigned>(limitMs), [] {});
+    wake.SetEnabled(true);
+    while (!done()) {
+        const long long elapsed = platform::GetTickCount() - start;
+        if (elapsed >= limitMs)
+            return false;
+        wake.SetInterval(static_cast<unsigned>(limitMs - elapsed));
+        platform::WaitMessage();
+    }
+    return true;
+}
+
+bool TCustomWSocket::Wait(int timeoutSeconds, TSocketState desiredState) {
+    if (state_ == desiredState)
+        return true;
+    waitTargetState_ = desiredState;
+    if (multiThreaded_) {
+        WaitUntil(timeoutSeconds, [&] {
+            return state_ == desiredState || (desiredState == wsConnected && state_ == wsClosed);
+        });
+    } else if (TWaitCtrl* ctrl = WaitCtrl()) {
+        ctrl->SetCaption(std::to_string(timeoutSeconds));
+        ctrl->Show();
+        ctrl->Run();
+        if (TWaitCtrl* still = WaitCtrl())
+            still->Hide();
+    } else {
+        waitTargetState_ = wsInvalidState;
+        ws::WSASetLastError(ws::WSANO_DATA);
+        ReportWinsockError("TWSocket.Wait");
+        return false;
+    }
+    waitTargetState_ = wsInvalidState;
+    return state_ == desiredState;
+}
+
+void TCustomWSocket::ReadLineStep() {
+    while (lineMode_) {
+        if (socketHandle_ == ws::INVALID_SOCKET) {
+            EndLineMode();
+            return;
+        }
+        std::uint32_t waiting = 0;
+        if (ws::ioctlsocket(socketHandle_, ws::WS_FIONREAD, &waiting) == ws::SOCKET_ERROR) {
+            lastError_ = ws::WSAGetLastError();
+            ReportWinsockError("ioctlSocket");
+            return;
+        }
+        if (waiting == 0)
+            return;
+        char c = 0;
+        if (static_cast<int>(lineBuffer_.size()) >= MaxLineLength) {
+            // Full: only the line's own end may still come in. Anything else
+            // is left waiting, to begin the next line.
+            if (ws::recv(socketHandle_, &c, 1, ws::WS_MSG_PEEK) == 1 && c != '\r' && c != '\n') {
+                EndLineMode();
+                TriggerLineTooLong();
+                return;
+            }
+        }
+        int n = Receive(&c, 1);
+        if (n == 0) {
+            EndLineMode();
+            Close();
+            return;
+        }
+        if (n < 0) {
+            int error = lastError_;
+            if (error == ws::WSAEWOULDBLOCK) {
+                lastError_ = 0;
+                continue;
+            }
+            if (error == ws::WSAECONNRESET) {
+                EndLineMode();
+                Close();
+                return;
+            }
+            ws::WSASetLastError(error);
+            ReportWinsockError("ReadLine");
+            return;
+        }
+        if (c == '\n') {
+            EndLineMode();
+            return;
+        }
+        if (c != '\r')
+            lineBuffer_ += c;
+    }
+}
+
+void TCustomWSocket::ReadLine(int timeoutSeconds, std::string& line) {
+    if (!multiThreaded_ && WaitCtrl() == nullptr) {
+        RaiseSocketError("No wait object assigned");
+        return;
+    }
+    lineBuffer_.clear();
+    lineMode_ = true;
+    // Whatever way this ends (a line, a close, the time running out or a
+    // failure), the socket leaves line mode: bytes arriving later belong to
+    // OnDataAvailable again.
+    struct LineModeEnd {
+        bool& mode;
+        ~LineModeEnd() { mode = false; }
+    } end{lineMode_};
+    ReadLineStep();
+    if (lineMode_) {
+        if (multiThreaded_) {
+            WaitUntil(timeoutSeconds,
+                      [&] { return !lineMode_ || socketHandle_ == ws::INVALID_SOCKET; });
+        } else if (TWaitCtrl* ctrl = WaitCtrl()) {
+            ctrl->SetCaption(std::to_string(timeoutSeconds));
+            ctrl->Show();
+            ctrl->Run();
+            if (TWaitCtrl* still = WaitCtrl())
+                still->Hide();
+        }
+    }
+    line = lineBuffer_;
+}
+
+void TCustomWSocket::Flush() {
+    auto pending = [&] { return socketHandle_ != ws::INVALID_SOCKET && HasQueuedData(); };
+    if (multiThreaded_) {
+        // Bounded by FlushTimeout as well: a peer that stops reading must
+        // not hold the caller for ever.
+        WaitUntil(flushTimeout_, [&] {
+            if (pending())
+                TryToSend();
+            return !pending();
+        });
+        return;
+    }
+    TWaitCtrl* ctrl = WaitCtrl();
+    if (ctrl == nullptr) {
+        RaiseSocketError("No wait object assigned");
+        return;
+    }
+    ctrl->SetCaption(std::to_string(flushTimeout_));
+    ctrl->Show();
+    ctrl->Start();
+    while (pending()) {
+        TryToSend();
+        ctrl = WaitCtrl();
+        if (ctrl == nullptr || !ctrl->Running() || !pending())
+            break;
+        platform::WaitMessage();
+    }
+    if (TWaitCtrl* still = WaitCtrl()) {
+        still->Stop();
+        still->Hide();
+    }
+}
+
+void TCustomWSocket::WaitForClose() {
+    while (socketHandle_ != ws::INVALID_SOCKET && state_ != wsClosed) {
+        ProcessMessagesWhileClosing();
+        if (socketHandle_ == ws::INVALID_SOCKET || state_ == wsClosed)
+            return;
+        std::uint32_t waiting = 0;
+        if (ws::ioctlsocket(socketHandle_, ws::WS_FIONREAD, &waiting) == 0 && waiting > 0) {
+            if (lineMode_)
+                ReadLineStep();
+            else
+                TriggerDataAvailable(0);
+            if (socketHandle_ == ws::INVALID_SOCKET || state_ == wsClosed)
+                return;
+        }
+        char none = 0;
+        if (ws::recv(socketHandle_, &none, 0, 0) == 0)
+            return;  // the peer has closed
+        if (ws::WSAGetLastError() != ws::WSAEWOULDBLOCK)
+            return;
+        platform::WaitMessage();
+    }
 }
 
 }  // namespace zelvo::socket

@@ -17,6 +17,8 @@
 
 namespace zelvo::socket {
 
+class TWaitCtrl;
+
 class ESocketException : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
@@ -34,6 +36,11 @@ enum TSocketState : std::uint8_t {
 };
 
 enum TSocketSendFlags { wsSendNormal = 0, wsSendUrgent = 1 };
+
+struct TTimeVal {
+    long tv_sec = 0;
+    long tv_usec = 0;
+};
 
 // The text of a Winsock error code ("Not a WinSock error" for unknown codes).
 std::string WinsockErrorText(int code);
@@ -85,6 +92,13 @@ public:
     platform::SOCKET Handle() const { return socketHandle_; }
     platform::HWND WindowHandle() const { return window_->Handle(); }
     const std::deque<TBuffer>& SendBlocks() const { return sendBlocks_; }
+    platform::SOCKET AcceptedHandle() const { return acceptedHandle_; }
+    TSocketState WaitTargetState() const { return waitTargetState_; }
+    bool LineMode() const { return lineMode_; }
+    // The wait indicator of the blocking operations; not owned, and reads as
+    // none once that control is destroyed.
+    TWaitCtrl* WaitCtrl() const;
+    void SetWaitCtrl(TWaitCtrl* ctrl);
 
     // Events.
     TDataAvailable OnDataAvailable;
@@ -119,6 +133,31 @@ public:
     virtual void Pause();
     virtual void Resume();
 
+    // Server side: 0 once listening (a datagram socket is then connected),
+    // -1 after a reported failure.
+    virtual int Listen();
+    virtual platform::SOCKET Accept();
+    // Adopts a connected handle, such as one that Accept returned.
+    virtual void Dup(platform::SOCKET handle);
+
+    // The blocking operations. They handle messages while they wait, so
+    // events keep firing; they need MultiThreaded or a WaitCtrl.
+    virtual void Flush();
+    virtual void WaitForClose();
+    virtual bool Wait(int timeoutSeconds, TSocketState desiredState);
+    // One line without its CR LF, at most 254 characters; a longer one is
+    // cut there (OnLineTooLong) and the rest starts the next line.
+    virtual void ReadLine(int timeoutSeconds, std::string& line);
+
+    virtual bool TimeValIsSet(const TTimeVal& tv) const {
+        return tv.tv_sec != 0 || tv.tv_usec != 0;
+    }
+    virtual void TimeValClear(TTimeVal& tv) const { tv = TTimeVal{}; }
+    virtual bool TimeValCompare(const TTimeVal& tv, const TTimeVal& uv, bool equal) const {
+        bool same = tv.tv_sec == uv.tv_sec && tv.tv_usec == uv.tv_usec;
+        return equal ? same : !same;
+    }
+
 protected:
     virtual void BindSocket();
     virtual void RaiseSocketError(const std::string& msg);
@@ -130,12 +169,18 @@ protected:
     virtual void TriggerChangeState(TSocketState oldState, TSocketState newState);
     virtual void TriggerDnsLookupDone(Word error);
     virtual void TriggerError();
+    virtual void TriggerLineTooLong();
 
     void ReportWinsockError(const std::string& functionName);
     void ChangeState(TSocketState newState);
     void AppendToSendBuffer(const void* data, int len);
     void TryToSend();
     void PumpMessages();
+    // One step of line mode: reads what is waiting, a byte at a time, until
+    // the line ends or nothing more is there.
+    void ReadLineStep();
+
+    static constexpr int MaxLineLength = 254;
 
 private:
     platform::LRESULT WndProc(platform::UINT msg, platform::WPARAM wParam, platform::LPARAM lParam);
@@ -145,6 +190,10 @@ private:
     void DoClose(bool graceful);
     void ResetToDefaults();
     void ProcessMessagesWhileClosing();
+    void EndLineMode();
+    void StopWaitCtrl();
+    bool HasQueuedData() const;
+    bool WaitUntil(int timeoutSeconds, const std::function<bool()>& done);
 
     platform::SOCKET socketHandle_ = platform::INVALID_SOCKET;
     bool portAssigned_ = false;
@@ -175,6 +224,11 @@ private:
     platform::HANDLE lookupHandle_ = 0;
     platform::SOCKADDR_IN sockAddr_;
     bool destroying_ = false;
+    platform::SOCKET acceptedHandle_ = platform::INVALID_SOCKET;
+    TSocketState waitTargetState_ = wsInvalidState;
+    std::weak_ptr<TWaitCtrl*> waitCtrl_;
+    std::string lineBuffer_;
+    bool lineMode_ = false;
     std::unique_ptr<platform::MessageWindow> window_;
 };
 

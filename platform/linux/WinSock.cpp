@@ -4,6 +4,8 @@
 #include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
+#include <poll.h>
+#include <sys/epoll.h>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -143,6 +145,11 @@ int FailErrno() {
 // switching the notifiers off after a notification until the call that
 // re-enables it (recv for FD_READ, accept for FD_ACCEPT, a blocked send for
 // FD_WRITE), so unread data never makes the loop spin.
+//
+// While FD_READ waits to be re-enabled the read notifier is off, yet the
+// peer's close must still be announced: a socket whose data nobody reads
+// would otherwise never learn that its connection ended. The close watch
+// covers that stretch; it reports only the peer's hang-up, never data.
 struct Entry {
     int fd = -1;
     bool datagram = false;
@@ -154,6 +161,7 @@ struct Entry {
     bool readArmed = true;
     bool writeWanted = false;
     bool closePosted = false;
+    bool watched = false;  // registered with the close watch
     std::unique_ptr<QSocketNotifier> readNotifier;
     std::unique_ptr<QSocketNotifier> writeNotifier;
 };
@@ -179,7 +187,13 @@ public:
         return it == entries_.end() ? nullptr : it->second.get();
     }
 
-    void Remove(SOCKET s) { entries_.erase(s); }
+    void Remove(SOCKET s) {
+        auto it = entries_.find(s);
+        if (it == entries_.end())
+            return;
+        Unwatch(*it->second);
+        entries_.erase(it);
+    }
 
     void Select(SOCKET s, Entry& e) {
         if (!e.readNotifier) {
@@ -197,12 +211,18 @@ public:
         if (!e.readNotifier)
             return;
         bool selected = e.events != 0 && e.wnd != 0;
-        bool wantRead = selected && !e.connectPending && !e.closePosted && e.readArmed &&
+        bool wantRead = selected && !e.connectPending && e.readArmed &&
                         (e.events & (FD_READ | FD_CLOSE | FD_ACCEPT)) != 0;
         bool wantWrite =
             selected && (e.connectPending || (e.writeWanted && (e.events & FD_WRITE) != 0));
+        bool wantWatch = selected && !e.connectPending && !e.readArmed && !e.closePosted &&
+                         !e.listening && !e.datagram && (e.events & FD_CLOSE) != 0;
         e.readNotifier->setEnabled(wantRead);
         e.writeNotifier->setEnabled(wantWrite);
+        if (wantWatch)
+            Watch(e);
+        else
+            Unwatch(e);
     }
 
     static void Post(SOCKET s, const Entry& e, long event, int error) {
@@ -211,6 +231,57 @@ public:
     }
 
 private:
+    // The close watch: one epoll set, readable when a watched connection
+    // hangs up, whatever data it still holds.
+    bool EnsureWatch() {
+        if (watchFd_ >= 0)
+            return true;
+        watchFd_ = ::epoll_create1(EPOLL_CLOEXEC);
+        if (watchFd_ < 0)
+            return false;
+        watchNotifier_ = std::make_unique<QSocketNotifier>(watchFd_, QSocketNotifier::Read);
+        QObject::connect(watchNotifier_.get(), &QSocketNotifier::activated, [this] { OnHangUp(); });
+        return true;
+    }
+
+    void Watch(Entry& e) {
+        if (e.watched || !EnsureWatch())
+            return;
+        epoll_event ev{};
+        ev.events = EPOLLRDHUP;  // hang-up and errors are always reported
+        ev.data.fd = e.fd;
+        if (::epoll_ctl(watchFd_, EPOLL_CTL_ADD, e.fd, &ev) == 0)
+            e.watched = true;
+    }
+
+    void Unwatch(Entry& e) {
+        if (!e.watched)
+            return;
+        ::epoll_ctl(watchFd_, EPOLL_CTL_DEL, e.fd, nullptr);
+        e.watched = false;
+    }
+
+    void OnHangUp() {
+        epoll_event events[16];
+        int n = ::epoll_wait(watchFd_, events, 16, 0);
+        for (int i = 0; i < n; ++i) {
+            for (auto& [s, e] : entries_) {
+                if (!e->watched || e->fd != events[i].data.fd)
+                    continue;
+                int err = 0;
+                if ((events[i].events & EPOLLERR) != 0) {
+                    socklen_t len = sizeof err;
+                    if (::getsockopt(e->fd, SOL_SOCKET, SO_ERROR, &err, &len) != 0)
+                        err = errno;
+                }
+                e->closePosted = true;
+                Post(s, *e, FD_CLOSE, MapErrno(err));
+                Update(*e);
+                break;
+            }
+        }
+    }
+
     void OnReadable(SOCKET s) {
         Entry* e = Find(s);
         if (e == nullptr)
@@ -236,8 +307,12 @@ private:
             e->readArmed = false;
             Post(s, *e, FD_READ, 0);
         } else {
+            // Announced once; the end of the stream stays readable, so the
+            // notifier rests until the next read.
+            if (!e->closePosted)
+                Post(s, *e, FD_CLOSE, n == 0 ? 0 : MapErrno(errno));
             e->closePosted = true;
-            Post(s, *e, FD_CLOSE, n == 0 ? 0 : MapErrno(errno));
+            e->readArmed = false;
         }
         Update(*e);
     }
@@ -264,6 +339,8 @@ private:
 
     std::unordered_map<SOCKET, std::unique_ptr<Entry>> entries_;
     SOCKET next_ = 0x100;
+    int watchFd_ = -1;
+    std::unique_ptr<QSocketNotifier> watchNotifier_;
 };
 
 Entry* Lookup(SOCKET s) {
@@ -298,6 +375,22 @@ void FromSystem(const sockaddr_in& in, SOCKADDR_IN* out, int* len) {
     out->sin_addr.S_addr = in.sin_addr.s_addr;
     if (len != nullptr)
         *len = sizeof(SOCKADDR_IN);
+}
+
+// A zero-length read of a stream asks only whether it is still open.
+int ProbeOpen(const Entry& e) {
+    pollfd p{e.fd, static_cast<short>(POLLIN | POLLRDHUP), 0};
+    if (::poll(&p, 1, 0) < 0)
+        return FailErrno();
+    if ((p.revents & POLLERR) != 0) {
+        int err = 0;
+        socklen_t len = sizeof err;
+        ::getsockopt(e.fd, SOL_SOCKET, SO_ERROR, &err, &len);
+        return FailWith(err != 0 ? MapErrno(err) : WSAECONNRESET);
+    }
+    if ((p.revents & (POLLRDHUP | POLLHUP)) != 0)
+        return 0;
+    return FailWith(WSAEWOULDBLOCK);
 }
 
 }  // namespace
@@ -339,6 +432,9 @@ int WSAAsyncSelect(SOCKET s, HWND wnd, UINT msg, long events) {
     e->msg = msg;
     e->events = msg == 0 ? 0 : events;
     e->readArmed = true;
+    // A close announced before (perhaps ignored by a paused owner) is
+    // announced again to the new selection.
+    e->closePosted = false;
     // Selecting a connected socket announces that it can send.
     sockaddr_in peer{};
     socklen_t len = sizeof peer;
@@ -549,7 +645,10 @@ int recvfrom(SOCKET s, void* buf, int len, int flags, SOCKADDR_IN* from, int* fr
     SocketTable::Get().Update(*e);
     if (len < 0)
         return FailWith(WSAEINVAL);
-    int sysFlags = (flags & WS_MSG_OOB) != 0 ? MSG_OOB : 0;
+    if (len == 0 && !e->datagram)
+        return ProbeOpen(*e);
+    int sysFlags =
+        ((flags & WS_MSG_OOB) != 0 ? MSG_OOB : 0) | ((flags & WS_MSG_PEEK) != 0 ? MSG_PEEK : 0);
     sockaddr_in peer{};
     socklen_t plen = sizeof peer;
     ssize_t n = ::recvfrom(e->fd, buf, static_cast<size_t>(len), sysFlags,

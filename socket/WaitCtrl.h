@@ -1,0 +1,48 @@
+#pragma once
+// The wait indicator that the socket's blocking operations show while they
+// wait: a small label holding the seconds left, counting down once a second
+// while it runs and stopping by itself when it reaches zero. The socket stops
+// it earlier when what it waits for has happened.
+#include <QLabel>
+#include <memory>
+#include <string>
+
+#include "platform/WindowTimer.h"
+
+namespace zelvo::socket {
+
+class TWaitCtrl : public QLabel {
+public:
+    explicit TWaitCtrl(QWidget* parent = nullptr);
+    ~TWaitCtrl() override;
+
+    // Windows-1252 text; a decimal number is the seconds still to wait.
+    std::string Caption() const;
+    void SetCaption(const std::string& caption);
+
+    void Show() { setVisible(true); }
+    void Hide() { setVisible(false); }
+
+    // Starts the countdown from the caption's seconds. A caption that is not
+    // a number runs until Stop; one of zero or less stops at once.
+    void Start();
+    void Stop();
+    bool Running() const { return running_; }
+    // Starts unless running, then handles messages until stopped. Returns
+    // even if the control is destroyed meanwhile.
+    void Run();
+
+    // Refers to the control for as long as it lives: empty once it is gone.
+    std::weak_ptr<TWaitCtrl*> Token() const { return token_; }
+
+private:
+    void Tick();
+
+    bool running_ = false;
+    long remaining_ = 0;
+    bool counting_ = false;
+    platform::WindowTimer second_;
+    std::shared_ptr<TWaitCtrl*> token_;
+};
+
+}  // namespace zelvo::socket
