@@ -1,7 +1,9 @@
 #pragma once
 // A non-blocking socket driven by window messages: every network
 // notification arrives on the socket's own hidden window and becomes an event
-// of the owner. Nothing here blocks except the Addr setter given a host name.
+// of the owner. Nothing here blocks except the Addr setter given a host name
+// and the waits that a caller asks for (Wait, ReadLine, Flush, WaitForClose),
+// which keep handling messages while they wait.
 #include <cstdint>
 #include <deque>
 #include <functional>

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <chrono>
 #include <future>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -155,6 +156,38 @@ TEST_F(WinSockTest, ReadNotificationsFollowTheReEnablingRules) {
     EXPECT_EQ(Count(FD_CLOSE), 1);
     EXPECT_EQ(Count(FD_READ), 2);
     EXPECT_EQ(recv(s, buf, sizeof buf, 0), 0);
+    closesocket(s);
+}
+
+// Nobody reads, yet the peer's close is announced; the unread data is still
+// there afterwards, and a zero-length read tells the close apart from an open
+// connection.
+TEST_F(WinSockTest, PeerCloseIsAnnouncedWithDataUnread) {
+    std::promise<void> release;
+    auto released = release.get_future().share();
+    testing::LoopbackServer server([&](testing::LoopbackServer::Conn& c) {
+        c.Write("unread");
+        released.wait();
+    });
+    SOCKET s = socket(WS_AF_INET, WS_SOCK_STREAM, WS_IPPROTO_TCP);
+    WSAAsyncSelect(s, window.Handle(), WM_USER + 1, FD_READ | FD_WRITE | FD_CONNECT | FD_CLOSE);
+    SOCKADDR_IN to = Loopback(server.Port());
+    connect(s, &to, sizeof to);
+    ASSERT_TRUE(WaitFor([&] { return Count(FD_READ) == 1; }));
+    char none;
+    EXPECT_EQ(recv(s, &none, 0, 0), SOCKET_ERROR);
+    EXPECT_EQ(WSAGetLastError(), WSAEWOULDBLOCK);
+
+    release.set_value();
+    ASSERT_TRUE(WaitFor([&] { return Count(FD_CLOSE) == 1; }));
+    EXPECT_EQ(recv(s, &none, 0, 0), 0);
+    char buf[16];
+    EXPECT_EQ(recv(s, buf, 1, WS_MSG_PEEK), 1);
+    EXPECT_EQ(recv(s, buf, sizeof buf, 0), 6);
+    EXPECT_EQ(std::string(buf, 6), "unread");
+    for (int i = 0; i < 10; ++i)
+        ProcessMessages();
+    EXPECT_EQ(Count(FD_CLOSE), 1);
     closesocket(s);
 }
 
