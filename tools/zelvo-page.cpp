@@ -2,10 +2,13 @@
 //
 //   zelvo-page --file PATH                      the ticker text, byte for byte
 //   zelvo-page --frames N [--step S] --file PATH  the first N captions of the strip
+//   zelvo-page [--proxy HOST[:PORT]] [--user U --password P] [--log] URL
+//                                               fetches the page as the ticker does
 //
 // No display is needed: the scroller runs against a view that only records.
 #include <charconv>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -15,27 +18,40 @@
 #include <string_view>
 #include <vector>
 
+#include "PageFetch.h"
 #include "app/PageConversion.h"
 #include "app/TickerScroller.h"
 #include "config/LiveSettings.h"
+#include "platform/Application.h"
 
 namespace {
 
 constexpr const char* kUsage =
     "usage: zelvo-page --file PATH\n"
     "       zelvo-page --frames N [--step S] --file PATH\n"
+    "       zelvo-page [options] URL\n"
     "\n"
     "  --file PATH   read PATH as the received page and write the ticker text\n"
     "                to standard output, byte for byte, without a line break\n"
     "  --frames N    write instead the first N captions the strip shows, one a\n"
     "                line (the caption \" Zelvo\" ends the list when the text is blank)\n"
-    "  --step S      characters advanced per tick (default 2)\n";
+    "  --step S      characters advanced per tick (default 2)\n"
+    "  URL           fetch the page over HTTP, as the ticker does, instead of --file\n"
+    "  --proxy HOST[:PORT]   fetch through an HTTP proxy (port 80 unless given)\n"
+    "  --user U, --password P  Basic authorization\n"
+    "  --log         write the exchange's log lines to standard error\n"
+    "A page that cannot be fetched: the ticker's message on standard error, exit 1.\n";
 
 struct Options {
     std::optional<std::string> file;
     std::optional<std::string> url;  // the page's address, once fetching is offered
     std::optional<long long> frames;
     std::optional<int> step;
+    std::string proxyHost;
+    std::string proxyPort = "80";
+    std::string user;
+    std::string password;
+    bool log = false;
 };
 
 struct UsageError {
@@ -69,6 +85,18 @@ Options ParseArguments(int argc, char** argv) {
             options.frames = ParseNumber<long long>(arg, value(), 0);
         } else if (arg == "--step") {
             options.step = ParseNumber<int>(arg, value(), 1);
+        } else if (arg == "--proxy") {
+            const std::string proxy(value());
+            const auto colon = proxy.rfind(':');
+            options.proxyHost = proxy.substr(0, colon);
+            if (colon != std::string::npos)
+                options.proxyPort = proxy.substr(colon + 1);
+        } else if (arg == "--user") {
+            options.user = std::string(value());
+        } else if (arg == "--password") {
+            options.password = std::string(value());
+        } else if (arg == "--log") {
+            options.log = true;
         } else if (arg.starts_with("-")) {
             throw UsageError{"unknown option " + std::string(arg)};
         } else {
@@ -81,6 +109,8 @@ Options ParseArguments(int argc, char** argv) {
         throw UsageError{"no page given"};
     if (options.file && options.url)
         throw UsageError{"give either --file PATH or an address, not both"};
+    if (!options.url && (!options.proxyHost.empty() || !options.user.empty() || options.log))
+        throw UsageError{"--proxy, --user, --password and --log go with an address"};
     if (options.step && !options.frames)
         throw UsageError{"--step only goes with --frames"};
     return options;
@@ -133,19 +163,33 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "zelvo-page: %s\n%s", e.message.c_str(), kUsage);
         return 2;
     }
+    std::string tickerText;
     if (options.url) {
-        std::fprintf(stderr, "zelvo-page: fetching an address is not supported; use --file\n");
-        return 2;
+        // The fetch runs on the ticker's message loop; no window is ever shown.
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        int qtArgc = 1;
+        zelvo::platform::Application app(qtArgc, argv);
+        zelvo::tools::FetchOptions fetch{*options.url, options.proxyHost, options.proxyPort,
+                                         options.user, options.password,  options.log};
+        const auto result = zelvo::tools::FetchPage(fetch);
+        if (!result.ok) {
+            std::string message = result.message;
+            while (!message.empty() && message.back() == ' ')
+                message.pop_back();
+            std::fprintf(stderr, "zelvo-page: %s\n", message.c_str());
+            return 1;
+        }
+        tickerText = result.tickerText;
+    } else {
+        std::string error;
+        const auto page = ReadWholeFile(*options.file, error);
+        if (!page) {
+            std::fprintf(stderr, "zelvo-page: cannot read %s: %s\n", options.file->c_str(),
+                         error.c_str());
+            return 2;
+        }
+        tickerText = zelvo::app::PageToTickerText(*page);
     }
-
-    std::string error;
-    const auto page = ReadWholeFile(*options.file, error);
-    if (!page) {
-        std::fprintf(stderr, "zelvo-page: cannot read %s: %s\n", options.file->c_str(),
-                     error.c_str());
-        return 2;
-    }
-    const std::string tickerText = zelvo::app::PageToTickerText(*page);
 
     if (!options.frames)
         return WriteAll(tickerText) ? 0 : 1;

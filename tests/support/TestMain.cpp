@@ -8,6 +8,8 @@
 
 int main(int argc, char** argv) {
     ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    ::setenv("ZELVO_SOURCE_DIR", ZELVO_DEFAULT_SOURCE_DIR, 0);
+    ::setenv("ZELVO_BINARY_DIR", ZELVO_DEFAULT_BINARY_DIR, 0);
     ::testing::InitGoogleTest(&argc, argv);
     zelvo::platform::Application app(argc, argv);
     return RUN_ALL_TESTS();

@@ -1,0 +1,85 @@
+// zelvo-page given an address fetches it exactly as the ticker does.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "app/PageConversion.h"
+#include "support/LoopbackServer.h"
+
+namespace {
+
+struct ToolRun {
+    int exitCode = -1;
+    std::string out;
+};
+
+ToolRun RunTool(const std::string& arguments) {
+    const char* bin = std::getenv("ZELVO_BINARY_DIR");
+    ToolRun run;
+    if (bin == nullptr)
+        return run;
+    std::string command = std::string(bin) + "/tools/zelvo-page " + arguments + " 2>/dev/null";
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr)
+        return run;
+    char buffer[4096];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        run.out.append(buffer, n);
+    int status = ::pclose(pipe);
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+}  // namespace
+
+TEST(ZelvoPageFetch, WritesTheTickerTextOfTheFetchedPage) {
+    if (std::getenv("ZELVO_BINARY_DIR") == nullptr)
+        GTEST_SKIP() << "run through ctest";
+    const std::string body =
+        "<html><body><h1>Head</h1><p>Line &amp; more&nbsp;text</p></body></html>";
+    zelvo::testing::LoopbackServer server([&](zelvo::testing::LoopbackServer::Conn& c) {
+        c.ReadRequest();
+        c.Write("HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n\r\n" + body);
+    });
+    ToolRun run = RunTool("http://127.0.0.1:" + server.PortText() + "/page.html");
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out, zelvo::app::PageToTickerText(body));
+    ASSERT_EQ(server.Requests().size(), 1u);
+    EXPECT_EQ(server.Requests()[0].rfind("GET /page.html HTTP/1.0\r\n", 0), 0u);
+}
+
+TEST(ZelvoPageFetch, GoesThroughAProxyWithAuthorization) {
+    if (std::getenv("ZELVO_BINARY_DIR") == nullptr)
+        GTEST_SKIP() << "run through ctest";
+    zelvo::testing::LoopbackServer proxy([](zelvo::testing::LoopbackServer::Conn& c) {
+        c.ReadRequest();
+        c.Write("HTTP/1.0 200 OK\r\n\r\n<p>via proxy</p>");
+    });
+    ToolRun run = RunTool("--proxy 127.0.0.1:" + proxy.PortText() +
+                      " --user me --password secret http://news.example/a.html");
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out, zelvo::app::PageToTickerText("<p>via proxy</p>"));
+    ASSERT_EQ(proxy.Requests().size(), 1u);
+    const std::string request = proxy.Requests()[0];
+    EXPECT_EQ(request.rfind("GET http://news.example/a.html HTTP/1.0\r\n", 0), 0u) << request;
+    EXPECT_NE(request.find("Authorization: Basic bWU6c2VjcmV0\r\n"), std::string::npos) << request;
+}
+
+TEST(ZelvoPageFetch, APageThatCannotBeFetchedExitsWithOne) {
+    if (std::getenv("ZELVO_BINARY_DIR") == nullptr)
+        GTEST_SKIP() << "run through ctest";
+    zelvo::testing::LoopbackServer server([](zelvo::testing::LoopbackServer::Conn& c) {
+        c.ReadRequest();
+        c.Write("HTTP/1.0 404 Not Found\r\n\r\ngone");
+    });
+    EXPECT_EQ(RunTool("http://127.0.0.1:" + server.PortText() + "/").exitCode, 1);
+    EXPECT_EQ(RunTool("http://127.0.0.1:" +
+                      std::to_string(zelvo::testing::LoopbackServer::ClosedPort()) + "/")
+                  .exitCode,
+              1);
+    EXPECT_EQ(RunTool("--log").exitCode, 2);
+}
