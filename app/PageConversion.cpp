@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <limits>
 #include <utility>
@@ -53,6 +54,19 @@ std::size_t Find(std::string_view text, std::string_view pattern, std::size_t fr
         }
     }
     return npos;
+}
+
+// The first c in text[from, n), or n. Runs of c are common in hostile pages:
+// the byte at hand is looked at before the library search is called.
+std::size_t FindByte(std::string_view text, std::size_t from, char c) {
+    const std::size_t n = text.size();
+    if (from >= n)
+        return n;
+    if (text[from] == c)
+        return from;
+    const void* hit = std::memchr(text.data() + from, c, n - from);
+    return hit != nullptr ? static_cast<std::size_t>(static_cast<const char*>(hit) - text.data())
+                          : n;
 }
 
 bool IsBlankText(std::string_view s) {
@@ -179,12 +193,9 @@ void ReplaceByte(std::string& text, char find, std::string_view replacement, std
         InPlaceSink sink(text, first);
         std::size_t k = first;
         while (k < n) {
-            const void* hit = std::memchr(text.data() + k, find, n - k);
-            const std::size_t match =
-                hit != nullptr
-                    ? static_cast<std::size_t>(static_cast<const char*>(hit) - text.data())
-                    : n;
-            sink.Append(text.data() + k, match - k);
+            const std::size_t match = FindByte(text, k, find);
+            if (match > k)
+                sink.Append(text.data() + k, match - k);
             if (match == n)
                 break;
             if (!replacement.empty())
@@ -301,6 +312,43 @@ constexpr TTableRow kTable[] = {
     {false, "{"sv, "}"sv, 125},       {false, "/*"sv, "*/"sv, 65},
 };
 static_assert(std::size(kTable) == 38);
+
+// Whether a row is one of a run of replacements whose finds all start with
+// "&" (rows 2 to 20 and 28 to 31).
+bool IsEntityRow(const TTableRow& row) {
+    return row.replace && !row.find.empty() && row.find[0] == '&';
+}
+
+// Which of rows[0, count) have their find in text (bit i for rows[i]), all
+// found in one pass over the ampersands instead of one search per row.
+std::uint32_t PresentEntityFinds(std::string_view text, const TTableRow* rows, std::size_t count) {
+    const std::uint32_t all = count >= 32 ? ~0u : (1u << count) - 1;
+    std::uint32_t bare = 0;  // rows whose find is the ampersand alone
+    bool second[256] = {};   // the bytes that may follow an ampersand in a find
+    for (std::size_t i = 0; i < count; ++i) {
+        if (rows[i].find.size() == 1)
+            bare |= 1u << i;
+        else
+            second[static_cast<unsigned char>(rows[i].find[1])] = true;
+    }
+    const std::size_t n = text.size();
+    std::uint32_t present = 0;
+    for (std::size_t k = 0; k < n && present != all;) {
+        const std::size_t at = FindByte(text, k, '&');
+        if (at == n)
+            break;
+        k = at + 1;
+        present |= bare;
+        if (k >= n || !second[static_cast<unsigned char>(text[k])])
+            continue;
+        const std::string_view rest = text.substr(at);
+        for (std::size_t i = 0; i < count; ++i) {
+            if ((present & (1u << i)) == 0 && rest.starts_with(rows[i].find))
+                present |= 1u << i;
+        }
+    }
+    return present;
+}
 
 // The operations leave the text alone when nothing changes and otherwise
 // work in the text's own buffer, so a table pass over a large page neither
@@ -442,11 +490,30 @@ std::string BuildLineText(std::string strippedText) {
 }
 
 std::string ApplyReplacementTable(std::string text) {
-    for (const TTableRow& row : kTable) {
-        if (row.replace)
-            ReplaceAllInPlace(row.find, text, row.with);
-        else
-            RemoveRangeInPlace(text, row.find, row.distance, row.with);
+    const std::size_t rows = std::size(kTable);
+    for (std::size_t i = 0; i < rows;) {
+        const TTableRow& row = kTable[i];
+        if (!IsEntityRow(row)) {
+            if (row.replace)
+                ReplaceAllInPlace(row.find, text, row.with);
+            else
+                RemoveRangeInPlace(text, row.find, row.distance, row.with);
+            ++i;
+            continue;
+        }
+        // A run of entity rows: a row whose find is absent changes nothing, so
+        // only a row that did change the text calls for a new look.
+        std::size_t end = i;
+        while (end < rows && IsEntityRow(kTable[end]))
+            ++end;
+        std::uint32_t present = PresentEntityFinds(text, &kTable[i], end - i);
+        for (std::size_t r = i; r < end; ++r) {
+            if ((present & (1u << (r - i))) == 0)
+                continue;
+            if (ReplaceAllInPlace(kTable[r].find, text, kTable[r].with) && r + 1 < end)
+                present = PresentEntityFinds(text, &kTable[r + 1], end - r - 1) << (r + 1 - i);
+        }
+        i = end;
     }
     return text;
 }
