@@ -22,6 +22,7 @@
 #include "platform/Screen.h"
 #include "platform/SessionEnd.h"
 #include "platform/Shell.h"
+#include "platform/Text.h"
 
 namespace zelvo::app {
 namespace {
@@ -35,16 +36,6 @@ std::string TrimBlanks(const std::string& s) {
     if (b == std::string::npos)
         return {};
     return s.substr(b, s.find_last_not_of(' ') - b + 1);
-}
-
-std::string Trim(const std::string& s) {
-    size_t b = 0;
-    size_t e = s.size();
-    while (b < e && static_cast<unsigned char>(s[b]) <= 32)
-        ++b;
-    while (e > b && static_cast<unsigned char>(s[e - 1]) <= 32)
-        --e;
-    return s.substr(b, e - b);
 }
 
 constexpr const char* kCheckConfiguration = "check Configuration Dialog.   ";
@@ -284,7 +275,7 @@ void TfrmMain::mnuBrowserViewClick() {
     platform::ProcessMessages();
     if (frmConfig_ == nullptr)
         return;
-    std::string url = Trim(frmConfig_->CurrentURLCaption());
+    std::string url = platform::Trim(frmConfig_->CurrentURLCaption());
     if (TrimBlanks(frmConfig_->BrowserText()).empty())
         frmConfig_->SetBrowserText("IExplore.exe");
     if (platform::ShellExecute(frmConfig_->BrowserText(), url) <= 32 &&

@@ -7,19 +7,10 @@
 #include "config/LiveSettings.h"
 #include "platform/Dialogs.h"
 #include "platform/Paths.h"
+#include "platform/Text.h"
 
 namespace zelvo::app {
 namespace {
-
-std::string Trim(const std::string& s) {
-    size_t b = 0;
-    size_t e = s.size();
-    while (b < e && static_cast<unsigned char>(s[b]) <= 32)
-        ++b;
-    while (e > b && static_cast<unsigned char>(s[e - 1]) <= 32)
-        --e;
-    return s.substr(b, e - b);
-}
 
 std::string Lower(std::string s) {
     for (char& c : s)
@@ -85,7 +76,7 @@ void TRetrievalCycle::timerRetrieveTimer() {
     }
     std::string url = host_.SiteURL(CurrentSite == 2 || CurrentSite == 3 ? CurrentSite : 1);
     host_.SetWorkingURL(url);
-    if (Trim(url).empty()) {
+    if (platform::Trim(url).empty()) {
         platform::MessageBeep(0);
         view_.SetCaptionTimerEnabled(true);
         platform::ShowWarning(std::string("URL for this site is empty, ") +
@@ -116,7 +107,7 @@ void TRetrievalCycle::RetrieveTestURL() {
     view_.SetCaptionTimerEnabled(false);
     scroller_.TickerText.clear();
     std::string url = host_.TestURL();
-    if (Trim(url).empty()) {
+    if (platform::Trim(url).empty()) {
         platform::MessageBeep(0);
         view_.SetCaptionTimerEnabled(true);
         return;

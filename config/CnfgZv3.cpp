@@ -30,6 +30,7 @@
 #include "config/UrlList.h"
 #include "platform/Cp1252.h"
 #include "platform/Dialogs.h"
+#include "platform/Text.h"
 #include "platform/MessageLoop.h"
 #include "platform/Paths.h"
 #include "platform/Screen.h"
@@ -49,14 +50,6 @@ QString Q(const std::string& cp1252) {
 }
 std::string S(const QString& text) {
     return platform::Utf16ToCp1252(text.toStdU16String());
-}
-
-// Trimming takes away every character from 0 to 32 at both ends.
-std::string Trim(const std::string& s) {
-    auto blank = [](char c) { return static_cast<unsigned char>(c) <= 32; };
-    auto b = std::find_if_not(s.begin(), s.end(), blank);
-    auto e = std::find_if_not(s.rbegin(), s.rend(), blank).base();
-    return b < e ? std::string(b, e) : std::string();
 }
 
 QColor ToQColor(TColor c) {
@@ -761,13 +754,13 @@ void TfrmConfig::LoadSettings() {
     SetBrowserText(store->ReadString(section, "Browser", "IExplore.exe"));
     SetViewerText(store->ReadString(section, "Viewer", "Notepad.exe"));
 
-    txtProxyPort->setText(Q(Trim(store->ReadString(section, "ProxyPort", ""))));
-    txtProxyHost->setText(Q(Trim(store->ReadString(section, "ProxyHost", ""))));
-    const std::string username = Trim(store->ReadString(section, "Username", ""));
+    txtProxyPort->setText(Q(platform::Trim(store->ReadString(section, "ProxyPort", ""))));
+    txtProxyHost->setText(Q(platform::Trim(store->ReadString(section, "ProxyHost", ""))));
+    const std::string username = platform::Trim(store->ReadString(section, "Username", ""));
     txtUsername->setText(Q(username));
     host_.SetUsername(username);
 
-    std::string password = Trim(store->ReadString(section, "Password", ""));
+    std::string password = platform::Trim(store->ReadString(section, "Password", ""));
     if (password == kSecret)
         password.clear();
     host_.SetPassword(password);
@@ -830,10 +823,10 @@ void TfrmConfig::FormShow() {
 
         snapshot_.BorderOn = live.BorderOn;
         snapshot_.TestURL = TestURL();
-        snapshot_.ProxyPort = Trim(ProxyPortText());
-        snapshot_.ProxyHost = Trim(ProxyHostText());
-        snapshot_.Username = Trim(S(txtUsername->text()));
-        snapshot_.PasswordField = Trim(S(txtPassword->text()));
+        snapshot_.ProxyPort = platform::Trim(ProxyPortText());
+        snapshot_.ProxyHost = platform::Trim(ProxyHostText());
+        snapshot_.Username = platform::Trim(S(txtUsername->text()));
+        snapshot_.PasswordField = platform::Trim(S(txtPassword->text()));
         snapshot_.Password = host_.Password();
 
         spinInterval->SetValue(live.RetrievalInterval);
@@ -881,7 +874,7 @@ void TfrmConfig::ApplySettings() {
     host_.SetRetrievalTimerEnabled(on);
     host_.SetUsername(S(txtUsername->text()));
 
-    const std::string password = Trim(S(txtPassword->text()));
+    const std::string password = platform::Trim(S(txtPassword->text()));
     if (password.empty()) {
         host_.SetPassword("");
     } else if (password != kSecret) {
@@ -924,10 +917,10 @@ void TfrmConfig::btnSaveConfigClick() {
         store->WriteString(section, "SiteTester", TestURL());
         store->WriteString(section, "Browser", BrowserText());
         store->WriteString(section, "Viewer", ViewerText());
-        store->WriteString(section, "ProxyPort", Trim(ProxyPortText()));
-        store->WriteString(section, "ProxyHost", Trim(ProxyHostText()));
-        store->WriteString(section, "Username", Trim(S(txtUsername->text())));
-        store->WriteString(section, "Password", Trim(host_.Password()));
+        store->WriteString(section, "ProxyPort", platform::Trim(ProxyPortText()));
+        store->WriteString(section, "ProxyHost", platform::Trim(ProxyHostText()));
+        store->WriteString(section, "Username", platform::Trim(S(txtUsername->text())));
+        store->WriteString(section, "Password", platform::Trim(host_.Password()));
         store->WriteInteger(section, "TickerScrollSpeed", tbarScrollSpeed->value());
         store->WriteInteger(section, "CharScroll", Live().ScrollStep);
         store->WriteInteger(section, "RetrievalInterval", spinInterval->Value());
@@ -1005,7 +998,7 @@ void TfrmConfig::CloseDialog() {
 
 void TfrmConfig::FormClose() {
     hide();
-    if (Trim(BrowserText()).empty() || Trim(ViewerText()).empty())
+    if (platform::Trim(BrowserText()).empty() || platform::Trim(ViewerText()).empty())
         platform::ShowWarning("Name of browser or viewer is missing, please supply!     ");
     if (!closeHandled_)
         btnCancelConfigClick();
@@ -1068,7 +1061,7 @@ void TfrmConfig::PickProgram(TDropDown* list) {
 
 void TfrmConfig::AddProgramName(TDropDown* list) {
     const std::string text = S(list->currentText());
-    if (Trim(text).empty())
+    if (platform::Trim(text).empty())
         return;
     const auto items = ComboItems(list);
     if (std::find(items.begin(), items.end(), text) != items.end())
@@ -1137,7 +1130,7 @@ void TfrmConfig::btnAddURLClick() {
         return;
     }
     const std::string text = TestURL();
-    if (Trim(text).empty()) {
+    if (platform::Trim(text).empty()) {
         platform::MessageBeep(0);
         return;
     }

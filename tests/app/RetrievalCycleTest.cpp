@@ -7,6 +7,7 @@
 #include "app/RetrievalCycle.h"
 #include "config/LiveSettings.h"
 #include "support/DialogRecorder.h"
+#include "support/Files.h"
 #include "support/LoopbackServer.h"
 #include "support/TempDir.h"
 
@@ -14,14 +15,9 @@ using namespace zelvo;
 namespace zt = zelvo::testing;
 using app::TRetrievalCycle;
 
-namespace {
+using zelvo::testing::Slurp;
 
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
+namespace {
 
 // The dialog's controls and the strip, as plain fields.
 class FakeHost : public app::TRetrievalHost, public app::TTickerView {

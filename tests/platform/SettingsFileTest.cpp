@@ -8,22 +8,16 @@
 #include <sstream>
 
 #include "platform/SettingsFile.h"
+#include "support/Files.h"
 #include "support/TempDir.h"
 
 using zelvo::platform::SettingsError;
 using zelvo::platform::SettingsFile;
 using zelvo::testing::TempDir;
 
-namespace {
+using zelvo::testing::Slurp;
 
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
-}  // namespace
+namespace {}  // namespace
 
 TEST(SettingsFileStore, CreatesFolderAndPrivateFileWhenMissing) {
     TempDir dir;
