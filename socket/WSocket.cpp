@@ -4,6 +4,7 @@
 #include <climits>
 #include <utility>
 
+#include "platform/Text.h"
 #include "platform/WindowTimer.h"
 #include "socket/WaitCtrl.h"
 
@@ -32,16 +33,6 @@ bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-std::string Trim(const std::string& s) {
-    std::size_t b = 0;
-    std::size_t e = s.size();
-    while (b < e && static_cast<unsigned char>(s[b]) <= 32)
-        ++b;
-    while (e > b && static_cast<unsigned char>(s[e - 1]) <= 32)
-        --e;
-    return s.substr(b, e - b);
-}
-
 // The run of decimal digits at the start, with no overflow check.
 std::uint32_t LeadingNumber(const std::string& s) {
     std::size_t i = 0;
@@ -54,7 +45,7 @@ std::uint32_t LeadingNumber(const std::string& s) {
 }
 
 std::uint32_t ResolveHost(const std::string& text) {
-    std::string host = Trim(text);
+    std::string host = platform::Trim(text);
     std::uint32_t addr = ws::inet_addr(host);
     if (addr == ws::WS_INADDR_NONE && host != "255.255.255.255") {
         StartWinsock();
@@ -266,7 +257,7 @@ void TCustomWSocket::SetPort(const std::string& value) {
         return;
     }
     portAssigned_ = true;
-    std::string text = Trim(value);
+    std::string text = platform::Trim(value);
     if (!text.empty() && IsDigit(text[0])) {
         auto port = static_cast<std::uint16_t>(LeadingNumber(text));
         sockAddr_.sin_port = ws::WsHtons(port);
@@ -292,7 +283,7 @@ void TCustomWSocket::SetProto(const std::string& value) {
         RaiseSocketError("Cannot change Proto if not closed");
         return;
     }
-    std::string text = Trim(value);
+    std::string text = platform::Trim(value);
     if (text == "not found")
         return;
     protoAssigned_ = true;
