@@ -9,7 +9,7 @@
 #include "support/DialogRecorder.h"
 #include "support/ScopedEnv.h"
 #include "support/TempDir.h"
-#include "tray/TrayFakes.h"
+#include "support/TrayFakes.h"
 
 using namespace zelvo;
 namespace zt = zelvo::testing;

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "TrayFakes.h"
+#include "support/TrayFakes.h"
 #include "platform/MessageLoop.h"
 
 namespace zelvo::tray {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "TrayFakes.h"
+#include "support/TrayFakes.h"
 #include "platform/AppWindow.h"
 #include "platform/MessageLoop.h"
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "TrayFakes.h"
+#include "support/TrayFakes.h"
 #include "support/TempDir.h"
 #include "tray/VryTray95.h"
 
