@@ -6,6 +6,7 @@
 #include "platform/MessageLoop.h"
 #include "platform/WindowTimer.h"
 #include "support/DialogRecorder.h"
+#include "support/WaitFor.h"
 
 using namespace zelvo::platform;
 
@@ -17,19 +18,7 @@ struct Recorded {
     LPARAM l;
 };
 
-// Runs the loop until pred holds, waiting for events rather than spinning.
-template <typename Pred>
-bool WaitUntil(Pred pred, DWORD timeoutMs = 5000) {
-    DWORD start = GetTickCount();
-    WindowTimer guard(50, [] {});  // wakes the wait now and then
-    guard.SetEnabled(true);
-    while (!pred()) {
-        if (GetTickCount() - start > timeoutMs)
-            return false;
-        WaitMessage();
-    }
-    return true;
-}
+using ::zelvo::testing::WaitFor;
 
 }  // namespace
 
@@ -127,7 +116,7 @@ TEST(WindowTimerTest, TicksFromTheLoopWhileEnabled) {
     int ticks = 0;
     WindowTimer timer(10, [&] { ++ticks; });
     timer.SetEnabled(true);
-    ASSERT_TRUE(WaitUntil([&] { return ticks >= 3; }));
+    ASSERT_TRUE(WaitFor([&] { return ticks >= 3; }));
     timer.SetEnabled(false);
     int stopped = ticks;
     ProcessMessages();
@@ -141,7 +130,7 @@ TEST(WindowTimerTest, ANewIntervalRestartsThePeriod) {
     timer.SetEnabled(true);
     timer.SetInterval(5);
     timer.SetOnTimer([&] { ++fast; });
-    ASSERT_TRUE(WaitUntil([&] { return fast >= 1; }));
+    ASSERT_TRUE(WaitFor([&] { return fast >= 1; }));
     EXPECT_EQ(slow, 0);
     EXPECT_EQ(timer.Interval(), 5u);
 }
@@ -152,7 +141,7 @@ TEST(WindowTimerTest, ADisabledTimerNeverTicks) {
     int other = 0;
     WindowTimer witness(20, [&] { ++other; });
     witness.SetEnabled(true);
-    ASSERT_TRUE(WaitUntil([&] { return other >= 2; }));
+    ASSERT_TRUE(WaitFor([&] { return other >= 2; }));
     EXPECT_EQ(ticks, 0);
 }
 
@@ -176,7 +165,7 @@ TEST(LoopExceptions, AThrowingHandlerReachesTheApplicationHandlerAndTheLoopGoesO
         throw std::runtime_error("timer failure");
     });
     timer.SetEnabled(true);
-    ASSERT_TRUE(WaitUntil([&] { return timerThrew; }));
+    ASSERT_TRUE(WaitFor([&] { return timerThrew; }));
     timer.SetEnabled(false);
     SetExceptionHandler(nullptr);
 

@@ -1,6 +1,7 @@
 // Registers a status item with a host of the test's own on a private bus,
 // and checks what the item publishes and reports back.
 #include "platform/linux/TrayNotifySni.h"
+#include "support/WaitFor.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -107,17 +108,7 @@ private:
     std::vector<std::string> registered;
 };
 
-bool WaitFor(const std::function<bool()>& done) {
-    WindowTimer wake(20, [] {});
-    wake.SetEnabled(true);
-    DWORD start = GetTickCount();
-    while (!done()) {
-        if (GetTickCount() - start > 10000)
-            return false;
-        WaitMessage();
-    }
-    return true;
-}
+using ::zelvo::testing::WaitFor;
 
 QDBusMessage Wait(QDBusPendingCall call) {
     WaitFor([&] { return call.isFinished(); });

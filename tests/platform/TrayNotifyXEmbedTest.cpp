@@ -1,6 +1,7 @@
 // Docks an icon into a minimal tray of the test's own on a private virtual
 // X display, and checks what the icon reports back.
 #include "platform/linux/TrayNotifyXEmbed.h"
+#include "support/WaitFor.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -79,19 +80,7 @@ private:
     std::string name_;
 };
 
-// Runs the loop until the condition holds; the timer only guarantees that
-// the wait wakes up to look at the clock.
-bool WaitFor(const std::function<bool()>& done) {
-    WindowTimer wake(50, [] {});
-    wake.SetEnabled(true);
-    DWORD start = GetTickCount();
-    while (!done()) {
-        if (GetTickCount() - start > 10000)
-            return false;
-        WaitMessage();
-    }
-    return true;
-}
+using ::zelvo::testing::WaitFor;
 
 // The tray side of the protocol, as small as it can be.
 class TestTray {

@@ -13,22 +13,12 @@
 #include "platform/WinSock.h"
 #include "platform/WindowTimer.h"
 #include "support/LoopbackServer.h"
+#include "support/WaitFor.h"
 
 namespace zelvo::platform {
 namespace {
 
-template <typename Pred>
-bool WaitFor(Pred pred, DWORD ms = 10000) {
-    WindowTimer wake(50, [] {});  // a safety net so the wait can time out
-    wake.SetEnabled(true);
-    DWORD start = GetTickCount();
-    while (!pred()) {
-        if (GetTickCount() - start > ms)
-            return false;
-        WaitMessage();
-    }
-    return true;
-}
+using ::zelvo::testing::WaitFor;
 
 struct Note {
     WPARAM wParam;

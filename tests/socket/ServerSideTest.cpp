@@ -16,24 +16,14 @@
 #include "socket/WSocket.h"
 #include "socket/WaitCtrl.h"
 #include "support/LoopbackServer.h"
+#include "support/WaitFor.h"
 
 namespace zelvo::socket {
 namespace {
 
 using testing::LoopbackServer;
 
-template <typename Pred>
-bool WaitFor(Pred pred, platform::DWORD ms = 10000) {
-    platform::WindowTimer wake(20, [] {});  // a safety net so the wait can time out
-    wake.SetEnabled(true);
-    platform::DWORD start = platform::GetTickCount();
-    while (!pred()) {
-        if (platform::GetTickCount() - start > ms)
-            return false;
-        platform::WaitMessage();
-    }
-    return true;
-}
+using ::zelvo::testing::WaitFor;
 
 std::string States(std::vector<std::string>& log) {
     std::string all;

@@ -10,24 +10,14 @@
 #include "platform/WindowTimer.h"
 #include "socket/WSocket.h"
 #include "support/LoopbackServer.h"
+#include "support/WaitFor.h"
 
 namespace zelvo::socket {
 namespace {
 
 using testing::LoopbackServer;
 
-template <typename Pred>
-bool WaitFor(Pred pred, platform::DWORD ms = 10000) {
-    platform::WindowTimer wake(50, [] {});  // a safety net so the wait can time out
-    wake.SetEnabled(true);
-    platform::DWORD start = platform::GetTickCount();
-    while (!pred()) {
-        if (platform::GetTickCount() - start > ms)
-            return false;
-        platform::WaitMessage();
-    }
-    return true;
-}
+using ::zelvo::testing::WaitFor;
 
 // Records every event as a line, so order can be asserted.
 struct Recorder {
