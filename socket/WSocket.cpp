@@ -14,6 +14,16 @@ namespace ws = platform;
 
 namespace {
 
+// Runs an event's handler, if one is assigned, through a copy: the handler
+// may rebind the event while it runs.
+template <typename Handler, typename... Args>
+void Fire(const Handler& handler, Args... args) {
+    if (handler) {
+        Handler copy = handler;
+        copy(args...);
+    }
+}
+
 // Winsock is started once for all sockets of the process and stopped with
 // the last of them. All sockets live on the main thread.
 bool winsockStarted = false;
@@ -338,38 +348,24 @@ void TCustomWSocket::SetSendFlags(TSocketSendFlags value) {
 bool TCustomWSocket::TriggerDataAvailable(Word error) {
     if (!OnDataAvailable)
         return false;
-    // A copy: a handler may rebind the event while it runs.
-    auto handler = OnDataAvailable;
-    handler(this, error);
+    Fire(OnDataAvailable, this, error);
     return true;
 }
 
 void TCustomWSocket::TriggerSessionAvailable(Word error) {
-    if (OnSessionAvailable) {
-        auto handler = OnSessionAvailable;
-        handler(this, error);
-    }
+    Fire(OnSessionAvailable, this, error);
 }
 
 void TCustomWSocket::TriggerSessionConnected(Word error) {
-    if (OnSessionConnected) {
-        auto handler = OnSessionConnected;
-        handler(this, error);
-    }
+    Fire(OnSessionConnected, this, error);
 }
 
 void TCustomWSocket::TriggerSessionClosed(Word error) {
-    if (OnSessionClosed) {
-        auto handler = OnSessionClosed;
-        handler(this, error);
-    }
+    Fire(OnSessionClosed, this, error);
 }
 
 void TCustomWSocket::TriggerDataSent(Word error) {
-    if (OnDataSent) {
-        auto handler = OnDataSent;
-        handler(this, error);
-    }
+    Fire(OnDataSent, this, error);
 }
 
 void TCustomWSocket::TriggerChangeState(TSocketState oldState, TSocketState newState) {
@@ -378,10 +374,7 @@ void TCustomWSocket::TriggerChangeState(TSocketState oldState, TSocketState newS
 }
 
 void TCustomWSocket::TriggerDnsLookupDone(Word error) {
-    if (OnDnsLookupDone) {
-        auto handler = OnDnsLookupDone;
-        handler(this, error);
-    }
+    Fire(OnDnsLookupDone, this, error);
 }
 
 void TCustomWSocket::TriggerError() {
@@ -390,10 +383,7 @@ void TCustomWSocket::TriggerError() {
 }
 
 void TCustomWSocket::TriggerLineTooLong() {
-    if (OnLineTooLong) {
-        auto handler = OnLineTooLong;
-        handler(this);
-    }
+    Fire(OnLineTooLong, this);
 }
 
 void TCustomWSocket::ChangeState(TSocketState newState) {

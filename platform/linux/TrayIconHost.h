@@ -18,6 +18,10 @@ public:
 // one behind Notifications().
 std::unique_ptr<NotificationArea> CreateDesktopArea();
 
+// Takes into record the members that data's flags name; the tip always
+// stays terminated.
+void MergeNotifyIconData(NotifyIconData& record, const NotifyIconData& data);
+
 // Passes one mouse message to the icon's window, if the record asked for
 // callbacks.
 void PostTrayCallback(const NotifyIconData& data, UINT mouseMessage);

@@ -193,18 +193,7 @@ public:
         }
     }
 
-    void Take(const NotifyIconData& data) {
-        record_.hWnd = data.hWnd;
-        record_.uID = data.uID;
-        record_.uFlags |= data.uFlags;
-        if ((data.uFlags & NIF_MESSAGE) != 0)
-            record_.uCallbackMessage = data.uCallbackMessage;
-        if ((data.uFlags & NIF_ICON) != 0)
-            record_.hIcon = data.hIcon;
-        if ((data.uFlags & NIF_TIP) != 0)
-            std::memcpy(record_.szTip, data.szTip, sizeof record_.szTip);
-        record_.szTip[sizeof record_.szTip - 1] = '\0';
-    }
+    void Take(const NotifyIconData& data) { MergeNotifyIconData(record_, data); }
 
     // The host reports no hovering; a move first lets the receiver note
     // where the pointer is before the buttons arrive.

@@ -86,6 +86,19 @@ UINT DownMessage(unsigned button) {
 
 }  // namespace
 
+void MergeNotifyIconData(NotifyIconData& record, const NotifyIconData& data) {
+    record.hWnd = data.hWnd;
+    record.uID = data.uID;
+    record.uFlags |= data.uFlags;
+    if ((data.uFlags & NIF_MESSAGE) != 0)
+        record.uCallbackMessage = data.uCallbackMessage;
+    if ((data.uFlags & NIF_ICON) != 0)
+        record.hIcon = data.hIcon;
+    if ((data.uFlags & NIF_TIP) != 0)
+        std::memcpy(record.szTip, data.szTip, sizeof record.szTip);
+    record.szTip[sizeof record.szTip - 1] = '\0';
+}
+
 void PostTrayCallback(const NotifyIconData& data, UINT mouseMessage) {
     if ((data.uFlags & NIF_MESSAGE) != 0 && data.hWnd != 0)
         PostMessage(data.hWnd, data.uCallbackMessage, data.uID, static_cast<LPARAM>(mouseMessage));
@@ -114,18 +127,7 @@ public:
         connection.Flush();
     }
 
-    void Take(const NotifyIconData& data) {
-        record.hWnd = data.hWnd;
-        record.uID = data.uID;
-        record.uFlags |= data.uFlags;
-        if ((data.uFlags & NIF_MESSAGE) != 0)
-            record.uCallbackMessage = data.uCallbackMessage;
-        if ((data.uFlags & NIF_ICON) != 0)
-            record.hIcon = data.hIcon;
-        if ((data.uFlags & NIF_TIP) != 0)
-            std::memcpy(record.szTip, data.szTip, sizeof record.szTip);
-        record.szTip[sizeof record.szTip - 1] = '\0';
-    }
+    void Take(const NotifyIconData& data) { MergeNotifyIconData(record, data); }
 
     void Update(const NotifyIconData& data) {
         Take(data);

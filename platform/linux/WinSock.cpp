@@ -695,28 +695,30 @@ int ioctlsocket(SOCKET s, long cmd, std::uint32_t* argp) {
     return 0;
 }
 
-int getsockname(SOCKET s, SOCKADDR_IN* name, int* namelen) {
+namespace {
+
+// getsockname and getpeername differ only in which end they ask about.
+int QueryAddress(SOCKET s, SOCKADDR_IN* name, int* namelen,
+                 int (*query)(int, sockaddr*, socklen_t*)) {
     Entry* e = Lookup(s);
     if (e == nullptr)
         return SOCKET_ERROR;
     sockaddr_in addr{};
     socklen_t len = sizeof addr;
-    if (::getsockname(e->fd, reinterpret_cast<sockaddr*>(&addr), &len) != 0)
+    if (query(e->fd, reinterpret_cast<sockaddr*>(&addr), &len) != 0)
         return FailErrno();
     FromSystem(addr, name, namelen);
     return 0;
 }
 
+}  // namespace
+
+int getsockname(SOCKET s, SOCKADDR_IN* name, int* namelen) {
+    return QueryAddress(s, name, namelen, ::getsockname);
+}
+
 int getpeername(SOCKET s, SOCKADDR_IN* name, int* namelen) {
-    Entry* e = Lookup(s);
-    if (e == nullptr)
-        return SOCKET_ERROR;
-    sockaddr_in addr{};
-    socklen_t len = sizeof addr;
-    if (::getpeername(e->fd, reinterpret_cast<sockaddr*>(&addr), &len) != 0)
-        return FailErrno();
-    FromSystem(addr, name, namelen);
-    return 0;
+    return QueryAddress(s, name, namelen, ::getpeername);
 }
 
 const SERVENT* getservbyname(const std::string& name, const std::string* proto) {
