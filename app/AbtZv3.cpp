@@ -7,13 +7,12 @@
 #include <QVBoxLayout>
 
 #include "platform/Cp1252.h"
+#include "platform/linux/QtText.h"
 
 namespace zelvo::app {
-namespace {
+using platform::ToQString;
 
-QString Q(const std::string& cp1252) {
-    return QString::fromStdU16String(platform::Cp1252ToUtf16(cp1252));
-}
+namespace {
 
 QLabel* CentredLabel(const QString& text, QWidget* parent) {
     auto* label = new QLabel(text, parent);
@@ -73,8 +72,8 @@ TfrmAbout::TfrmAbout(QWidget* parent) : QDialog(parent) {
 }
 
 void TfrmAbout::FormCreate() {
-    lblVersion->setText(Q(std::string("Version ") + kProgramVersion + " - Windows 95/NT"));
-    setWindowTitle(Q(AboutCaption()));
+    lblVersion->setText(ToQString(std::string("Version ") + kProgramVersion + " - Windows 95/NT"));
+    setWindowTitle(ToQString(AboutCaption()));
 }
 
 }  // namespace zelvo::app

@@ -23,13 +23,12 @@
 #include "platform/SessionEnd.h"
 #include "platform/Shell.h"
 #include "platform/Text.h"
+#include "platform/linux/QtText.h"
 
 namespace zelvo::app {
-namespace {
+using platform::ToQString;
 
-QString Q(const std::string& cp1252) {
-    return QString::fromStdU16String(platform::Cp1252ToUtf16(cp1252));
-}
+namespace {
 
 std::string TrimBlanks(const std::string& s) {
     size_t b = s.find_first_not_of(' ');
@@ -99,9 +98,9 @@ TfrmMain::TfrmMain(TScreen screen) : screen_(screen) {
     timerRetrieve.SetOnTimer([this] { Retrieval->timerRetrieveTimer(); });
     timerTimeOut.SetOnTimer([this] { Retrieval->timerTimeOutTimer(); });
 
-    setWindowTitle(Q(platform::ApplicationTitle()));
+    setWindowTitle(ToQString(platform::ApplicationTitle()));
     if (auto* app = platform::Application::Instance())
-        app->OnTitleChanged([this](const std::string& title) { setWindowTitle(Q(title)); });
+        app->OnTitleChanged([this](const std::string& title) { setWindowTitle(ToQString(title)); });
 
     sessionWindow_ = std::make_unique<platform::MessageWindow>(
         [this](platform::UINT msg, platform::WPARAM w, platform::LPARAM l) {
@@ -223,7 +222,7 @@ void TfrmMain::FormCreate() {
 void TfrmMain::ApplyLook(const TStripLook& look) {
     lblTicker->SetBackcolor(look.Backcolor);
     lblTicker->SetForeColor(look.ForeColor);
-    QFont font(Q(look.FontName));
+    QFont font(ToQString(look.FontName));
     font.setPointSize(look.FontSize > 0 ? look.FontSize : 8);
     font.setBold(look.Bold());
     lblTicker->setFont(font);
@@ -509,7 +508,7 @@ void TfrmMain::SetCancelEnabled(bool enabled) {
 config::TTickerFont TfrmMain::TickerFont() const {
     QFont f = lblTicker->font();
     config::TTickerFont font;
-    font.Name = platform::Utf16ToCp1252(f.family().toStdU16String());
+    font.Name = platform::FromQString(f.family());
     font.Size = f.pointSize();
     font.Bold = f.bold();
     font.Italic = f.italic();
@@ -520,7 +519,7 @@ config::TTickerFont TfrmMain::TickerFont() const {
 }
 
 void TfrmMain::SetTickerFont(const config::TTickerFont& font) {
-    QFont f(Q(font.Name));
+    QFont f(ToQString(font.Name));
     f.setPointSize(font.Size > 0 ? font.Size : 8);
     f.setBold(font.Bold);
     f.setItalic(font.Italic);

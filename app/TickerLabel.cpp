@@ -4,6 +4,7 @@
 #include <QPainter>
 
 #include "platform/Cp1252.h"
+#include "platform/linux/QtText.h"
 
 namespace zelvo::app {
 
@@ -40,7 +41,7 @@ std::vector<TTickerLabel::Run> TTickerLabel::Runs(const std::string& caption) {
     std::string plain;
     auto flush = [&] {
         if (!plain.empty()) {
-            runs.push_back({QString::fromStdU16String(platform::Cp1252ToUtf16(plain)), false});
+            runs.push_back({platform::ToQString(plain), false});
             plain.clear();
         }
     };
@@ -58,8 +59,7 @@ std::vector<TTickerLabel::Run> TTickerLabel::Runs(const std::string& caption) {
             continue;
         }
         flush();
-        runs.push_back(
-            {QString::fromStdU16String(platform::Cp1252ToUtf16(std::string(1, next))), true});
+        runs.push_back({platform::ToQString(std::string(1, next)), true});
     }
     flush();
     return runs;

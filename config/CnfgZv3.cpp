@@ -30,12 +30,16 @@
 #include "config/UrlList.h"
 #include "platform/Cp1252.h"
 #include "platform/Dialogs.h"
-#include "platform/Text.h"
 #include "platform/MessageLoop.h"
 #include "platform/Paths.h"
 #include "platform/Screen.h"
+#include "platform/Text.h"
+#include "platform/linux/QtText.h"
 
 namespace zelvo::config {
+using platform::FromQString;
+using platform::ToQString;
+
 namespace {
 
 constexpr const char* kSecret = "(Secret)";
@@ -45,13 +49,6 @@ constexpr int kClientWidth = 530;
 constexpr int kClientHeight = 343;
 constexpr int kSiteCheckPage = 7;
 
-QString Q(const std::string& cp1252) {
-    return QString::fromStdU16String(platform::Cp1252ToUtf16(cp1252));
-}
-std::string S(const QString& text) {
-    return platform::Utf16ToCp1252(text.toStdU16String());
-}
-
 QColor ToQColor(TColor c) {
     return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
 }
@@ -60,7 +57,7 @@ TColor FromQColor(const QColor& c) {
 }
 
 QFont ToQFont(const TTickerFont& f) {
-    QFont font(Q(f.Name));
+    QFont font(ToQString(f.Name));
     font.setPointSize(std::max(1, f.Size));
     font.setBold(f.Bold);
     font.setItalic(f.Italic);
@@ -71,7 +68,7 @@ QFont ToQFont(const TTickerFont& f) {
 
 TTickerFont FromQFont(const QFont& font, TColor color) {
     TTickerFont f;
-    f.Name = S(font.family());
+    f.Name = FromQString(font.family());
     // The strip is one line high: larger or smaller faces than the dialog
     // offers do not fit it.
     f.Size = std::clamp(font.pointSize() > 0 ? font.pointSize() : 8, 8, 12);
@@ -135,11 +132,11 @@ std::optional<TTickerFont> ToolkitChooseFont(QWidget* parent, const TTickerFont&
 }
 
 std::optional<std::string> ToolkitChooseProgram(QWidget* parent, const std::string& title) {
-    QString name = QFileDialog::getOpenFileName(parent, Q(title), QString(),
+    QString name = QFileDialog::getOpenFileName(parent, ToQString(title), QString(),
                                                 QStringLiteral("Exe files (*.exe);;All files (*)"));
     if (name.isEmpty())
         return std::nullopt;
-    return S(name);
+    return FromQString(name);
 }
 
 QLabel* Sunken(QWidget* parent, const char* name) {
@@ -153,7 +150,7 @@ QLabel* Sunken(QWidget* parent, const char* name) {
 
 QGroupBox* TipBox(QWidget* parent, const char* text) {
     auto* box = new QGroupBox(QStringLiteral("Tip"), parent);
-    auto* label = new QLabel(Q(text), box);
+    auto* label = new QLabel(ToQString(text), box);
     label->setWordWrap(true);
     auto* layout = new QVBoxLayout(box);
     layout->addWidget(label);
@@ -167,9 +164,9 @@ W* Named(W* widget, const char* name) {
 }
 
 QPushButton* Button(QWidget* parent, const char* name, const char* caption, const char* hint) {
-    auto* b = Named(new QPushButton(Q(caption), parent), name);
+    auto* b = Named(new QPushButton(ToQString(caption), parent), name);
     if (hint != nullptr)
-        b->setToolTip(Q(hint));
+        b->setToolTip(ToQString(hint));
     b->setAutoDefault(false);
     return b;
 }
@@ -280,7 +277,7 @@ std::vector<std::string> ComboItems(const QComboBox* list) {
     std::vector<std::string> items;
     items.reserve(static_cast<size_t>(list->count()));
     for (int i = 0; i < list->count(); ++i)
-        items.push_back(S(list->itemText(i)));
+        items.push_back(FromQString(list->itemText(i)));
     return items;
 }
 
@@ -289,7 +286,7 @@ void AddSortedItem(QComboBox* list, const std::string& entry) {
     const QString edited = list->currentText();
     QSignalBlocker block(list);
     auto pos = SortedInsertPosition(ComboItems(list), entry);
-    list->insertItem(static_cast<int>(pos), Q(entry));
+    list->insertItem(static_cast<int>(pos), ToQString(entry));
     if (list->isEditable())
         list->setEditText(edited);
 }
@@ -312,7 +309,7 @@ TfrmConfig::TfrmConfig(TConfigHost& host, TConfigPlaces places, QWidget* parent)
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
     setFont(QFont(QStringLiteral("MS Sans Serif")));
-    setWindowTitle(Q("Configure " + std::string(kProductName) + Live().InstanceSuffix));
+    setWindowTitle(ToQString("Configure " + std::string(kProductName) + Live().InstanceSuffix));
     BuildControls();
     ConnectHandlers();
     setFixedSize(kClientWidth, kClientHeight);
@@ -333,13 +330,13 @@ void TfrmConfig::BuildControls() {
     PageControl1->tabBar()->setExpanding(false);
     PageControl1->setStyleSheet(
         QStringLiteral("QTabBar::tab { padding: 3px 2px; min-width: 0px; }"));
-    PageControl1->addTab(BuildGeneralPage(), Q("General "));
-    PageControl1->addTab(BuildPersonalPage(), Q("Personal"));
+    PageControl1->addTab(BuildGeneralPage(), ToQString("General "));
+    PageControl1->addTab(BuildPersonalPage(), ToQString("Personal"));
     PageControl1->addTab(
         BuildProgramPage("Name and Location of Web Browser:", cbBrowser, btnBrowseBrowser,
                          "Find browser",
                          "Select browser for graphical viewing of ticker's scrolling Web page."),
-        Q("Browser "));
+        ToQString("Browser "));
     Named(cbBrowser, "cbBrowser");
     Named(btnBrowseBrowser, "btnBrowseBrowser");
     cbBrowser->setEditText(QStringLiteral("Netscape.exe"));
@@ -347,14 +344,14 @@ void TfrmConfig::BuildControls() {
         BuildProgramPage("Name and Location of Web Page Text Viewer/URL Editor:", cbViewer,
                          btnBrowseViewer, "Find viewer",
                          "Use viewer's word wrap feature when viewing or printing Web page."),
-        Q("Viewer "));
+        ToQString("Viewer "));
     Named(cbViewer, "cbViewer");
     Named(btnBrowseViewer, "btnBrowseViewer");
     cbViewer->setEditText(QStringLiteral("Notepad.exe"));
-    PageControl1->addTab(BuildSitePage(1, cbWebSite1, CheckBox1), Q("Site 1     "));
-    PageControl1->addTab(BuildSitePage(2, cbWebSite2, CheckBox2), Q("Site 2     "));
-    PageControl1->addTab(BuildSitePage(3, cbWebSite3, CheckBox3), Q("Site 3     "));
-    PageControl1->addTab(BuildSiteCheckPage(), Q("Site Check"));
+    PageControl1->addTab(BuildSitePage(1, cbWebSite1, CheckBox1), ToQString("Site 1     "));
+    PageControl1->addTab(BuildSitePage(2, cbWebSite2, CheckBox2), ToQString("Site 2     "));
+    PageControl1->addTab(BuildSitePage(3, cbWebSite3, CheckBox3), ToQString("Site 3     "));
+    PageControl1->addTab(BuildSiteCheckPage(), ToQString("Site Check"));
 
     btnSaveConfig = Button(this, "btnSaveConfig", "&Save", "Save settings to Registry");
     btnUpdate = Button(this, "btnUpdate", "&Update", "Apply these settings");
@@ -473,7 +470,7 @@ QWidget* TfrmConfig::BuildProgramPage(const char* label, TDropDown*& list, QPush
                                       const char* hint, const char* tip) {
     auto* page = new QWidget;
     auto* col = new QVBoxLayout(page);
-    col->addWidget(new QLabel(Q(label), page));
+    col->addWidget(new QLabel(ToQString(label), page));
     list = new TDropDown(page);
     list->setEditable(true);
     list->setInsertPolicy(QComboBox::NoInsert);
@@ -492,11 +489,11 @@ QWidget* TfrmConfig::BuildSitePage(int site, QComboBox*& list, QCheckBox*& enabl
     const std::string n = std::to_string(site);
     auto* page = new QWidget;
     auto* col = new QVBoxLayout(page);
-    col->addWidget(new QLabel(Q("Web Site " + n + " URL:"), page));
+    col->addWidget(new QLabel(ToQString("Web Site " + n + " URL:"), page));
     list = UrlCombo(page, ("cbWebSite" + n).c_str());
     col->addWidget(list);
     enabled = new QCheckBox(QStringLiteral("Site Enabled"), page);
-    enabled->setObjectName(Q("CheckBox" + n));
+    enabled->setObjectName(ToQString("CheckBox" + n));
     enabled->setChecked(true);
     col->addWidget(enabled);
     col->addWidget(
@@ -612,10 +609,10 @@ QCheckBox* TfrmConfig::SiteBox(int site) const {
 }
 
 std::string TfrmConfig::SiteURL(int site) const {
-    return S(SiteList(site)->currentText());
+    return FromQString(SiteList(site)->currentText());
 }
 void TfrmConfig::SetSiteURL(int site, const std::string& url) {
-    SiteList(site)->setEditText(Q(url));
+    SiteList(site)->setEditText(ToQString(url));
 }
 bool TfrmConfig::SiteEnabled(int site) const {
     return SiteBox(site)->isChecked();
@@ -624,43 +621,43 @@ void TfrmConfig::SetSiteEnabled(int site, bool enabled) {
     SiteBox(site)->setChecked(enabled);
 }
 std::string TfrmConfig::ProxyHostText() const {
-    return S(txtProxyHost->text());
+    return FromQString(txtProxyHost->text());
 }
 std::string TfrmConfig::ProxyPortText() const {
-    return S(txtProxyPort->text());
+    return FromQString(txtProxyPort->text());
 }
 std::string TfrmConfig::TestURL() const {
-    return S(cbTestURLs->currentText());
+    return FromQString(cbTestURLs->currentText());
 }
 void TfrmConfig::SetTestURL(const std::string& url) {
-    cbTestURLs->setEditText(Q(url));
+    cbTestURLs->setEditText(ToQString(url));
 }
 std::string TfrmConfig::BrowserText() const {
-    return S(cbBrowser->currentText());
+    return FromQString(cbBrowser->currentText());
 }
 void TfrmConfig::SetBrowserText(const std::string& name) {
-    cbBrowser->setEditText(Q(name));
+    cbBrowser->setEditText(ToQString(name));
 }
 std::string TfrmConfig::ViewerText() const {
-    return S(cbViewer->currentText());
+    return FromQString(cbViewer->currentText());
 }
 void TfrmConfig::SetViewerText(const std::string& name) {
-    cbViewer->setEditText(Q(name));
+    cbViewer->setEditText(ToQString(name));
 }
 bool TfrmConfig::RetrievalOnSelected() const {
     return rbtnRetrievalOn->isChecked();
 }
 std::string TfrmConfig::CurrentURLCaption() const {
-    return S(pnlURL->text());
+    return FromQString(pnlURL->text());
 }
 void TfrmConfig::SetCurrentURLCaption(const std::string& caption) {
-    pnlURL->setText(Q(caption));
+    pnlURL->setText(ToQString(caption));
 }
 std::string TfrmConfig::PageSizeCaption() const {
-    return S(pnlSize->text());
+    return FromQString(pnlSize->text());
 }
 void TfrmConfig::SetPageSizeCaption(const std::string& caption) {
-    pnlSize->setText(Q(caption));
+    pnlSize->setText(ToQString(caption));
 }
 bool TfrmConfig::RetrievalCancelEnabled() const {
     return btnCancel->isEnabled();
@@ -722,11 +719,11 @@ void TfrmConfig::LoadUrlLists() {
         entries = BuiltInUrls();
     }
     for (const auto& entry : entries)
-        cbTestURLs->addItem(Q(entry));
+        cbTestURLs->addItem(ToQString(entry));
     const auto sorted = SortUrls(entries);
     for (auto* list : {cbWebSite1, cbWebSite2, cbWebSite3}) {
         for (const auto& entry : sorted)
-            list->addItem(Q(entry));
+            list->addItem(ToQString(entry));
     }
     for (auto* list : {cbTestURLs, cbWebSite1, cbWebSite2, cbWebSite3})
         list->setEditText(QString());
@@ -754,17 +751,17 @@ void TfrmConfig::LoadSettings() {
     SetBrowserText(store->ReadString(section, "Browser", "IExplore.exe"));
     SetViewerText(store->ReadString(section, "Viewer", "Notepad.exe"));
 
-    txtProxyPort->setText(Q(platform::Trim(store->ReadString(section, "ProxyPort", ""))));
-    txtProxyHost->setText(Q(platform::Trim(store->ReadString(section, "ProxyHost", ""))));
+    txtProxyPort->setText(ToQString(platform::Trim(store->ReadString(section, "ProxyPort", ""))));
+    txtProxyHost->setText(ToQString(platform::Trim(store->ReadString(section, "ProxyHost", ""))));
     const std::string username = platform::Trim(store->ReadString(section, "Username", ""));
-    txtUsername->setText(Q(username));
+    txtUsername->setText(ToQString(username));
     host_.SetUsername(username);
 
     std::string password = platform::Trim(store->ReadString(section, "Password", ""));
     if (password == kSecret)
         password.clear();
     host_.SetPassword(password);
-    txtPassword->setText(password.empty() ? QString() : Q(kSecret));
+    txtPassword->setText(password.empty() ? QString() : ToQString(kSecret));
 
     SetSliderPosition(std::clamp(store->ReadInteger(section, "TickerScrollSpeed", 250), 100, 400));
     host_.SetScrollInterval(static_cast<unsigned>(tbarScrollSpeed->value()));
@@ -795,7 +792,7 @@ void TfrmConfig::hideEvent(QHideEvent* event) {
 void TfrmConfig::FormShow() {
     auto& live = Live();
     try {
-        setWindowTitle(Q("Configure " + std::string(kProductName) + live.InstanceSuffix));
+        setWindowTitle(ToQString("Configure " + std::string(kProductName) + live.InstanceSuffix));
 
         const int d = live.InstanceNumber >= 2 ? live.InstanceNumber + 1 : 2;
         move((platform::ScreenWidth() - width()) / d, (platform::ScreenHeight() - height()) / d);
@@ -825,8 +822,8 @@ void TfrmConfig::FormShow() {
         snapshot_.TestURL = TestURL();
         snapshot_.ProxyPort = platform::Trim(ProxyPortText());
         snapshot_.ProxyHost = platform::Trim(ProxyHostText());
-        snapshot_.Username = platform::Trim(S(txtUsername->text()));
-        snapshot_.PasswordField = platform::Trim(S(txtPassword->text()));
+        snapshot_.Username = platform::Trim(FromQString(txtUsername->text()));
+        snapshot_.PasswordField = platform::Trim(FromQString(txtPassword->text()));
         snapshot_.Password = host_.Password();
 
         spinInterval->SetValue(live.RetrievalInterval);
@@ -872,14 +869,14 @@ void TfrmConfig::ApplySettings() {
         host_.mnuConnectClick();
     live.AutoRetrievalOn = on;
     host_.SetRetrievalTimerEnabled(on);
-    host_.SetUsername(S(txtUsername->text()));
+    host_.SetUsername(FromQString(txtUsername->text()));
 
-    const std::string password = platform::Trim(S(txtPassword->text()));
+    const std::string password = platform::Trim(FromQString(txtPassword->text()));
     if (password.empty()) {
         host_.SetPassword("");
     } else if (password != kSecret) {
         host_.SetPassword(password);
-        txtPassword->setText(Q(kSecret));
+        txtPassword->setText(ToQString(kSecret));
     }
 }
 
@@ -919,7 +916,7 @@ void TfrmConfig::btnSaveConfigClick() {
         store->WriteString(section, "Viewer", ViewerText());
         store->WriteString(section, "ProxyPort", platform::Trim(ProxyPortText()));
         store->WriteString(section, "ProxyHost", platform::Trim(ProxyHostText()));
-        store->WriteString(section, "Username", platform::Trim(S(txtUsername->text())));
+        store->WriteString(section, "Username", platform::Trim(FromQString(txtUsername->text())));
         store->WriteString(section, "Password", platform::Trim(host_.Password()));
         store->WriteInteger(section, "TickerScrollSpeed", tbarScrollSpeed->value());
         store->WriteInteger(section, "CharScroll", Live().ScrollStep);
@@ -957,10 +954,10 @@ void TfrmConfig::btnCancelConfigClick() {
             SetSiteEnabled(site, s.Enabled[site - 1]);
         }
         SetTestURL(s.TestURL);
-        txtProxyPort->setText(Q(s.ProxyPort));
-        txtProxyHost->setText(Q(s.ProxyHost));
-        txtUsername->setText(Q(s.Username));
-        txtPassword->setText(Q(s.PasswordField));
+        txtProxyPort->setText(ToQString(s.ProxyPort));
+        txtProxyHost->setText(ToQString(s.ProxyHost));
+        txtUsername->setText(ToQString(s.Username));
+        txtPassword->setText(ToQString(s.PasswordField));
         host_.SetPassword(s.Password);
         (s.RetrievalOn ? rbtnRetrievalOn : rbtnRetrievalOff)->setChecked(true);
         host_.SetTickerFont(s.Font);
@@ -1055,12 +1052,12 @@ void TfrmConfig::PickProgram(TDropDown* list) {
     auto chosen = ChooseProgram("Browse");
     if (!chosen)
         return;
-    list->setEditText(Q(*chosen));
+    list->setEditText(ToQString(*chosen));
     AddProgramName(list);
 }
 
 void TfrmConfig::AddProgramName(TDropDown* list) {
-    const std::string text = S(list->currentText());
+    const std::string text = FromQString(list->currentText());
     if (platform::Trim(text).empty())
         return;
     const auto items = ComboItems(list);

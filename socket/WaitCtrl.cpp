@@ -4,6 +4,7 @@
 
 #include "platform/Cp1252.h"
 #include "platform/MessageLoop.h"
+#include "platform/linux/QtText.h"
 
 namespace zelvo::socket {
 
@@ -42,7 +43,7 @@ std::string TWaitCtrl::Caption() const {
 }
 
 void TWaitCtrl::SetCaption(const std::string& caption) {
-    setText(QString::fromStdU16String(platform::Cp1252ToUtf16(caption)));
+    setText(platform::ToQString(caption));
 }
 
 void TWaitCtrl::Start() {

@@ -4,20 +4,17 @@
 #include <QMessageBox>
 
 #include "platform/Cp1252.h"
+#include "platform/linux/QtText.h"
 
 namespace zelvo::platform {
 namespace {
-
-QString Q(const std::string& cp1252) {
-    return QString::fromStdU16String(Cp1252ToUtf16(cp1252));
-}
 
 class ToolkitDialogs : public DialogService {
 public:
     int MessageBox(const std::string& text, const std::string& caption, UINT flags) override {
         QMessageBox box;
-        box.setWindowTitle(Q(caption));
-        box.setText(Q(text));
+        box.setWindowTitle(ToQString(caption));
+        box.setText(ToQString(text));
         switch (flags & 0xF0) {
             case MB_ICONERROR:
                 box.setIcon(QMessageBox::Critical);

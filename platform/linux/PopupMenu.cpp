@@ -8,6 +8,7 @@
 
 #include "platform/Cp1252.h"
 #include "platform/MessageLoop.h"
+#include "platform/linux/QtText.h"
 
 namespace zelvo::platform {
 namespace {
@@ -23,7 +24,7 @@ const MenuItem* TrackWithToolkit(const PopupMenu& menu, TPoint at) {
             popup.addSeparator();
             continue;
         }
-        QAction* action = popup.addAction(QString::fromStdU16String(Cp1252ToUtf16(item.Caption())));
+        QAction* action = popup.addAction(ToQString(item.Caption()));
         action->setEnabled(item.Enabled());
         if (item.Checked()) {
             action->setCheckable(true);

@@ -7,6 +7,7 @@
 
 #include "platform/Cp1252.h"
 #include "platform/Dialogs.h"
+#include "platform/linux/QtText.h"
 
 namespace zelvo::platform {
 namespace {
@@ -14,16 +15,12 @@ namespace {
 constexpr int kStarted = 42;
 constexpr int kFileNotFound = 2;
 
-QString Q(const std::string& cp1252) {
-    return QString::fromStdU16String(Cp1252ToUtf16(cp1252));
-}
-
 QStringList SplitParameters(const std::string& parameters) {
     QStringList out;
     QString current;
     bool quoted = false;
     bool any = false;
-    for (QChar c : Q(parameters)) {
+    for (QChar c : ToQString(parameters)) {
         if (c == '"') {
             quoted = !quoted;
             any = true;
@@ -63,7 +60,7 @@ bool OpenWithDesktop(const QStringList& targets) {
 }  // namespace
 
 int ShellExecute(const std::string& file, const std::string& parameters, int) {
-    QString name = Q(file).trimmed();
+    QString name = ToQString(file).trimmed();
     if (name.isEmpty())
         return kFileNotFound;
     QStringList args = SplitParameters(parameters);
@@ -79,11 +76,11 @@ int ShellExecute(const std::string& file, const std::string& parameters, int) {
 }
 
 bool WinHelp(const std::string& helpFile, unsigned) {
-    if (!QFileInfo::exists(Q(helpFile))) {
+    if (!QFileInfo::exists(ToQString(helpFile))) {
         ShowWarning("Cannot find the " + helpFile + " file.");
         return false;
     }
-    return OpenWithDesktop({Q(helpFile)});
+    return OpenWithDesktop({ToQString(helpFile)});
 }
 
 }  // namespace zelvo::platform

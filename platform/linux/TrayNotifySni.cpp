@@ -17,6 +17,7 @@
 
 #include "platform/Cp1252.h"
 #include "platform/linux/IconData.h"
+#include "platform/linux/QtText.h"
 
 struct SniPixmap {
     int width = 0;
@@ -218,7 +219,7 @@ SniAdaptor::SniAdaptor(SniItem* item) : QDBusAbstractAdaptor(item), item_(item) 
 }
 
 QString SniAdaptor::Title() const {
-    return QString::fromStdU16String(Cp1252ToUtf16(item_->Record().szTip));
+    return ToQString(item_->Record().szTip);
 }
 
 SniPixmapList SniAdaptor::IconPixmap() const {

@@ -14,6 +14,7 @@
 #include "platform/Cp1252.h"
 #include "platform/MessageLoop.h"
 #include "platform/linux/IconData.h"
+#include "platform/linux/QtText.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -400,7 +401,7 @@ public:
         if (QApplication::instance() == nullptr ||
             QGuiApplication::platformName() == QLatin1String("offscreen"))
             return;
-        QToolTip::showText(QCursor::pos(), QString::fromStdU16String(Cp1252ToUtf16(record.szTip)));
+        QToolTip::showText(QCursor::pos(), ToQString(record.szTip));
         tipShown = true;
     }
 
