@@ -651,6 +651,14 @@ void TCustomWSocket::ReadLoop(Word error) {
     }
 }
 
+// --------------------------------------------------------------------- tls
+
+void TCustomWSocket::StartSsl() {
+    // Placeholder until the TLS layer lands: the handshake fails at once.
+    sslFailure_ = "TLS handshake failed: TLS is not available";
+    TriggerSessionConnected(platform::WSAECONNABORTED);
+}
+
 // -------------------------------------------------------------------- send
 
 void TCustomWSocket::AppendToSendBuffer(const void* data, int len) {

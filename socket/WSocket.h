@@ -102,6 +102,25 @@ public:
     TWaitCtrl* WaitCtrl() const;
     void SetWaitCtrl(TWaitCtrl* ctrl);
 
+    // TLS. With SslEnable set before Connect, the TCP connection is secured
+    // before OnSessionConnected fires: that event then reports the end of the
+    // handshake (Error 0) or its failure (Error non-zero, SslFailure says
+    // why, and the session closes). StartSsl secures a connection that is
+    // already open (after a proxy's tunnel) and announces the end of its
+    // handshake through OnSessionConnected the same way. Send, Receive and
+    // RcvdCount then carry plain text; records move underneath on the same
+    // notifications.
+    bool SslEnable() const { return sslEnable_; }
+    void SetSslEnable(bool on) { sslEnable_ = on; }
+    // The name sent as SNI and the one the certificate must carry.
+    const std::string& SslServerName() const { return sslServerName_; }
+    void SetSslServerName(const std::string& name) { sslServerName_ = name; }
+    virtual void StartSsl();
+    // Why the last TLS session failed: "Certificate not trusted: <reason>",
+    // "Certificate name mismatch", "TLS handshake failed: <reason>"; empty
+    // when none did.
+    const std::string& SslFailure() const { return sslFailure_; }
+
     // Events.
     TDataAvailable OnDataAvailable;
     TDataSent OnDataSent;
@@ -231,6 +250,9 @@ private:
     std::weak_ptr<TWaitCtrl*> waitCtrl_;
     std::string lineBuffer_;
     bool lineMode_ = false;
+    bool sslEnable_ = false;
+    std::string sslServerName_;
+    std::string sslFailure_;
     std::unique_ptr<platform::MessageWindow> window_;
 };
 
