@@ -8,6 +8,7 @@
 #include <QWindow>
 
 #include "app/AbtZv3.h"
+#include "app/RetrievalCycle.h"
 #include "config/CnfgZv3.h"
 #include "config/LiveSettings.h"
 #include "config/RegIniFile.h"
@@ -94,9 +95,6 @@ TfrmMain::TfrmMain(TScreen screen) : screen_(screen) {
 
     timerCaption.SetOnTimer([this] { Scroller.timerCaptionTimer(); });
     timerExplain.SetOnTimer([this] { Scroller.timerExplainTimer(); });
-    Retrieval = std::make_unique<TRetrievalCycle>(*this, Scroller, *this, timerRetrieve);
-    timerRetrieve.SetOnTimer([this] { Retrieval->timerRetrieveTimer(); });
-    timerTimeOut.SetOnTimer([this] { Retrieval->timerTimeOutTimer(); });
 
     setWindowTitle(ToQString(platform::ApplicationTitle()));
     if (auto* app = platform::Application::Instance())
@@ -289,7 +287,8 @@ void TfrmMain::mnuConnectClick() {
 }
 
 void TfrmMain::CancelRetrieval() {
-    Retrieval->CancelRetrieval();
+    if (retrieval_ != nullptr)
+        retrieval_->CancelRetrieval();
 }
 
 void TfrmMain::mnuConfigurationClick() {
@@ -352,7 +351,8 @@ void TfrmMain::VryTrayIcon95MouseEnter() {
         activateWindow();
     }
     HoverFlag = true;
-    Retrieval->KeyLatch = false;
+    if (retrieval_ != nullptr)
+        retrieval_->KeyLatch = false;
 }
 
 void TfrmMain::VryTrayIcon95MouseExit() {
@@ -360,16 +360,16 @@ void TfrmMain::VryTrayIcon95MouseExit() {
 }
 
 void TfrmMain::FormKeyDown(bool shift, bool ctrl) {
-    if (!HoverFlag)
+    if (!HoverFlag || retrieval_ == nullptr)
         return;
     if (shift && !ctrl) {
-        if (!Retrieval->KeyLatch) {
+        if (!retrieval_->KeyLatch) {
             mnuConnectClick();
-            Retrieval->KeyLatch = true;
+            retrieval_->KeyLatch = true;
         }
     } else if (shift && ctrl) {
         CancelRetrieval();
-        Retrieval->KeyLatch = true;
+        retrieval_->KeyLatch = true;
     }
 }
 
@@ -383,7 +383,7 @@ void TfrmMain::keyPressEvent(QKeyEvent* event) {
 // ---------------------------------------------------------------- shutdown
 
 bool TfrmMain::FormCloseQuery() {
-    if (AppTag != 0 || Retrieval->TimeOutTag != 0)
+    if (AppTag != 0 || (retrieval_ != nullptr && retrieval_->TimeOutTag != 0))
         return true;
     std::string question = std::string("Exit ") + config::kProductName +
                            " without changing connection status" + "?" + "     ";
@@ -434,10 +434,6 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
         app->Terminate(0);
 }
 
-void TfrmMain::CloseMainForm() {
-    close();
-}
-
 platform::LRESULT TfrmMain::SessionProc(platform::UINT msg, platform::WPARAM, platform::LPARAM) {
     if (msg == platform::WM_QUERYENDSESSION) {
         AppTag = 1;
@@ -466,43 +462,6 @@ void TfrmMain::SetApplicationTitle(const std::string& title) {
 
 void TfrmMain::ProcessMessages() {
     platform::ProcessMessages();
-}
-
-std::string TfrmMain::SiteURL(int site) const {
-    return frmConfig_ ? frmConfig_->SiteURL(site) : std::string();
-}
-bool TfrmMain::SiteEnabled(int site) const {
-    return frmConfig_ && frmConfig_->SiteEnabled(site);
-}
-void TfrmMain::SetSiteEnabled(int site, bool enabled) {
-    if (frmConfig_)
-        frmConfig_->SetSiteEnabled(site, enabled);
-}
-std::string TfrmMain::ProxyHostText() const {
-    return frmConfig_ ? frmConfig_->ProxyHostText() : std::string();
-}
-std::string TfrmMain::ProxyPortText() const {
-    return frmConfig_ ? frmConfig_->ProxyPortText() : std::string();
-}
-std::string TfrmMain::TestURL() const {
-    return frmConfig_ ? frmConfig_->TestURL() : std::string();
-}
-void TfrmMain::SetTestURL(const std::string& url) {
-    if (frmConfig_)
-        frmConfig_->SetTestURL(url);
-}
-void TfrmMain::SetCurrentURLCaption(const std::string& caption) {
-    if (frmConfig_)
-        frmConfig_->SetCurrentURLCaption(caption);
-}
-void TfrmMain::SetPageSizeCaption(const std::string& caption) {
-    if (frmConfig_)
-        frmConfig_->SetPageSizeCaption(caption);
-}
-void TfrmMain::SetCancelEnabled(bool enabled) {
-    if (frmConfig_)
-        frmConfig_->SetRetrievalCancelEnabled(enabled);
-    mnuCancel->SetEnabled(enabled);
 }
 
 config::TTickerFont TfrmMain::TickerFont() const {
@@ -543,21 +502,6 @@ void TfrmMain::SetStripColor(config::TColor color) {
     setPalette(pal);
 }
 
-std::string TfrmMain::Username() const {
-    return Retrieval->HttpCli1.Username();
-}
-void TfrmMain::SetUsername(const std::string& name) {
-    Retrieval->HttpCli1.SetUsername(name);
-}
-std::string TfrmMain::Password() const {
-    return Retrieval->HttpCli1.Password();
-}
-void TfrmMain::SetPassword(const std::string& password) {
-    Retrieval->HttpCli1.SetPassword(password);
-}
-void TfrmMain::RetrieveTestURL() {
-    Retrieval->RetrieveTestURL();
-}
 void TfrmMain::ShowHelpTopic(int context) {
     platform::WinHelp(HelpFile, static_cast<unsigned>(context));
 }

@@ -1,8 +1,9 @@
 #pragma once
 // The ticker strip: the thin frameless window whose only visible content is
-// the scrolling label, the program-wide state of the running copy, the
-// retrieval cycle it drives, and the tray icon with its menu through which
-// the user drives everything.
+// the scrolling label, its timers, the program-wide state of the running
+// copy, and the tray icon with its menu through which the user drives
+// everything. The program entry wires it to the dialog and the retrieval
+// cycle.
 #include <QWidget>
 #include <exception>
 #include <functional>
@@ -10,7 +11,6 @@
 #include <optional>
 #include <string>
 
-#include "app/RetrievalCycle.h"
 #include "app/StartUp.h"
 #include "app/TickerLabel.h"
 #include "app/TickerScroller.h"
@@ -28,6 +28,7 @@ class TfrmConfig;
 namespace zelvo::app {
 
 class TfrmAbout;
+class TRetrievalCycle;
 
 // Reads "Border" before any window exists: it decides the strip's frame.
 void UnitInitialization();
@@ -38,7 +39,6 @@ void PauseWithMessages(unsigned ms);
 
 class TfrmMain : public QWidget,
                  public TTickerView,
-                 public TRetrievalHost,
                  public config::TConfigHost,
                  public tray::TVryTrayOwner {
     Q_OBJECT
@@ -55,8 +55,10 @@ public:
 
     // The start-up sequence; the entry runs it right after construction.
     void FormCreate();
-    // The other two forms, created after this one.
+    // The other two forms, created after this one, and the retrieval cycle
+    // that the tray commands cancel.
     void SetForms(config::TfrmConfig* config, TfrmAbout* about);
+    void SetRetrieval(TRetrievalCycle* retrieval) { retrieval_ = retrieval; }
 
     // Non-zero: this copy must end before its message loop (a fourth copy).
     int Tag = 0;
@@ -64,7 +66,6 @@ public:
     int AppTag = 0;
 
     TTickerLabel* lblTicker = nullptr;
-    std::string txtWorking;
 
     platform::WindowTimer timerRetrieve{1250};
     platform::WindowTimer timerCaption{250};
@@ -73,8 +74,6 @@ public:
 
     // The character scroller; its text is the ticker text.
     TTickerScroller Scroller{*this};
-    // The retrieval cycle with the program's one HTTP client.
-    std::unique_ptr<TRetrievalCycle> Retrieval;
 
     // The tray icon and its pop-up menu.
     std::shared_ptr<platform::PopupMenu> mnuPopupMenu;
@@ -113,7 +112,7 @@ public:
     void mnuBrowserViewClick();
     void mnuConnectClick() override;
     void mnuCancelClick() { CancelRetrieval(); }
-    void CancelRetrieval() override;
+    void CancelRetrieval();
     void mnuConfigurationClick();
     void mnuHideTickerClick();
     void mnuAlwaysonTopClick();
@@ -144,20 +143,6 @@ public:
     void SetExplainTimerEnabled(bool enabled) override { timerExplain.SetEnabled(enabled); }
     void ProcessMessages() override;
 
-    // TRetrievalHost
-    std::string SiteURL(int site) const override;
-    bool SiteEnabled(int site) const override;
-    void SetSiteEnabled(int site, bool enabled) override;
-    std::string ProxyHostText() const override;
-    std::string ProxyPortText() const override;
-    std::string TestURL() const override;
-    void SetTestURL(const std::string& url) override;
-    void SetCurrentURLCaption(const std::string& caption) override;
-    void SetPageSizeCaption(const std::string& caption) override;
-    void SetCancelEnabled(bool enabled) override;
-    void SetWorkingURL(const std::string& url) override { txtWorking = url; }
-    void CloseMainForm() override;
-
     // TConfigHost
     config::TTickerFont TickerFont() const override;
     void SetTickerFont(const config::TTickerFont& font) override;
@@ -167,11 +152,6 @@ public:
     unsigned ScrollInterval() const override { return timerCaption.Interval(); }
     void SetScrollInterval(unsigned ms) override { timerCaption.SetInterval(ms); }
     void SetRetrievalTimerEnabled(bool on) override { timerRetrieve.SetEnabled(on); }
-    std::string Username() const override;
-    void SetUsername(const std::string& name) override;
-    std::string Password() const override;
-    void SetPassword(const std::string& password) override;
-    void RetrieveTestURL() override;
     void ShowHelpTopic(int context) override;
 
     // TVryTrayOwner
@@ -200,6 +180,7 @@ private:
     std::optional<QPoint> dragOffset_;
     config::TfrmConfig* frmConfig_ = nullptr;
     TfrmAbout* frmAbout_ = nullptr;
+    TRetrievalCycle* retrieval_ = nullptr;
     std::unique_ptr<platform::MessageWindow> sessionWindow_;
     bool closed_ = false;
 };

@@ -30,10 +30,12 @@ std::string BytesCaption(size_t length) {
 
 }  // namespace
 
-TRetrievalCycle::TRetrievalCycle(TRetrievalHost& host, TTickerScroller& scroller, TTickerView& view,
+TRetrievalCycle::TRetrievalCycle(http::THttpCli& client, config::TRetrievalInputs& inputs,
+                                 TTickerScroller& scroller, TTickerView& view,
                                  platform::WindowTimer& timerRetrieve)
-    : FilesDir(platform::ExeDir()),
-      host_(host),
+    : HttpCli1(client),
+      FilesDir(platform::ExeDir()),
+      inputs_(inputs),
       scroller_(scroller),
       view_(view),
       timerRetrieve_(timerRetrieve) {
@@ -71,11 +73,11 @@ void TRetrievalCycle::timerRetrieveTimer() {
 
     CurrentSite = NextEnabledSite(CurrentSite);
     if (CurrentSite == -1) {
-        host_.SetSiteEnabled(1, true);
+        inputs_.SetSiteEnabled(1, true);
         CurrentSite = 1;
     }
-    std::string url = host_.SiteURL(CurrentSite == 2 || CurrentSite == 3 ? CurrentSite : 1);
-    host_.SetWorkingURL(url);
+    std::string url = inputs_.SiteURL(CurrentSite == 2 || CurrentSite == 3 ? CurrentSite : 1);
+    txtWorking = url;
     if (platform::Trim(url).empty()) {
         platform::MessageBeep(0);
         view_.SetCaptionTimerEnabled(true);
@@ -84,19 +86,19 @@ void TRetrievalCycle::timerRetrieveTimer() {
         return;
     }
     url = CutAtHash(url);
-    host_.SetWorkingURL(url);
-    RetrieveURL(url, host_.ProxyHostText(), host_.ProxyPortText());
+    txtWorking = url;
+    RetrieveURL(url, inputs_.ProxyHostText(), inputs_.ProxyPortText());
 }
 
 int TRetrievalCycle::NextEnabledSite(int current) const {
-    if (!host_.SiteEnabled(1) && !host_.SiteEnabled(2) && !host_.SiteEnabled(3))
+    if (!inputs_.SiteEnabled(1) && !inputs_.SiteEnabled(2) && !inputs_.SiteEnabled(3))
         return -1;
     int k = (current + 1) % 4;  // the remainder keeps the dividend's sign, as intended
     for (;;) {
         if (k < 0)
             return 1;
         int site = k == 0 ? 1 : k;
-        if (host_.SiteEnabled(site))
+        if (inputs_.SiteEnabled(site))
             return site;
         k = (k + 1) % 4;
     }
@@ -106,7 +108,7 @@ void TRetrievalCycle::RetrieveTestURL() {
     MinuteCount = 0;
     view_.SetCaptionTimerEnabled(false);
     scroller_.TickerText.clear();
-    std::string url = host_.TestURL();
+    std::string url = inputs_.TestURL();
     if (platform::Trim(url).empty()) {
         platform::MessageBeep(0);
         view_.SetCaptionTimerEnabled(true);
@@ -114,9 +116,9 @@ void TRetrievalCycle::RetrieveTestURL() {
     }
     if (url.find('#') != std::string::npos) {
         url = CutAtHash(url);
-        host_.SetTestURL(url);
+        inputs_.SetTestURL(url);
     }
-    RetrieveURL(url, host_.ProxyHostText(), host_.ProxyPortText());
+    RetrieveURL(url, inputs_.ProxyHostText(), inputs_.ProxyPortText());
 }
 
 void TRetrievalCycle::RetrieveURL(std::string url, std::string proxyHost, std::string proxyPort) {
@@ -129,14 +131,14 @@ void TRetrievalCycle::RetrieveURL(std::string url, std::string proxyHost, std::s
         TRetrievalCycle& self;
         ~Always() {
             self.receivedPage_.reset();
-            self.host_.SetCancelEnabled(false);
+            self.SetCancelEnabled(false);
             self.KeyLatch = false;
             self.RetrievalBusy = false;
         }
     } always{*this};
 
     DownloadMemo.clear();
-    host_.SetCancelEnabled(true);
+    SetCancelEnabled(true);
     KeyLatch = true;
 
     HttpCli1.SetURL(url);
@@ -146,9 +148,9 @@ void TRetrievalCycle::RetrieveURL(std::string url, std::string proxyHost, std::s
     HttpCli1.SetModifiedSince(0);
 
     view_.SetApplicationTitle(config::kProductName);
-    host_.SetCurrentURLCaption(" " + url);
-    host_.SetTickerCaption(" Connecting to " + url + "...");
-    host_.SetPageSizeCaption(BytesCaption(scroller_.TickerText.size()));
+    inputs_.SetCurrentURLCaption(" " + url);
+    view_.SetTickerCaption(" Connecting to " + url + "...");
+    inputs_.SetPageSizeCaption(BytesCaption(scroller_.TickerText.size()));
 
     bool failed = false;
     try {
@@ -167,7 +169,7 @@ void TRetrievalCycle::RetrieveURL(std::string url, std::string proxyHost, std::s
         platform::ShowWarning("Unable to retrieve URL, " +
                               FailureReason(HttpCli1.ReasonPhrase(), HttpCli1.StatusCode()) + "." +
                               "     ");
-        host_.SetTickerCaption(" Zelvo");
+        view_.SetTickerCaption(" Zelvo");
         return;
     }
 
@@ -179,7 +181,7 @@ void TRetrievalCycle::RetrieveURL(std::string url, std::string proxyHost, std::s
     if (receivedPage_)
         DownloadMemo = LoadBufferLines(receivedPage_->Data());
     ConvertPageText(DownloadMemo, scroller_.TickerText, FilesDir);
-    host_.SetPageSizeCaption(BytesCaption(scroller_.TickerText.size()));
+    inputs_.SetPageSizeCaption(BytesCaption(scroller_.TickerText.size()));
     scroller_.ScrollPos = 1;
     view_.SetCaptionTimerEnabled(true);
 }
@@ -203,7 +205,7 @@ std::string TRetrievalCycle::FailureReason(const std::string& p, int statusCode)
 
 void TRetrievalCycle::CancelRetrieval() {
     HttpCli1.Abort();
-    host_.SetCancelEnabled(false);
+    SetCancelEnabled(false);
     KeyLatch = false;
 }
 
@@ -215,7 +217,8 @@ void TRetrievalCycle::timerTimeOutTimer() {
     ++HoursElapsed;
     if (HoursElapsed >= limit) {
         TimeOutTag = 1;
-        host_.CloseMainForm();
+        if (OnTimeOut)
+            OnTimeOut();
     }
 }
 
@@ -242,6 +245,12 @@ void TRetrievalCycle::HttpCli1DocEnd() {
 
 void TRetrievalCycle::HttpCli1RequestDone(http::THttpRequest, http::THttpCli::Word error) {
     DownloadMemo.push_back("RequestDone Error = " + std::to_string(static_cast<unsigned>(error)));
+}
+
+void TRetrievalCycle::SetCancelEnabled(bool enabled) {
+    inputs_.SetRetrievalCancelEnabled(enabled);
+    if (OnCancelEnabled)
+        OnCancelEnabled(enabled);
 }
 
 void TRetrievalCycle::ReleaseBodyStream() {

@@ -6,44 +6,33 @@
 #include <string>
 #include <vector>
 
+#include <functional>
+
 #include "app/TickerScroller.h"
+#include "config/RetrievalInputs.h"
 #include "http/HttpProt.h"
 #include "http/Stream.h"
 #include "platform/WindowTimer.h"
 
 namespace zelvo::app {
 
-// What the cycle reads from and shows in the rest of the program: the
-// configuration dialog's controls and the strip.
-class TRetrievalHost {
-public:
-    virtual ~TRetrievalHost() = default;
-    virtual std::string SiteURL(int site) const = 0;  // cbWebSite1..3
-    virtual bool SiteEnabled(int site) const = 0;     // CheckBox1..3
-    virtual void SetSiteEnabled(int site, bool enabled) = 0;
-    virtual std::string ProxyHostText() const = 0;
-    virtual std::string ProxyPortText() const = 0;
-    virtual std::string TestURL() const = 0;  // cbTestURLs
-    virtual void SetTestURL(const std::string& url) = 0;
-    virtual void SetCurrentURLCaption(const std::string& caption) = 0;  // pnlURL
-    virtual void SetPageSizeCaption(const std::string& caption) = 0;    // pnlSize
-    virtual void SetCancelEnabled(bool enabled) = 0;                    // btnCancel and mnuCancel
-    virtual void SetTickerCaption(const std::string& caption) = 0;      // lblTicker
-    virtual void SetWorkingURL(const std::string& url) = 0;             // txtWorking
-    // The automatic exit: closes the main form (the close query lets it through).
-    virtual void CloseMainForm() = 0;
-};
-
 class TRetrievalCycle {
 public:
-    // host, scroller, view and the timers must outlive the cycle.
-    TRetrievalCycle(TRetrievalHost& host, TTickerScroller& scroller, TTickerView& view,
+    // The cycle drives the client through its events; the client, the
+    // dialog's inputs, the scroller, its view and the timer must outlive it.
+    TRetrievalCycle(http::THttpCli& client, config::TRetrievalInputs& inputs,
+                    TTickerScroller& scroller, TTickerView& view,
                     platform::WindowTimer& timerRetrieve);
     ~TRetrievalCycle();
     TRetrievalCycle(const TRetrievalCycle&) = delete;
     TRetrievalCycle& operator=(const TRetrievalCycle&) = delete;
 
-    http::THttpCli HttpCli1;
+    http::THttpCli& HttpCli1;
+
+    // Whether a fetch may be cancelled now (the tray menu's Cancel item).
+    std::function<void(bool enabled)> OnCancelEnabled;
+    // The automatic exit: the strip is closed (the close query lets it through).
+    std::function<void()> OnTimeOut;
 
     int MinuteCount = 0;
     int CurrentSite = 0;
@@ -52,6 +41,8 @@ public:
     int HoursElapsed = 0;
     int TimeOutTag = 0;  // set by the automatic exit: no question on close
     std::vector<std::string> DownloadMemo;
+    // The address of the automatic fetch under way.
+    std::string txtWorking;
 
     // Where "Zelv.Log" and "WebPage.txt" go (the executable's directory).
     std::string FilesDir;
@@ -73,8 +64,9 @@ private:
     void HttpCli1RequestDone(http::THttpRequest rqType, http::THttpCli::Word error);
     void SaveLog();
     void ReleaseBodyStream();
+    void SetCancelEnabled(bool enabled);
 
-    TRetrievalHost& host_;
+    config::TRetrievalInputs& inputs_;
     TTickerScroller& scroller_;
     TTickerView& view_;
     platform::WindowTimer& timerRetrieve_;

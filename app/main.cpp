@@ -3,7 +3,7 @@
 
 int main(int argc, char** argv) {
     zelvo::platform::Application app(argc, argv);
-    zelvo::app::TZelvoProgram program(app);
+    zelvo::app::TZelvoProgram program;
     if (!program.Start())
         return 0;
     return program.Run();

@@ -28,6 +28,7 @@
 #include "config/LiveSettings.h"
 #include "config/RegIniFile.h"
 #include "config/UrlList.h"
+#include "http/HttpProt.h"
 #include "platform/Cp1252.h"
 #include "platform/Dialogs.h"
 #include "platform/MessageLoop.h"
@@ -293,9 +294,11 @@ void AddSortedItem(QComboBox* list, const std::string& entry) {
 
 // ---------------------------------------------------------------------------
 
-TfrmConfig::TfrmConfig(TConfigHost& host, TConfigPlaces places, QWidget* parent)
+TfrmConfig::TfrmConfig(TConfigHost& host, http::THttpCli& client, TConfigPlaces places,
+                       QWidget* parent)
     : QDialog(parent),
       host_(host),
+      client_(client),
       exeDir_(places.ExeDir.empty() ? platform::ExeDir() : std::move(places.ExeDir)),
       storePath_(std::move(places.StorePath)) {
     if (!exeDir_.empty() && exeDir_.back() != '/')
@@ -755,12 +758,12 @@ void TfrmConfig::LoadSettings() {
     txtProxyHost->setText(ToQString(platform::Trim(store->ReadString(section, "ProxyHost", ""))));
     const std::string username = platform::Trim(store->ReadString(section, "Username", ""));
     txtUsername->setText(ToQString(username));
-    host_.SetUsername(username);
+    client_.SetUsername(username);
 
     std::string password = platform::Trim(store->ReadString(section, "Password", ""));
     if (password == kSecret)
         password.clear();
-    host_.SetPassword(password);
+    client_.SetPassword(password);
     txtPassword->setText(password.empty() ? QString() : ToQString(kSecret));
 
     SetSliderPosition(std::clamp(store->ReadInteger(section, "TickerScrollSpeed", 250), 100, 400));
@@ -824,7 +827,7 @@ void TfrmConfig::FormShow() {
         snapshot_.ProxyHost = platform::Trim(ProxyHostText());
         snapshot_.Username = platform::Trim(FromQString(txtUsername->text()));
         snapshot_.PasswordField = platform::Trim(FromQString(txtPassword->text()));
-        snapshot_.Password = host_.Password();
+        snapshot_.Password = client_.Password();
 
         spinInterval->SetValue(live.RetrievalInterval);
         spinTimeOut->SetValue(live.AutoTimeOut);
@@ -869,13 +872,13 @@ void TfrmConfig::ApplySettings() {
         host_.mnuConnectClick();
     live.AutoRetrievalOn = on;
     host_.SetRetrievalTimerEnabled(on);
-    host_.SetUsername(FromQString(txtUsername->text()));
+    client_.SetUsername(FromQString(txtUsername->text()));
 
     const std::string password = platform::Trim(FromQString(txtPassword->text()));
     if (password.empty()) {
-        host_.SetPassword("");
+        client_.SetPassword("");
     } else if (password != kSecret) {
-        host_.SetPassword(password);
+        client_.SetPassword(password);
         txtPassword->setText(ToQString(kSecret));
     }
 }
@@ -917,7 +920,7 @@ void TfrmConfig::btnSaveConfigClick() {
         store->WriteString(section, "ProxyPort", platform::Trim(ProxyPortText()));
         store->WriteString(section, "ProxyHost", platform::Trim(ProxyHostText()));
         store->WriteString(section, "Username", platform::Trim(FromQString(txtUsername->text())));
-        store->WriteString(section, "Password", platform::Trim(host_.Password()));
+        store->WriteString(section, "Password", platform::Trim(client_.Password()));
         store->WriteInteger(section, "TickerScrollSpeed", tbarScrollSpeed->value());
         store->WriteInteger(section, "CharScroll", Live().ScrollStep);
         store->WriteInteger(section, "RetrievalInterval", spinInterval->Value());
@@ -958,7 +961,7 @@ void TfrmConfig::btnCancelConfigClick() {
         txtProxyHost->setText(ToQString(s.ProxyHost));
         txtUsername->setText(ToQString(s.Username));
         txtPassword->setText(ToQString(s.PasswordField));
-        host_.SetPassword(s.Password);
+        client_.SetPassword(s.Password);
         (s.RetrievalOn ? rbtnRetrievalOn : rbtnRetrievalOff)->setChecked(true);
         host_.SetTickerFont(s.Font);
         host_.SetTickerBackColor(s.BackColor);
@@ -1113,11 +1116,13 @@ bool TfrmConfig::eventFilter(QObject* watched, QEvent* event) {
 // --- Site Check ---------------------------------------------------------------------
 
 void TfrmConfig::btnRetrieveClick() {
-    host_.RetrieveTestURL();
+    if (OnRetrieveTestURL)
+        OnRetrieveTestURL();
 }
 
 void TfrmConfig::btnCancelClick() {
-    host_.CancelRetrieval();
+    if (OnCancelRetrieval)
+        OnCancelRetrieval();
 }
 
 void TfrmConfig::btnAddURLClick() {

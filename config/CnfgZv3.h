@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "config/ConfigHost.h"
+#include "config/RetrievalInputs.h"
 
 class QCheckBox;
 class QGroupBox;
@@ -24,6 +25,10 @@ class QRadioButton;
 class QSlider;
 class QTabWidget;
 class QToolButton;
+
+namespace zelvo::http {
+class THttpCli;
+}
 
 namespace zelvo::config {
 
@@ -73,10 +78,13 @@ struct TConfigPlaces {
     std::string StorePath;
 };
 
-class TfrmConfig : public QDialog {
+class TfrmConfig : public QDialog, public TRetrievalInputs {
 public:
-    // Runs FormCreate: loads the URL list, then the settings.
-    explicit TfrmConfig(TConfigHost& host, TConfigPlaces places = {}, QWidget* parent = nullptr);
+    // Runs FormCreate: loads the URL list, then the settings. The client is
+    // the one whose Username and Password the dialog keeps; host and client
+    // must outlive the dialog.
+    TfrmConfig(TConfigHost& host, http::THttpCli& client, TConfigPlaces places = {},
+               QWidget* parent = nullptr);
     ~TfrmConfig() override;
     TfrmConfig(const TfrmConfig&) = delete;
     TfrmConfig& operator=(const TfrmConfig&) = delete;
@@ -84,16 +92,16 @@ public:
     // Shows the dialog modally unless it is on screen already.
     void ShowModal();
 
-    // --- The live controls, as the main window reads and writes them. Texts
-    // are Windows-1252 bytes, exactly as the controls hold them.
-    std::string SiteURL(int site) const;  // site 1..3
+    // --- The live controls. Texts are Windows-1252 bytes, exactly as the
+    // controls hold them.
+    std::string SiteURL(int site) const override;  // site 1..3
     void SetSiteURL(int site, const std::string& url);
-    bool SiteEnabled(int site) const;
-    void SetSiteEnabled(int site, bool enabled);
-    std::string ProxyHostText() const;
-    std::string ProxyPortText() const;
-    std::string TestURL() const;
-    void SetTestURL(const std::string& url);
+    bool SiteEnabled(int site) const override;
+    void SetSiteEnabled(int site, bool enabled) override;
+    std::string ProxyHostText() const override;
+    std::string ProxyPortText() const override;
+    std::string TestURL() const override;
+    void SetTestURL(const std::string& url) override;
     std::string BrowserText() const;
     void SetBrowserText(const std::string& name);
     std::string ViewerText() const;
@@ -101,11 +109,11 @@ public:
     bool RetrievalOnSelected() const;
     // pnlURL and pnlSize of the Site Check page, and its Cancel button.
     std::string CurrentURLCaption() const;
-    void SetCurrentURLCaption(const std::string& caption);
+    void SetCurrentURLCaption(const std::string& caption) override;
     std::string PageSizeCaption() const;
-    void SetPageSizeCaption(const std::string& caption);
+    void SetPageSizeCaption(const std::string& caption) override;
     bool RetrievalCancelEnabled() const;
-    void SetRetrievalCancelEnabled(bool enabled);
+    void SetRetrievalCancelEnabled(bool enabled) override;
 
     bool DialogShown() const { return dialogShown_; }
     bool CloseHandled() const { return closeHandled_; }
@@ -120,6 +128,11 @@ public:
     std::function<std::optional<TColor>(TColor initial)> ChooseColor;
     std::function<std::optional<TTickerFont>(const TTickerFont& initial)> ChooseFont;
     std::function<std::optional<std::string>(const std::string& title)> ChooseProgram;
+
+    // --- The Site Check page's Retrieve and Cancel: fetch the test address
+    // now, or abort the fetch under way.
+    std::function<void()> OnRetrieveTestURL;
+    std::function<void()> OnCancelRetrieval;
 
     // --- Handlers, by the events that run them.
     void FormCreate();
@@ -245,6 +258,7 @@ private:
     void SetFieldColour(QLineEdit* field, bool white);
 
     TConfigHost& host_;
+    http::THttpCli& client_;
     std::string exeDir_;
     std::string storePath_;
     TShowSnapshot snapshot_;

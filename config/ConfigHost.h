@@ -1,8 +1,8 @@
 #pragma once
-// What the configuration dialog needs of the main window and its retrieval
-// cycle. The main window implements it; the dialog holds a reference for its
-// whole life. Plain types only: texts are Windows-1252 bytes, colours
-// 0x00BBGGRR.
+// What the configuration dialog needs of the strip: its look, its timers and
+// the Retrieve command. The main window implements it; the dialog holds a
+// reference for its whole life. Plain types only: texts are Windows-1252
+// bytes, colours 0x00BBGGRR.
 #include <string>
 
 namespace zelvo::config {
@@ -48,17 +48,6 @@ public:
     virtual void SetRetrievalTimerEnabled(bool on) = 0;
     // The tray menu's Retrieve command: a retrieval at once.
     virtual void mnuConnectClick() = 0;
-
-    // The HTTP client's Basic authorization.
-    virtual std::string Username() const = 0;
-    virtual void SetUsername(const std::string& name) = 0;
-    virtual std::string Password() const = 0;
-    virtual void SetPassword(const std::string& password) = 0;
-
-    // Site Check: fetch the dialog's test address now, or abort the fetch
-    // (which also clears the key latch).
-    virtual void RetrieveTestURL() = 0;
-    virtual void CancelRetrieval() = 0;
 
     // Opens a topic of the program's help file "Zelv.Hlp".
     virtual void ShowHelpTopic(int context) = 0;

@@ -12,7 +12,7 @@ namespace zelvo::tools {
 namespace {
 
 // The dialog's fields and the strip, for one fetch from the command line.
-class ConsoleHost : public app::TRetrievalHost, public app::TTickerView {
+class ConsoleHost : public config::TRetrievalInputs, public app::TTickerView {
 public:
     std::string SiteURL(int) const override { return {}; }
     bool SiteEnabled(int) const override { return false; }
@@ -23,10 +23,8 @@ public:
     void SetTestURL(const std::string&) override {}
     void SetCurrentURLCaption(const std::string&) override {}
     void SetPageSizeCaption(const std::string&) override {}
-    void SetCancelEnabled(bool) override {}
+    void SetRetrievalCancelEnabled(bool) override {}
     void SetTickerCaption(const std::string&) override {}
-    void SetWorkingURL(const std::string&) override {}
-    void CloseMainForm() override {}
     void SetApplicationTitle(const std::string&) override {}
     void SetCaptionTimerEnabled(bool) override {}
     void SetExplainTimerEnabled(bool) override {}
@@ -88,7 +86,8 @@ FetchResult FetchPage(const FetchOptions& options) {
     ConsoleHost host;
     app::TTickerScroller scroller(host);
     platform::WindowTimer timerRetrieve(1250);
-    app::TRetrievalCycle cycle(host, scroller, host, timerRetrieve);
+    http::THttpCli client;
+    app::TRetrievalCycle cycle(client, host, scroller, host, timerRetrieve);
     cycle.FilesDir = scratch.Path();
     cycle.HttpCli1.SetUsername(options.username);
     cycle.HttpCli1.SetPassword(options.password);

@@ -20,12 +20,11 @@ using zelvo::testing::Slurp;
 namespace {
 
 // The dialog's controls and the strip, as plain fields.
-class FakeHost : public app::TRetrievalHost, public app::TTickerView {
+class FakeHost : public config::TRetrievalInputs, public app::TTickerView {
 public:
     std::string sites[4];
     bool enabled[4] = {false, true, true, true};
-    std::string proxyHost, proxyPort, testURL, urlCaption, sizeCaption, tickerCaption, working,
-        title;
+    std::string proxyHost, proxyPort, testURL, urlCaption, sizeCaption, tickerCaption, title;
     bool cancelEnabled = false;
     bool captionTimer = false;
     int closes = 0;
@@ -40,13 +39,11 @@ public:
     void SetTestURL(const std::string& url) override { testURL = url; }
     void SetCurrentURLCaption(const std::string& c) override { urlCaption = c; }
     void SetPageSizeCaption(const std::string& c) override { sizeCaption = c; }
-    void SetCancelEnabled(bool on) override {
+    void SetRetrievalCancelEnabled(bool on) override {
         cancelEnabled = on;
         cancelHistory.push_back(on);
     }
     void SetTickerCaption(const std::string& c) override { tickerCaption = c; }
-    void SetWorkingURL(const std::string& url) override { working = url; }
-    void CloseMainForm() override { ++closes; }
 
     void SetApplicationTitle(const std::string& t) override { title = t; }
     void SetCaptionTimerEnabled(bool on) override { captionTimer = on; }
@@ -61,9 +58,11 @@ protected:
     FakeHost host;
     app::TTickerScroller scroller{host};
     platform::WindowTimer timerRetrieve{1250};
-    TRetrievalCycle cycle{host, scroller, host, timerRetrieve};
+    http::THttpCli client;
+    TRetrievalCycle cycle{client, host, scroller, host, timerRetrieve};
 
     void SetUp() override {
+        cycle.OnTimeOut = [this] { ++host.closes; };
         config::Live() = {};
         config::Live().RetrievalInterval = 15;
         cycle.FilesDir = dir.Path() + "/";
@@ -137,7 +136,7 @@ TEST_F(Retrieval, APageIsFetchedLoggedConvertedAndScrolled) {
     scroller.ScrollPos = 40;
     cycle.timerRetrieveTimer();
 
-    EXPECT_EQ(host.working, Url(server, "/news.html"));
+    EXPECT_EQ(cycle.txtWorking, Url(server, "/news.html"));
     EXPECT_EQ(scroller.TickerText, app::PageToTickerText(body));
     EXPECT_EQ(Slurp(dir / "WebPage.txt"), scroller.TickerText + "\r\n");
     EXPECT_EQ(scroller.ScrollPos, 1);

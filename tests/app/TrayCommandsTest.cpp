@@ -3,6 +3,8 @@
 #include <fstream>
 
 #include "app/MainZv3.h"
+#include "app/Program.h"
+#include "app/RetrievalCycle.h"
 #include "config/CnfgZv3.h"
 #include "config/LiveSettings.h"
 #include "config/RegIniFile.h"
@@ -25,8 +27,9 @@ protected:
     zt::ScopedEnv home{"XDG_CONFIG_HOME", dir.Path()};
     zt::DialogRecorder boxes;
     zt::FakeNotificationArea tray;
-    std::unique_ptr<TfrmMain> form;
-    std::unique_ptr<config::TfrmConfig> dialog;
+    std::unique_ptr<app::TZelvoProgram> program;
+    TfrmMain* form = nullptr;
+    config::TfrmConfig* dialog = nullptr;
 
     void Start(int screenHeight = 768) {
         config::Live() = {};
@@ -34,16 +37,15 @@ protected:
             std::ofstream urls(dir / "WebURLs.txt", std::ios::binary);
             urls << "http://127.0.0.1:9/a\r\nhttp://127.0.0.1:9/b\r\nhttp://127.0.0.1:9/c\r\n";
         }
-        form = std::make_unique<TfrmMain>(TfrmMain::TScreen{1024, screenHeight, std::nullopt});
-        form->FormCreate();
-        dialog = std::make_unique<config::TfrmConfig>(*form,
-                                                      config::TConfigPlaces{dir.Path() + "/", ""});
-        form->SetForms(dialog.get(), nullptr);
+        program = std::make_unique<app::TZelvoProgram>(app::TProgramPlaces{
+            TfrmMain::TScreen{1024, screenHeight, std::nullopt}, {dir.Path() + "/", ""}});
+        program->CreateForms();
+        form = &program->frmMain();
+        dialog = &program->frmConfig();
         boxes.boxes.clear();
     }
     void TearDown() override {
-        dialog.reset();
-        form.reset();
+        program.reset();
         platform::SetExceptionHandler(nullptr);
     }
     config::TRegIniFile Store() { return config::TRegIniFile(); }
@@ -89,9 +91,9 @@ TEST_F(TrayCommands, ExitAsksUnlessTheSessionOrTheTimeOutEnds) {
     EXPECT_EQ(boxes.boxes[0].caption, "Confirm");
     EXPECT_EQ(boxes.boxes[0].flags & 0x0F, platform::MB_YESNO);
     EXPECT_TRUE(form->FormCloseQuery());  // Yes
-    form->Retrieval->TimeOutTag = 1;
+    program->Retrieval().TimeOutTag = 1;
     EXPECT_TRUE(form->FormCloseQuery());
-    form->Retrieval->TimeOutTag = 0;
+    program->Retrieval().TimeOutTag = 0;
     form->AppTag = 1;
     EXPECT_TRUE(form->FormCloseQuery());
     EXPECT_EQ(boxes.boxes.size(), 2u);
@@ -138,7 +140,7 @@ TEST_F(TrayCommands, ShiftOverTheIconRetrievesOnceAndCtrlShiftCancels) {
     EXPECT_TRUE(form->HoverFlag);
     form->FormKeyDown(true, false);
     EXPECT_TRUE(form->timerRetrieve.Enabled());
-    EXPECT_TRUE(form->Retrieval->KeyLatch);
+    EXPECT_TRUE(program->Retrieval().KeyLatch);
     form->timerRetrieve.SetEnabled(false);
     form->FormKeyDown(true, false);
     EXPECT_FALSE(form->timerRetrieve.Enabled());  // latched
@@ -146,7 +148,7 @@ TEST_F(TrayCommands, ShiftOverTheIconRetrievesOnceAndCtrlShiftCancels) {
     form->mnuCancel->SetEnabled(true);
     form->FormKeyDown(true, true);
     EXPECT_FALSE(form->mnuCancel->Enabled());
-    EXPECT_TRUE(form->Retrieval->KeyLatch);
+    EXPECT_TRUE(program->Retrieval().KeyLatch);
 
     form->VryTrayIcon95MouseExit();
     form->VryTrayIcon95MouseEnter();  // re-arms the gesture

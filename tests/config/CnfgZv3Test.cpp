@@ -22,6 +22,7 @@
 #include "config/LiveSettings.h"
 #include "config/RegIniFile.h"
 #include "config/UrlList.h"
+#include "http/HttpProt.h"
 #include "platform/Dialogs.h"
 #include "platform/Screen.h"
 #include "support/DialogRecorder.h"
@@ -43,12 +44,6 @@ public:
     void SetScrollInterval(unsigned ms) override { interval = ms; }
     void SetRetrievalTimerEnabled(bool on) override { retrievalTimer = on; }
     void mnuConnectClick() override { ++connects; }
-    std::string Username() const override { return user; }
-    void SetUsername(const std::string& name) override { user = name; }
-    std::string Password() const override { return pass; }
-    void SetPassword(const std::string& p) override { pass = p; }
-    void RetrieveTestURL() override { ++retrieves; }
-    void CancelRetrieval() override { ++cancels; }
     void ShowHelpTopic(int context) override { help.push_back(context); }
 
     TTickerFont font;
@@ -57,10 +52,6 @@ public:
     unsigned interval = 0;
     bool retrievalTimer = false;
     int connects = 0;
-    std::string user;
-    std::string pass;
-    int retrieves = 0;
-    int cancels = 0;
     std::vector<int> help;
 };
 
@@ -90,7 +81,10 @@ protected:
     // A URL file is there unless a test says otherwise, so that only the
     // tests about the missing file see its warning.
     std::unique_ptr<TfrmConfig> Make() {
-        return std::make_unique<TfrmConfig>(host, TConfigPlaces{exe.Path(), ""});
+        auto dlg = std::make_unique<TfrmConfig>(host, client, TConfigPlaces{exe.Path(), ""});
+        dlg->OnRetrieveTestURL = [this] { ++retrieves; };
+        dlg->OnCancelRetrieval = [this] { ++cancels; };
+        return dlg;
     }
     std::unique_ptr<TfrmConfig> MakeWithUrls(const std::string& text) {
         WriteAll(UrlPath(), text);
@@ -109,6 +103,9 @@ protected:
     testing::TempDir exe;
     testing::DialogRecorder recorder;
     FakeHost host;
+    http::THttpCli client;
+    int retrieves = 0;
+    int cancels = 0;
 };
 
 // --- The URL list ------------------------------------------------------------
@@ -245,8 +242,8 @@ TEST_F(ConfigDialogTest, SiteCheckButtonsGoToTheHost) {
     EXPECT_TRUE(dlg->RetrievalCancelEnabled());
     dlg->btnRetrieve->click();
     dlg->btnCancel->click();
-    EXPECT_EQ(host.retrieves, 1);
-    EXPECT_EQ(host.cancels, 1);
+    EXPECT_EQ(retrieves, 1);
+    EXPECT_EQ(cancels, 1);
     EXPECT_EQ(dlg->CurrentURLCaption(), "");
     EXPECT_EQ(dlg->PageSizeCaption(), "");
 }
@@ -290,17 +287,17 @@ TEST_F(ConfigDialogTest, ClosingByTheTitleBarDiscardsEditsLikeCancel) {
 TEST_F(ConfigDialogTest, PasswordNeverShowsAndSaveStoresTheRealOne) {
     Store().WriteString("Zelvo", "Password", "  hunter2 ");
     auto dlg = MakeWithUrls("");
-    EXPECT_EQ(host.pass, "hunter2");
+    EXPECT_EQ(client.Password(), "hunter2");
     EXPECT_EQ(dlg->txtPassword->text(), "(Secret)");
 
     dlg->show();
     dlg->btnUpdate->click();
-    EXPECT_EQ(host.pass, "hunter2");
+    EXPECT_EQ(client.Password(), "hunter2");
 
     dlg->show();
     dlg->txtPassword->setText("new one");
     dlg->btnUpdate->click();
-    EXPECT_EQ(host.pass, "new one");
+    EXPECT_EQ(client.Password(), "new one");
     EXPECT_EQ(dlg->txtPassword->text(), "(Secret)");
 
     dlg->show();
@@ -310,23 +307,23 @@ TEST_F(ConfigDialogTest, PasswordNeverShowsAndSaveStoresTheRealOne) {
     dlg->show();
     dlg->txtPassword->setText("");
     dlg->btnUpdate->click();
-    EXPECT_EQ(host.pass, "");
+    EXPECT_EQ(client.Password(), "");
 
     // Cancel puts the client's password back as it was at showing.
-    host.pass = "kept";
+    client.SetPassword("kept");
     dlg->txtPassword->setText("(Secret)");
     dlg->show();
     dlg->txtPassword->setText("typed");
-    host.pass = "changed elsewhere";
+    client.SetPassword("changed elsewhere");
     dlg->btnCancelConfig->click();
-    EXPECT_EQ(host.pass, "kept");
+    EXPECT_EQ(client.Password(), "kept");
     EXPECT_EQ(dlg->txtPassword->text(), "(Secret)");
 }
 
 TEST_F(ConfigDialogTest, StoredSecretMaskMeansNoPassword) {
     Store().WriteString("Zelvo", "Password", "(Secret)");
     auto dlg = MakeWithUrls("");
-    EXPECT_EQ(host.pass, "");
+    EXPECT_EQ(client.Password(), "");
     EXPECT_EQ(dlg->txtPassword->text(), "");
     EXPECT_TRUE(IsSilver(dlg->txtPassword));
 }
@@ -628,7 +625,7 @@ TEST_F(ConfigDialogTest, SavedSettingsLoadBackExactly) {
         host.font = TTickerFont{"Arial", 10, false, true, false, false, 0x00AA00};
         dlg->btnSaveConfig->click();
         EXPECT_FALSE(dlg->isVisible());
-        EXPECT_EQ(host.user, " someone ");  // Update takes the field as typed
+        EXPECT_EQ(client.Username(), " someone ");  // Update takes the field as typed
     }
     const auto s = Store();
     EXPECT_EQ(s.ReadString("Zelvo2", "ProxyPort", "?"), "8080");
@@ -658,8 +655,8 @@ TEST_F(ConfigDialogTest, SavedSettingsLoadBackExactly) {
     EXPECT_EQ(dlg->ProxyPortText(), "8080");
     EXPECT_EQ(dlg->ProxyHostText(), "127.0.0.1");
     EXPECT_EQ(dlg->txtUsername->text(), QString("someone"));
-    EXPECT_EQ(host.user, "someone");
-    EXPECT_EQ(host.pass, "s3cret");
+    EXPECT_EQ(client.Username(), "someone");
+    EXPECT_EQ(client.Password(), "s3cret");
     EXPECT_EQ(dlg->tbarScrollSpeed->value(), 175);
     EXPECT_EQ(host.interval, 175u);
     EXPECT_EQ(Live().ScrollStep, 2);
