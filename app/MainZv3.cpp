@@ -28,6 +28,7 @@
 
 namespace zelvo::app {
 using platform::ToQString;
+namespace settings = config::settings;
 
 namespace {
 
@@ -44,7 +45,7 @@ constexpr const char* kCheckConfiguration = "check Configuration Dialog.   ";
 
 void UnitInitialization() {
     config::TRegIniFile store;
-    config::Live().BorderOn = store.ReadBool("Zelvo", "Border", true);
+    config::Live().BorderOn = store.Read(settings::kBaseSection, settings::Border);
 }
 
 TfrmMain::TScreen TfrmMain::CurrentScreen() {
@@ -180,9 +181,12 @@ void TfrmMain::FormCreate() {
     }
 
     TStripPlacement placement;
+    std::string unwritableStore;
     {
         config::TRegIniFile store;
         TInstanceClaim claim = ClaimInstance(store, runningCopyFound);
+        if (!claim.WriteFailure.empty())
+            unwritableStore = store.Path();
         live.InstanceNumber = claim.InstanceNumber;
         live.InstanceSuffix = claim.InstanceSuffix;
         if (claim.Exceeds)
@@ -215,6 +219,9 @@ void TfrmMain::FormCreate() {
     ApplyTopmost();
     platform::SetApplicationTitle(config::kProductName);
     platform::SetExceptionHandler(&TfrmMain::AppException);
+    // Told once the strip stands where the saved settings put it.
+    if (!unwritableStore.empty())
+        platform::ShowWarning(UnwritableStoreText(unwritableStore));
 }
 
 void TfrmMain::ApplyLook(const TStripLook& look) {
@@ -397,24 +404,24 @@ void TfrmMain::FormClose() {
         VryTrayIcon95->SetActive(false);
         PauseWithMessages(1500);
         config::TRegIniFile store;
-        int count = store.ReadInteger("Zelvo", "RunningInstances", 1) - 1;
-        store.WriteInteger("Zelvo", "RunningInstances", count);
+        int count = store.Read(settings::kBaseSection, settings::RunningInstances) - 1;
+        store.Write(settings::kBaseSection, settings::RunningInstances, count);
         const std::string section = config::Live().Section();
         if (!mnuHideTicker->Checked()) {
             if (y() < -8 || y() > screen_.Height)
                 move(x(), 0);
-            store.WriteInteger(section, "TickerTop", y());
+            store.Write(section, settings::TickerTop, y());
         } else {
             if (SavedTop < -8 || SavedTop > screen_.Height)
                 SavedTop = 0;
-            store.WriteInteger(section, "TickerTop", SavedTop);
+            store.Write(section, settings::TickerTop, SavedTop);
         }
-        store.WriteInteger(section, "TickerLeft", x());
-        store.WriteInteger(section, "TickerWidth", width());
-        store.WriteBool(section, "HideTicker", mnuHideTicker->Checked());
-        store.WriteBool(section, "AlwaysOnTop", mnuAlwaysonTop->Checked());
-        if (count > 3 || count < 1)
-            store.WriteInteger("Zelvo", "RunningInstances", 0);
+        store.Write(section, settings::TickerLeft, x());
+        store.Write(section, settings::TickerWidth, width());
+        store.Write(section, settings::HideTicker, mnuHideTicker->Checked());
+        store.Write(section, settings::AlwaysOnTop, mnuAlwaysonTop->Checked());
+        if (count > kMaxInstances || count < 1)
+            store.Write(settings::kBaseSection, settings::RunningInstances, 0);
     } catch (...) {
         platform::MessageBeep(0);
     }

@@ -20,8 +20,8 @@ TZelvoProgram::~TZelvoProgram() {
 }
 
 void TZelvoProgram::CreateForms() {
-    frmMain_ = std::make_unique<TfrmMain>(places_.Screen ? *places_.Screen
-                                                         : TfrmMain::CurrentScreen());
+    frmMain_ =
+        std::make_unique<TfrmMain>(places_.Screen ? *places_.Screen : TfrmMain::CurrentScreen());
     // A failure while the form is created is reported and start-up goes on,
     // as for any handler.
     platform::Guarded([this] { frmMain_->FormCreate(); });

@@ -12,13 +12,6 @@
 namespace zelvo::app {
 namespace {
 
-std::string Lower(std::string s) {
-    for (char& c : s)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c + 32);
-    return s;
-}
-
 std::string CutAtHash(const std::string& s) {
     size_t hash = s.find('#');
     return hash == std::string::npos ? s : s.substr(0, hash);
@@ -187,7 +180,7 @@ void TRetrievalCycle::RetrieveURL(std::string url, std::string proxyHost, std::s
 }
 
 std::string TRetrievalCycle::FailureReason(const std::string& p, int statusCode) {
-    std::string lower = Lower(p);
+    std::string lower = platform::AsciiLower(p);
     if (lower.find("object not found") != std::string::npos)
         return "object not found";
     if (lower.find("resolve hostname to ip address") != std::string::npos)
@@ -199,7 +192,7 @@ std::string TRetrievalCycle::FailureReason(const std::string& p, int statusCode)
     if (p.empty() || p[0] == 'H')
         return p;
     std::string r = p;
-    r[0] = Lower(r.substr(0, 1))[0];
+    r[0] = platform::AsciiLower(r[0]);
     return r;
 }
 

@@ -1,8 +1,10 @@
 #include "app/StartUp.h"
 
+#include "config/LiveSettings.h"
 #include "platform/Dialogs.h"
 
 namespace zelvo::app {
+namespace settings = config::settings;
 
 int TaskbarHeightFrom(const std::optional<platform::TRect>& taskbar, int screenHeight) {
     int height = kDefaultTaskbarHeight;
@@ -26,19 +28,31 @@ std::string InstanceSuffixFor(int instanceNumber) {
 
 TInstanceClaim ClaimInstance(config::TRegIniFile& store, bool runningCopyFound) {
     TInstanceClaim claim;
+    auto count = [&store, &claim](int number) {
+        try {
+            store.Write(settings::kBaseSection, settings::RunningInstances, number);
+        } catch (const config::ERegistryException& e) {
+            claim.WriteFailure = e.what();
+        }
+    };
     if (!runningCopyFound) {
         claim.InstanceNumber = 1;
     } else {
-        claim.InstanceNumber = store.ReadInteger("Zelvo", "RunningInstances", 1) + 1;
+        claim.InstanceNumber = store.Read(settings::kBaseSection, settings::RunningInstances) + 1;
     }
-    store.WriteInteger("Zelvo", "RunningInstances", claim.InstanceNumber);
+    count(claim.InstanceNumber);
     claim.InstanceSuffix = InstanceSuffixFor(claim.InstanceNumber);
     if (claim.InstanceNumber > kMaxInstances) {
         platform::ShowWarning("This copy exceeds maximum permitted, exiting now.    ");
-        store.WriteInteger("Zelvo", "RunningInstances", claim.InstanceNumber - 1);
+        count(claim.InstanceNumber - 1);
         claim.Exceeds = true;
     }
     return claim;
+}
+
+std::string UnwritableStoreText(const std::string& path) {
+    return std::string(config::kProductName) + " cannot write its settings to " + path +
+           ". The saved settings are in use; changes made now will not be kept.    ";
 }
 
 TStripPlacement ReadStripPlacement(const config::TRegIniFile& store, const std::string& section,
@@ -48,28 +62,28 @@ TStripPlacement ReadStripPlacement(const config::TRegIniFile& store, const std::
     const int H = m.ScreenHeight;
     const int bottom = H - (m.TaskbarHeight + h);
 
-    int top = store.ReadInteger(section, "TickerTop", bottom);
+    int top = store.Read(section, settings::TickerTop, bottom);
     p.StripMaxHeight = h;
     if (top > H - 8 || top < -8)
         top = bottom;
     if (m.RunningCopyFound && m.InstanceNumber > 0 && top == bottom)
         top = (m.InstanceNumber - 2) * h;
-    p.Left = store.ReadInteger(section, "TickerLeft", 0);
+    p.Left = store.Read(section, settings::TickerLeft);
     if (p.Left < -10)
         p.Left = 0;
-    p.Width = store.ReadInteger(section, "TickerWidth", m.ScreenWidth);
-    p.Look.Backcolor = store.ReadInteger(section, "Backcolor", 0);
-    p.Look.ForeColor = store.ReadInteger(section, "ForeColor", 16777215);
-    p.Look.FontName = store.ReadString(section, "FontName", "MS Sans Serif");
-    p.Look.FontSize = store.ReadInteger(section, "FontSize", 8);
-    p.Look.FontStyle = store.ReadInteger(section, "FontStyle", 2);
-    p.HideTicker = store.ReadBool(section, "HideTicker", false);
-    p.AlwaysOnTop = store.ReadBool(section, "AlwaysOnTop", true);
+    p.Width = store.Read(section, settings::TickerWidth, m.ScreenWidth);
+    p.Look.Backcolor = store.Read(section, settings::Backcolor);
+    p.Look.ForeColor = store.Read(section, settings::ForeColor);
+    p.Look.FontName = store.Read(section, settings::FontName);
+    p.Look.FontSize = store.Read(section, settings::FontSize);
+    p.Look.FontStyle = store.Read(section, settings::FontStyle);
+    p.HideTicker = store.Read(section, settings::HideTicker);
+    p.AlwaysOnTop = store.Read(section, settings::AlwaysOnTop);
     // A strip that is not topmost never covers the taskbar.
     if (!p.AlwaysOnTop && top > bottom)
         top = bottom;
     p.SavedTop = top;
-    p.AutoRetrievalOn = store.ReadBool(section, "AutoRetrievalOn", true);
+    p.AutoRetrievalOn = store.Read(section, settings::AutoRetrievalOn);
 
     if (p.HideTicker) {
         p.SavedTop = top;

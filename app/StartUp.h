@@ -22,18 +22,21 @@ struct TInstanceClaim {
     int InstanceNumber = 1;
     std::string InstanceSuffix;
     bool Exceeds = false;  // a fourth copy: it must end before its message loop
+    // Why the count could not be written; the copy runs all the same.
+    std::string WriteFailure;
 };
 
 // Counts this copy among the running ones in the base section. A copy that
 // exceeds the limit is told so (the warning box) and takes itself off the count.
+// A store that cannot be written does not stop the count from being read.
 TInstanceClaim ClaimInstance(config::TRegIniFile& store, bool runningCopyFound);
 
 struct TStripLook {
-    int Backcolor = 0;
-    int ForeColor = 16777215;
-    std::string FontName = "MS Sans Serif";
-    int FontSize = 8;
-    int FontStyle = 2;
+    int Backcolor = config::settings::Backcolor.Default;
+    int ForeColor = config::settings::ForeColor.Default;
+    std::string FontName = config::settings::FontName.Default;
+    int FontSize = config::settings::FontSize.Default;
+    int FontStyle = config::settings::FontStyle.Default;
     bool Bold() const { return FontStyle != 1; }
 };
 
@@ -60,6 +63,11 @@ struct TStripPlacement {
 
 // Reads the placement and look of the strip from the copy's section and
 // applies the corrections and the hidden-strip rule.
+//
+// The warning for a store that cannot be written: what was read stays in
+// force, what changes in this run is not kept.
+std::string UnwritableStoreText(const std::string& path);
+
 TStripPlacement ReadStripPlacement(const config::TRegIniFile& store, const std::string& section,
                                    const TStripMetrics& m);
 

@@ -3,28 +3,17 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QColorDialog>
-#include <QCompleter>
-#include <QDialogButtonBox>
-#include <QFileDialog>
-#include <QFontDialog>
-#include <QGridLayout>
-#include <QGroupBox>
-#include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
 #include <QSlider>
-#include <QTabBar>
 #include <QTabWidget>
-#include <QToolButton>
-#include <QVBoxLayout>
 #include <algorithm>
-#include <charconv>
 
+#include "config/Autostart.h"
+#include "config/CommonDialogs.h"
 #include "config/LiveSettings.h"
 #include "config/RegIniFile.h"
 #include "config/UrlList.h"
@@ -50,249 +39,7 @@ constexpr int kClientWidth = 530;
 constexpr int kClientHeight = 343;
 constexpr int kSiteCheckPage = 7;
 
-QColor ToQColor(TColor c) {
-    return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
-}
-TColor FromQColor(const QColor& c) {
-    return c.red() | (c.green() << 8) | (c.blue() << 16);
-}
-
-QFont ToQFont(const TTickerFont& f) {
-    QFont font(ToQString(f.Name));
-    font.setPointSize(std::max(1, f.Size));
-    font.setBold(f.Bold);
-    font.setItalic(f.Italic);
-    font.setUnderline(f.Underline);
-    font.setStrikeOut(f.StrikeOut);
-    return font;
-}
-
-TTickerFont FromQFont(const QFont& font, TColor color) {
-    TTickerFont f;
-    f.Name = FromQString(font.family());
-    // The strip is one line high: larger or smaller faces than the dialog
-    // offers do not fit it.
-    f.Size = std::clamp(font.pointSize() > 0 ? font.pointSize() : 8, 8, 12);
-    f.Bold = font.bold();
-    f.Italic = font.italic();
-    f.Underline = font.underline();
-    f.StrikeOut = font.strikeOut();
-    f.Color = color;
-    return f;
-}
-
-std::optional<TColor> ToolkitChooseColor(QWidget* parent, TColor initial) {
-    QColor chosen = QColorDialog::getColor(ToQColor(initial), parent);
-    if (!chosen.isValid())
-        return std::nullopt;
-    return FromQColor(chosen);
-}
-
-// The font dialog with the text colour beside the face, size and effects.
-std::optional<TTickerFont> ToolkitChooseFont(QWidget* parent, const TTickerFont& initial) {
-    QDialog dialog(parent);
-    dialog.setWindowTitle(QStringLiteral("Font"));
-    auto* layout = new QVBoxLayout(&dialog);
-    auto* fonts = new QFontDialog(ToQFont(initial), &dialog);
-    fonts->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog);
-    fonts->setWindowFlags(Qt::Widget);
-    layout->addWidget(fonts);
-
-    TColor color = initial.Color;
-    auto* colorRow = new QHBoxLayout;
-    auto* swatch = new QLabel(&dialog);
-    swatch->setFixedSize(40, 18);
-    swatch->setFrameShape(QFrame::Box);
-    swatch->setAutoFillBackground(true);
-    auto paint = [swatch, &color] {
-        QPalette pal = swatch->palette();
-        pal.setColor(QPalette::Window, ToQColor(color));
-        swatch->setPalette(pal);
-    };
-    paint();
-    auto* pick = new QPushButton(QStringLiteral("Co&lor..."), &dialog);
-    QObject::connect(pick, &QPushButton::clicked, &dialog, [&] {
-        if (auto c = ToolkitChooseColor(&dialog, color)) {
-            color = *c;
-            paint();
-        }
-    });
-    colorRow->addWidget(new QLabel(QStringLiteral("Color:"), &dialog));
-    colorRow->addWidget(swatch);
-    colorRow->addWidget(pick);
-    colorRow->addStretch();
-    layout->addLayout(colorRow);
-
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
-    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
-    layout->addWidget(buttons);
-    if (dialog.exec() != QDialog::Accepted)
-        return std::nullopt;
-    return FromQFont(fonts->currentFont(), color);
-}
-
-std::optional<std::string> ToolkitChooseProgram(QWidget* parent, const std::string& title) {
-    QString name = QFileDialog::getOpenFileName(parent, ToQString(title), QString(),
-                                                QStringLiteral("Exe files (*.exe);;All files (*)"));
-    if (name.isEmpty())
-        return std::nullopt;
-    return FromQString(name);
-}
-
-QLabel* Sunken(QWidget* parent, const char* name) {
-    auto* panel = new QLabel(parent);
-    panel->setObjectName(QString::fromLatin1(name));
-    panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    panel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    panel->setMinimumHeight(22);
-    return panel;
-}
-
-QGroupBox* TipBox(QWidget* parent, const char* text) {
-    auto* box = new QGroupBox(QStringLiteral("Tip"), parent);
-    auto* label = new QLabel(ToQString(text), box);
-    label->setWordWrap(true);
-    auto* layout = new QVBoxLayout(box);
-    layout->addWidget(label);
-    return box;
-}
-
-template <typename W>
-W* Named(W* widget, const char* name) {
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
-
-QPushButton* Button(QWidget* parent, const char* name, const char* caption, const char* hint) {
-    auto* b = Named(new QPushButton(ToQString(caption), parent), name);
-    if (hint != nullptr)
-        b->setToolTip(ToQString(hint));
-    b->setAutoDefault(false);
-    return b;
-}
-
-QComboBox* UrlCombo(QWidget* parent, const char* name) {
-    auto* list = Named(new QComboBox(parent), name);
-    list->setEditable(true);
-    list->setInsertPolicy(QComboBox::NoInsert);
-    // Completion must not turn an address into a listed one that differs
-    // only in letter case: the paths of addresses are case-sensitive.
-    if (list->completer() != nullptr)
-        list->completer()->setCaseSensitivity(Qt::CaseSensitive);
-    list->setMaxVisibleItems(10);
-    list->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    list->setMinimumContentsLength(40);
-    return list;
-}
-
 }  // namespace
-
-// ---------------------------------------------------------------------------
-
-TSpinEdit::TSpinEdit(int minValue, int maxValue, int maxLength, QWidget* parent)
-    : QWidget(parent), min_(minValue), max_(maxValue) {
-    edit_ = new QLineEdit(this);
-    edit_->setMaxLength(maxLength);
-    edit_->setFixedWidth(12 + 9 * maxLength);
-    up_ = new QToolButton(this);
-    up_->setArrowType(Qt::UpArrow);
-    down_ = new QToolButton(this);
-    down_->setArrowType(Qt::DownArrow);
-    for (auto* b : {up_, down_}) {
-        b->setAutoRepeat(true);
-        b->setFixedSize(16, 11);
-        b->setFocusPolicy(Qt::NoFocus);
-    }
-    auto* arrows = new QVBoxLayout;
-    arrows->setSpacing(0);
-    arrows->setContentsMargins(0, 0, 0, 0);
-    arrows->addWidget(up_);
-    arrows->addWidget(down_);
-    auto* layout = new QHBoxLayout(this);
-    layout->setSpacing(0);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(edit_);
-    layout->addLayout(arrows);
-    layout->addStretch();
-
-    edit_->installEventFilter(this);
-    QObject::connect(up_, &QToolButton::clicked, this, [this] { SetValue(Value() + 1); });
-    QObject::connect(down_, &QToolButton::clicked, this, [this] { SetValue(Value() - 1); });
-    // Leaving the field takes a number outside the range into it; a text
-    // that is no number stays as typed and counts as the minimum.
-    QObject::connect(edit_, &QLineEdit::editingFinished, this, [this] {
-        if (auto typed = Typed(); typed && Clamp(*typed) != *typed)
-            SetValue(*typed);
-    });
-}
-
-bool TSpinEdit::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == edit_ && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Up || key == Qt::Key_Down) {
-            SetValue(Value() + (key == Qt::Key_Up ? 1 : -1));
-            return true;
-        }
-    }
-    return QWidget::eventFilter(watched, event);
-}
-
-int TSpinEdit::Clamp(int value) const {
-    return std::clamp(value, min_, max_);
-}
-
-std::optional<int> TSpinEdit::Typed() const {
-    std::string text = edit_->text().toStdString();
-    int value = 0;
-    const char* first = text.data();
-    const char* last = text.data() + text.size();
-    if (first != last && *first == '+')
-        ++first;
-    auto [end, ec] = std::from_chars(first, last, value);
-    if (text.empty() || ec != std::errc() || end != last)
-        return std::nullopt;
-    return value;
-}
-
-int TSpinEdit::Value() const {
-    // Whatever the field shows, nothing outside the range leaves it: hiding
-    // the dialog would have taken the focus out of the field first.
-    auto typed = Typed();
-    return typed ? Clamp(*typed) : min_;
-}
-
-void TSpinEdit::SetValue(int value) {
-    edit_->setText(QString::number(Clamp(value)));
-}
-
-TDropDown::TDropDown(QWidget* parent) : QComboBox(parent) {}
-
-void TDropDown::showPopup() {
-    if (OnDropDown)
-        OnDropDown();
-    QComboBox::showPopup();
-}
-
-std::vector<std::string> ComboItems(const QComboBox* list) {
-    std::vector<std::string> items;
-    items.reserve(static_cast<size_t>(list->count()));
-    for (int i = 0; i < list->count(); ++i)
-        items.push_back(FromQString(list->itemText(i)));
-    return items;
-}
-
-void AddSortedItem(QComboBox* list, const std::string& entry) {
-    // An editable list given its first item would show that item as its text.
-    const QString edited = list->currentText();
-    QSignalBlocker block(list);
-    auto pos = SortedInsertPosition(ComboItems(list), entry);
-    list->insertItem(static_cast<int>(pos), ToQString(entry));
-    if (list->isEditable())
-        list->setEditText(edited);
-}
-
-// ---------------------------------------------------------------------------
 
 TfrmConfig::TfrmConfig(TConfigHost& host, http::THttpCli& client, TConfigPlaces places,
                        QWidget* parent)
@@ -323,367 +70,6 @@ TfrmConfig::TfrmConfig(TConfigHost& host, http::THttpCli& client, TConfigPlaces 
 }
 
 TfrmConfig::~TfrmConfig() = default;
-
-// --- Building ---------------------------------------------------------------
-
-void TfrmConfig::BuildControls() {
-    PageControl1 = Named(new QTabWidget(this), "PageControl1");
-    // All eight captions stand in one row across the fixed-width dialog.
-    PageControl1->setUsesScrollButtons(false);
-    PageControl1->tabBar()->setExpanding(false);
-    PageControl1->setStyleSheet(
-        QStringLiteral("QTabBar::tab { padding: 3px 2px; min-width: 0px; }"));
-    PageControl1->addTab(BuildGeneralPage(), ToQString("General "));
-    PageControl1->addTab(BuildPersonalPage(), ToQString("Personal"));
-    PageControl1->addTab(
-        BuildProgramPage("Name and Location of Web Browser:", cbBrowser, btnBrowseBrowser,
-                         "Find browser",
-                         "Select browser for graphical viewing of ticker's scrolling Web page."),
-        ToQString("Browser "));
-    Named(cbBrowser, "cbBrowser");
-    Named(btnBrowseBrowser, "btnBrowseBrowser");
-    cbBrowser->setEditText(QStringLiteral("Netscape.exe"));
-    PageControl1->addTab(
-        BuildProgramPage("Name and Location of Web Page Text Viewer/URL Editor:", cbViewer,
-                         btnBrowseViewer, "Find viewer",
-                         "Use viewer's word wrap feature when viewing or printing Web page."),
-        ToQString("Viewer "));
-    Named(cbViewer, "cbViewer");
-    Named(btnBrowseViewer, "btnBrowseViewer");
-    cbViewer->setEditText(QStringLiteral("Notepad.exe"));
-    PageControl1->addTab(BuildSitePage(1, cbWebSite1, CheckBox1), ToQString("Site 1     "));
-    PageControl1->addTab(BuildSitePage(2, cbWebSite2, CheckBox2), ToQString("Site 2     "));
-    PageControl1->addTab(BuildSitePage(3, cbWebSite3, CheckBox3), ToQString("Site 3     "));
-    PageControl1->addTab(BuildSiteCheckPage(), ToQString("Site Check"));
-
-    btnSaveConfig = Button(this, "btnSaveConfig", "&Save", "Save settings to Registry");
-    btnUpdate = Button(this, "btnUpdate", "&Update", "Apply these settings");
-    btnCancelConfig = Button(this, "btnCancelConfig", "&Cancel", "Cancel these settings");
-    btnHelpConfig = Button(this, "btnHelpConfig", "&Help", "Configuration Help");
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    for (auto* b : {btnSaveConfig, btnUpdate, btnCancelConfig, btnHelpConfig}) {
-        b->setMinimumWidth(75);
-        buttons->addWidget(b);
-    }
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(6, 6, 6, 6);
-    layout->addWidget(PageControl1, 1);
-    layout->addLayout(buttons);
-}
-
-QWidget* TfrmConfig::BuildGeneralPage() {
-    auto* page = new QWidget;
-    auto* grid = new QGridLayout(page);
-
-    auto* speed = new QGroupBox(QStringLiteral("Ticker Scroll Speed"), page);
-    tbarScrollSpeed = Named(new QSlider(Qt::Horizontal, speed), "tbarScrollSpeed");
-    tbarScrollSpeed->setRange(100, 400);
-    tbarScrollSpeed->setSingleStep(25);
-    tbarScrollSpeed->setPageStep(50);
-    tbarScrollSpeed->setTickInterval(20);
-    tbarScrollSpeed->setTickPosition(QSlider::TicksAbove);
-    tbarScrollSpeed->setValue(250);
-    auto* speedRow = new QHBoxLayout(speed);
-    speedRow->addWidget(new QLabel(QStringLiteral("Fast"), speed));
-    speedRow->addWidget(tbarScrollSpeed, 1);
-    speedRow->addWidget(new QLabel(QStringLiteral("Slow"), speed));
-    grid->addWidget(speed, 0, 0, 1, 2);
-
-    auto* numbers = new QGridLayout;
-    spinInterval = Named(new TSpinEdit(1, 240, 3, page), "spinInterval");
-    spinInterval->SetValue(15);
-    spinTimeOut = Named(new TSpinEdit(0, 12, 2, page), "spinTimeOut");
-    spinTimeOut->SetValue(4);
-    numbers->addWidget(new QLabel(QStringLiteral("Retrieval Interval:"), page), 0, 0);
-    numbers->addWidget(spinInterval, 0, 1);
-    numbers->addWidget(new QLabel(QStringLiteral("Minutes"), page), 0, 2);
-    numbers->addWidget(new QLabel(QStringLiteral("Auto-Terminate:"), page), 1, 0);
-    numbers->addWidget(spinTimeOut, 1, 1);
-    numbers->addWidget(new QLabel(QStringLiteral("Hours"), page), 1, 2);
-    grid->addLayout(numbers, 1, 0);
-
-    auto* retrieval = new QGroupBox(QStringLiteral("Automatic Site Retrieval"), page);
-    rbtnRetrievalOn = Named(new QRadioButton(QStringLiteral("ON (Retrieval Interval)"), retrieval),
-                            "rbtnRetrievalOn");
-    rbtnRetrievalOff = Named(new QRadioButton(QStringLiteral("OFF (Manual Retrieval)"), retrieval),
-                             "rbtnRetrievalOff");
-    rbtnRetrievalOn->setChecked(true);
-    auto* retrievalCol = new QVBoxLayout(retrieval);
-    retrievalCol->addWidget(rbtnRetrievalOn);
-    retrievalCol->addWidget(rbtnRetrievalOff);
-    grid->addWidget(retrieval, 1, 1);
-
-    auto* proxy = new QGridLayout;
-    txtProxyPort = Named(new QLineEdit(page), "txtProxyPort");
-    txtProxyPort->setMaxLength(15);
-    txtProxyHost = Named(new QLineEdit(page), "txtProxyHost");
-    txtProxyHost->setMaxLength(30);
-    proxy->addWidget(new QLabel(QStringLiteral("Proxy Server Name:"), page), 0, 0);
-    proxy->addWidget(txtProxyHost, 0, 1);
-    proxy->addWidget(new QLabel(QStringLiteral("Proxy Port:"), page), 1, 0);
-    proxy->addWidget(txtProxyPort, 1, 1);
-    grid->addLayout(proxy, 2, 0, 1, 2);
-    grid->setRowStretch(3, 1);
-    return page;
-}
-
-QWidget* TfrmConfig::BuildPersonalPage() {
-    auto* page = new QWidget;
-    auto* grid = new QGridLayout(page);
-
-    auto* style = new QGroupBox(QStringLiteral("Ticker Style"), page);
-    rbBorder = Named(new QRadioButton(QStringLiteral("Border (Sizable)"), style), "rbBorder");
-    rbNoBorder =
-        Named(new QRadioButton(QStringLiteral("No Border (Non-sizable)"), style), "rbNoBorder");
-    rbNoBorder->setChecked(true);
-    auto* styleCol = new QVBoxLayout(style);
-    styleCol->addWidget(rbBorder);
-    styleCol->addWidget(rbNoBorder);
-    grid->addWidget(style, 0, 0);
-
-    btnBackcolor = Button(page, "btnBackcolor", "&Backcolor...", "Select ticker backcolor");
-    btnForecolor = Button(page, "btnForecolor", "&Font && Color...", "Select ticker font && color");
-    auto* looks = new QVBoxLayout;
-    looks->addWidget(btnBackcolor);
-    looks->addWidget(btnForecolor);
-    looks->addStretch();
-    grid->addLayout(looks, 0, 1);
-
-    auto* account = new QGridLayout;
-    txtUsername = Named(new QLineEdit(page), "txtUsername");
-    txtUsername->setMaxLength(25);
-    txtPassword = Named(new QLineEdit(page), "txtPassword");
-    txtPassword->setMaxLength(25);
-    btnTips = Button(page, "btnTips", "Details...", "Tips - Username/Password");
-    account->addWidget(new QLabel(QStringLiteral("Username:"), page), 0, 0);
-    account->addWidget(txtUsername, 0, 1);
-    account->addWidget(btnTips, 0, 2);
-    account->addWidget(new QLabel(QStringLiteral("Password:"), page), 1, 0);
-    account->addWidget(txtPassword, 1, 1);
-    grid->addLayout(account, 1, 0, 1, 2);
-    grid->addWidget(
-        TipBox(page, "To activate border change, save settings, exit and restart program."), 2, 0,
-        1, 2);
-    grid->setRowStretch(3, 1);
-    return page;
-}
-
-QWidget* TfrmConfig::BuildProgramPage(const char* label, TDropDown*& list, QPushButton*& browse,
-                                      const char* hint, const char* tip) {
-    auto* page = new QWidget;
-    auto* col = new QVBoxLayout(page);
-    col->addWidget(new QLabel(ToQString(label), page));
-    list = new TDropDown(page);
-    list->setEditable(true);
-    list->setInsertPolicy(QComboBox::NoInsert);
-    list->setMaxVisibleItems(5);
-    browse = Button(page, "", "&Browse...", hint);
-    auto* row = new QHBoxLayout;
-    row->addWidget(list, 1);
-    row->addWidget(browse);
-    col->addLayout(row);
-    col->addWidget(TipBox(page, tip));
-    col->addStretch();
-    return page;
-}
-
-QWidget* TfrmConfig::BuildSitePage(int site, QComboBox*& list, QCheckBox*& enabled) {
-    const std::string n = std::to_string(site);
-    auto* page = new QWidget;
-    auto* col = new QVBoxLayout(page);
-    col->addWidget(new QLabel(ToQString("Web Site " + n + " URL:"), page));
-    list = UrlCombo(page, ("cbWebSite" + n).c_str());
-    col->addWidget(list);
-    enabled = new QCheckBox(QStringLiteral("Site Enabled"), page);
-    enabled->setObjectName(ToQString("CheckBox" + n));
-    enabled->setChecked(true);
-    col->addWidget(enabled);
-    col->addWidget(
-        TipBox(page, "Copy URL from Site Tester with Ctrl-C keys and paste here with Ctrl-V."));
-    col->addStretch();
-    return page;
-}
-
-QWidget* TfrmConfig::BuildSiteCheckPage() {
-    auto* page = new QWidget;
-    auto* col = new QVBoxLayout(page);
-    col->addWidget(new QLabel(
-        QStringLiteral("Site Check -- Copy URL (Ctrl - C) in browser and paste (Ctrl - V) here:"),
-        page));
-    cbTestURLs = UrlCombo(page, "cbTestURLs");
-    col->addWidget(cbTestURLs);
-
-    btnRetrieve = Button(page, "btnRetrieve", "&Retrieve", "Retrieve this URL");
-    btnRetrieve->setDefault(true);
-    btnCancel = Button(page, "btnCancel", "&Cancel", "Abort URL retrieval");
-    btnAddURL = Button(page, "btnAddURL", "&Add URL", "Save entry to URL file");
-    auto* row = new QHBoxLayout;
-    row->addWidget(btnRetrieve);
-    row->addWidget(btnCancel);
-    row->addWidget(btnAddURL);
-    row->addStretch();
-    col->addLayout(row);
-
-    auto* current = new QGroupBox(QStringLiteral("Current Site Displayed in Ticker"), page);
-    pnlURL = Sunken(current, "pnlURL");
-    auto* currentCol = new QVBoxLayout(current);
-    currentCol->addWidget(pnlURL);
-    col->addWidget(current);
-
-    auto* sizeRow = new QHBoxLayout;
-    pnlSize = Sunken(page, "pnlSize");
-    pnlSize->setMinimumWidth(150);
-    sizeRow->addWidget(new QLabel(QStringLiteral("Web Page Size in Ticker"), page));
-    sizeRow->addWidget(pnlSize);
-    sizeRow->addStretch();
-    col->addLayout(sizeRow);
-    col->addStretch();
-    return page;
-}
-
-void TfrmConfig::ConnectHandlers() {
-    auto click = [this](QPushButton* button, void (TfrmConfig::*handler)()) {
-        connect(button, &QPushButton::clicked, this,
-                [this, handler] { platform::Guarded([&] { (this->*handler)(); }); });
-    };
-    click(btnSaveConfig, &TfrmConfig::btnSaveConfigClick);
-    click(btnUpdate, &TfrmConfig::btnUpdateClick);
-    click(btnCancelConfig, &TfrmConfig::btnCancelConfigClick);
-    click(btnHelpConfig, &TfrmConfig::btnHelpConfigClick);
-    click(btnBackcolor, &TfrmConfig::btnBackcolorClick);
-    click(btnForecolor, &TfrmConfig::btnForecolorClick);
-    click(btnTips, &TfrmConfig::btnTipsClick);
-    click(btnBrowseBrowser, &TfrmConfig::btnBrowseBrowserClick);
-    click(btnBrowseViewer, &TfrmConfig::btnBrowseViewerClick);
-    click(btnRetrieve, &TfrmConfig::btnRetrieveClick);
-    click(btnCancel, &TfrmConfig::btnCancelClick);
-    click(btnAddURL, &TfrmConfig::btnAddURLClick);
-
-    connect(PageControl1, &QTabWidget::currentChanged, this,
-            [this] { platform::Guarded([this] { PageControl1Change(); }); });
-    // Only a move by the user runs the zone rule: positions set from code
-    // block the signal.
-    connect(tbarScrollSpeed, &QSlider::valueChanged, this,
-            [this] { platform::Guarded([this] { tbarScrollSpeedChange(); }); });
-    for (auto* rb : {rbtnRetrievalOn, rbtnRetrievalOff})
-        connect(rb, &QRadioButton::toggled, this, [this](bool on) {
-            if (on)
-                platform::Guarded([this] { rbtnRetrievalOnClick(); });
-        });
-    for (auto* rb : {rbBorder, rbNoBorder})
-        connect(rb, &QRadioButton::toggled, this, [this](bool on) {
-            if (on)
-                platform::Guarded([this] { rbBorderClick(); });
-        });
-    cbBrowser->OnDropDown = [this] { platform::Guarded([this] { cbBrowserDropDown(); }); };
-    cbViewer->OnDropDown = [this] { platform::Guarded([this] { cbViewerDropDown(); }); };
-
-    colouredFields_ = {txtProxyPort, txtProxyHost, txtUsername, txtPassword};
-    for (auto* field : colouredFields_) {
-        SetFieldColour(field, false);
-        field->installEventFilter(this);
-        connect(field, &QLineEdit::textChanged, this, [this, field] { txtProxyPortChange(field); });
-    }
-}
-
-// --- Live controls ------------------------------------------------------------
-
-QComboBox* TfrmConfig::SiteList(int site) const {
-    switch (site) {
-        case 2:
-            return cbWebSite2;
-        case 3:
-            return cbWebSite3;
-        default:
-            return cbWebSite1;
-    }
-}
-
-QCheckBox* TfrmConfig::SiteBox(int site) const {
-    switch (site) {
-        case 2:
-            return CheckBox2;
-        case 3:
-            return CheckBox3;
-        default:
-            return CheckBox1;
-    }
-}
-
-std::string TfrmConfig::SiteURL(int site) const {
-    return FromQString(SiteList(site)->currentText());
-}
-void TfrmConfig::SetSiteURL(int site, const std::string& url) {
-    SiteList(site)->setEditText(ToQString(url));
-}
-bool TfrmConfig::SiteEnabled(int site) const {
-    return SiteBox(site)->isChecked();
-}
-void TfrmConfig::SetSiteEnabled(int site, bool enabled) {
-    SiteBox(site)->setChecked(enabled);
-}
-std::string TfrmConfig::ProxyHostText() const {
-    return FromQString(txtProxyHost->text());
-}
-std::string TfrmConfig::ProxyPortText() const {
-    return FromQString(txtProxyPort->text());
-}
-std::string TfrmConfig::TestURL() const {
-    return FromQString(cbTestURLs->currentText());
-}
-void TfrmConfig::SetTestURL(const std::string& url) {
-    cbTestURLs->setEditText(ToQString(url));
-}
-std::string TfrmConfig::BrowserText() const {
-    return FromQString(cbBrowser->currentText());
-}
-void TfrmConfig::SetBrowserText(const std::string& name) {
-    cbBrowser->setEditText(ToQString(name));
-}
-std::string TfrmConfig::ViewerText() const {
-    return FromQString(cbViewer->currentText());
-}
-void TfrmConfig::SetViewerText(const std::string& name) {
-    cbViewer->setEditText(ToQString(name));
-}
-bool TfrmConfig::RetrievalOnSelected() const {
-    return rbtnRetrievalOn->isChecked();
-}
-std::string TfrmConfig::CurrentURLCaption() const {
-    return FromQString(pnlURL->text());
-}
-void TfrmConfig::SetCurrentURLCaption(const std::string& caption) {
-    pnlURL->setText(ToQString(caption));
-}
-std::string TfrmConfig::PageSizeCaption() const {
-    return FromQString(pnlSize->text());
-}
-void TfrmConfig::SetPageSizeCaption(const std::string& caption) {
-    pnlSize->setText(ToQString(caption));
-}
-bool TfrmConfig::RetrievalCancelEnabled() const {
-    return btnCancel->isEnabled();
-}
-void TfrmConfig::SetRetrievalCancelEnabled(bool enabled) {
-    btnCancel->setEnabled(enabled);
-}
-std::string TfrmConfig::UrlFilePath() const {
-    return exeDir_ + kUrlFileName;
-}
-std::vector<std::string> TfrmConfig::TestURLList() const {
-    return ComboItems(cbTestURLs);
-}
-std::vector<std::string> TfrmConfig::SiteURLList(int site) const {
-    return ComboItems(SiteList(site));
-}
-
-void TfrmConfig::ShowModal() {
-    if (isVisible())
-        return;
-    exec();
-}
-
 // --- Creation and loading ------------------------------------------------------
 
 void TfrmConfig::FormCreate() {
@@ -694,6 +80,7 @@ void TfrmConfig::FormCreate() {
         (Live().BorderOn ? rbBorder : rbNoBorder)->setChecked(true);
     }
     LoadSettings();
+    chkStartAtLogin->setChecked(AutostartEnabled());
     for (int site = 1; site <= 3; ++site) {
         SiteList(site)->setEnabled(true);
         SiteBox(site)->setEnabled(true);
@@ -744,36 +131,37 @@ void TfrmConfig::LoadSettings() {
     const auto list = TestURLList();
     auto entry = [&list](size_t i) { return i < list.size() ? list[i] : std::string(); };
 
-    SetSiteURL(1, store->ReadString(section, "WebSite1", DefaultSiteURL()));
-    SetSiteURL(2, store->ReadString(section, "WebSite2", entry(1)));
-    SetSiteURL(3, store->ReadString(section, "WebSite3", entry(2)));
-    CheckBox1->setChecked(store->ReadBool(section, "Site1Enabled", true));
-    CheckBox2->setChecked(store->ReadBool(section, "Site2Enabled", true));
-    CheckBox3->setChecked(store->ReadBool(section, "Site3Enabled", true));
-    SetTestURL(store->ReadString(section, "SiteTester", MakerHomePage()));
-    SetBrowserText(store->ReadString(section, "Browser", "IExplore.exe"));
-    SetViewerText(store->ReadString(section, "Viewer", "Notepad.exe"));
+    SetSiteURL(1, store->Read(section, settings::WebSite1, DefaultSiteURL()));
+    SetSiteURL(2, store->Read(section, settings::WebSite2, entry(1)));
+    SetSiteURL(3, store->Read(section, settings::WebSite3, entry(2)));
+    CheckBox1->setChecked(store->Read(section, settings::Site1Enabled));
+    CheckBox2->setChecked(store->Read(section, settings::Site2Enabled));
+    CheckBox3->setChecked(store->Read(section, settings::Site3Enabled));
+    SetTestURL(store->Read(section, settings::SiteTester, MakerHomePage()));
+    SetBrowserText(store->Read(section, settings::Browser));
+    SetViewerText(store->Read(section, settings::Viewer));
 
-    txtProxyPort->setText(ToQString(platform::Trim(store->ReadString(section, "ProxyPort", ""))));
-    txtProxyHost->setText(ToQString(platform::Trim(store->ReadString(section, "ProxyHost", ""))));
-    const std::string username = platform::Trim(store->ReadString(section, "Username", ""));
+    txtProxyPort->setText(ToQString(platform::Trim(store->Read(section, settings::ProxyPort))));
+    txtProxyHost->setText(ToQString(platform::Trim(store->Read(section, settings::ProxyHost))));
+    const std::string username = platform::Trim(store->Read(section, settings::Username));
     txtUsername->setText(ToQString(username));
     client_.SetUsername(username);
 
-    std::string password = platform::Trim(store->ReadString(section, "Password", ""));
+    std::string password = platform::Trim(store->Read(section, settings::Password));
     if (password == kSecret)
         password.clear();
     client_.SetPassword(password);
     txtPassword->setText(password.empty() ? QString() : ToQString(kSecret));
 
-    SetSliderPosition(std::clamp(store->ReadInteger(section, "TickerScrollSpeed", 250), 100, 400));
+    SetSliderPosition(
+        settings::TickerScrollSpeed.Clamp(store->Read(section, settings::TickerScrollSpeed)));
     host_.SetScrollInterval(static_cast<unsigned>(tbarScrollSpeed->value()));
-    live.ScrollStep = store->ReadInteger(section, "CharScroll", 2);
-    spinInterval->SetValue(store->ReadInteger(section, "RetrievalInterval", 15));
+    live.ScrollStep = store->Read(section, settings::CharScroll);
+    spinInterval->SetValue(store->Read(section, settings::RetrievalInterval));
     live.RetrievalInterval = spinInterval->Value();
-    spinTimeOut->SetValue(store->ReadInteger(section, "AutoTimeOut", 4));
+    spinTimeOut->SetValue(store->Read(section, settings::AutoTimeOut));
     live.AutoTimeOut = spinTimeOut->Value();
-    (store->ReadBool(section, "AutoRetrievalOn", true) ? rbtnRetrievalOn : rbtnRetrievalOff)
+    (store->Read(section, settings::AutoRetrievalOn) ? rbtnRetrievalOn : rbtnRetrievalOff)
         ->setChecked(true);
     live.AutoRetrievalOn = rbtnRetrievalOn->isChecked();
 }
@@ -802,7 +190,8 @@ void TfrmConfig::FormShow() {
 
         closeHandled_ = false;
         PageControl1->setCurrentIndex(0);
-        PageControl1->currentWidget()->setFocus();
+        // The page's first control has the focus, as if tabbed into.
+        tbarScrollSpeed->setFocus(Qt::TabFocusReason);
         platform::ProcessMessages();
         PageControl1Change();
 
@@ -831,6 +220,9 @@ void TfrmConfig::FormShow() {
 
         spinInterval->SetValue(live.RetrievalInterval);
         spinTimeOut->SetValue(live.AutoTimeOut);
+        // The desktop's session settings may have changed the entry since.
+        chkStartAtLogin->setChecked(AutostartEnabled());
+        snapshot_.StartAtLogin = chkStartAtLogin->isChecked();
     } catch (...) {
         platform::MessageBeep(0);
     }
@@ -908,32 +300,33 @@ void TfrmConfig::btnSaveConfigClick() {
 
         auto store = OpenStore();
         const std::string section = Live().Section();
-        store->WriteString(section, "WebSite1", SiteURL(1));
-        store->WriteString(section, "WebSite2", SiteURL(2));
-        store->WriteString(section, "WebSite3", SiteURL(3));
-        store->WriteBool(section, "Site1Enabled", CheckBox1->isChecked());
-        store->WriteBool(section, "Site2Enabled", CheckBox2->isChecked());
-        store->WriteBool(section, "Site3Enabled", CheckBox3->isChecked());
-        store->WriteString(section, "SiteTester", TestURL());
-        store->WriteString(section, "Browser", BrowserText());
-        store->WriteString(section, "Viewer", ViewerText());
-        store->WriteString(section, "ProxyPort", platform::Trim(ProxyPortText()));
-        store->WriteString(section, "ProxyHost", platform::Trim(ProxyHostText()));
-        store->WriteString(section, "Username", platform::Trim(FromQString(txtUsername->text())));
-        store->WriteString(section, "Password", platform::Trim(client_.Password()));
-        store->WriteInteger(section, "TickerScrollSpeed", tbarScrollSpeed->value());
-        store->WriteInteger(section, "CharScroll", Live().ScrollStep);
-        store->WriteInteger(section, "RetrievalInterval", spinInterval->Value());
-        store->WriteInteger(section, "AutoTimeOut", spinTimeOut->Value());
-        store->WriteBool(section, "AutoRetrievalOn", rbtnRetrievalOn->isChecked());
-        store->WriteBool(section, "Border", rbBorder->isChecked());
-        store->WriteInteger(section, "Backcolor", host_.TickerBackColor());
+        store->Write(section, settings::WebSite1, SiteURL(1));
+        store->Write(section, settings::WebSite2, SiteURL(2));
+        store->Write(section, settings::WebSite3, SiteURL(3));
+        store->Write(section, settings::Site1Enabled, CheckBox1->isChecked());
+        store->Write(section, settings::Site2Enabled, CheckBox2->isChecked());
+        store->Write(section, settings::Site3Enabled, CheckBox3->isChecked());
+        store->Write(section, settings::SiteTester, TestURL());
+        store->Write(section, settings::Browser, BrowserText());
+        store->Write(section, settings::Viewer, ViewerText());
+        store->Write(section, settings::ProxyPort, platform::Trim(ProxyPortText()));
+        store->Write(section, settings::ProxyHost, platform::Trim(ProxyHostText()));
+        store->Write(section, settings::Username, platform::Trim(FromQString(txtUsername->text())));
+        store->Write(section, settings::Password, platform::Trim(client_.Password()));
+        store->Write(section, settings::TickerScrollSpeed, tbarScrollSpeed->value());
+        store->Write(section, settings::CharScroll, Live().ScrollStep);
+        store->Write(section, settings::RetrievalInterval, spinInterval->Value());
+        store->Write(section, settings::AutoTimeOut, spinTimeOut->Value());
+        store->Write(section, settings::AutoRetrievalOn, rbtnRetrievalOn->isChecked());
+        store->Write(section, settings::Border, rbBorder->isChecked());
+        store->Write(section, settings::Backcolor, host_.TickerBackColor());
         const TTickerFont font = host_.TickerFont();
-        store->WriteInteger(section, "ForeColor", font.Color);
-        store->WriteString(section, "FontName", font.Name);
-        store->WriteInteger(section, "FontSize", font.Size);
-        store->WriteInteger(section, "FontStyle", font.HasStyle() ? 2 : 1);
+        store->Write(section, settings::ForeColor, font.Color);
+        store->Write(section, settings::FontName, font.Name);
+        store->Write(section, settings::FontSize, font.Size);
+        store->Write(section, settings::FontStyle, font.HasStyle() ? 2 : 1);
         store.reset();
+        SetAutostart(chkStartAtLogin->isChecked(), platform::ExePath());
 
         closeHandled_ = true;
         CloseDialog();
@@ -966,6 +359,7 @@ void TfrmConfig::btnCancelConfigClick() {
         host_.SetTickerFont(s.Font);
         host_.SetTickerBackColor(s.BackColor);
         (s.BorderOn ? rbBorder : rbNoBorder)->setChecked(true);
+        chkStartAtLogin->setChecked(s.StartAtLogin);
 
         CloseDialog();
     } catch (...) {
@@ -1091,6 +485,13 @@ void TfrmConfig::SetFieldColour(QLineEdit* field, bool white) {
 
 void TfrmConfig::txtProxyPortChange(QLineEdit* field) {
     SetFieldColour(field, !field->text().isEmpty());
+}
+
+void TfrmConfig::txtPasswordChange() {
+    // The mask reads as the word it is; anything else, typed or put back,
+    // shows as dots only.
+    txtPassword->setEchoMode(FromQString(txtPassword->text()) == kSecret ? QLineEdit::Normal
+                                                                         : QLineEdit::Password);
 }
 void TfrmConfig::txtProxyPortEnter(QLineEdit* field) {
     SetFieldColour(field, true);

@@ -14,17 +14,16 @@
 #include <vector>
 
 #include "config/ConfigHost.h"
+#include "config/DialogControls.h"
 #include "config/RetrievalInputs.h"
 
 class QCheckBox;
-class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class QSlider;
 class QTabWidget;
-class QToolButton;
 
 namespace zelvo::http {
 class THttpCli;
@@ -33,43 +32,6 @@ class THttpCli;
 namespace zelvo::config {
 
 class TRegIniFile;
-
-// A number field with up/down buttons. Its value is its text read as a
-// decimal number, the minimum when the text is not one; setting a value, and
-// leaving the field, take it into the range.
-class TSpinEdit : public QWidget {
-public:
-    TSpinEdit(int minValue, int maxValue, int maxLength, QWidget* parent = nullptr);
-
-    int Value() const;
-    void SetValue(int value);
-    int MinValue() const { return min_; }
-    int MaxValue() const { return max_; }
-    QLineEdit* Edit() const { return edit_; }
-
-protected:
-    // The arrow keys step the value like the buttons.
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-private:
-    int Clamp(int value) const;
-    // The text as a decimal number, nothing when it is not one.
-    std::optional<int> Typed() const;
-
-    int min_;
-    int max_;
-    QLineEdit* edit_;
-    QToolButton* up_;
-    QToolButton* down_;
-};
-
-// An editable drop-down list that says when its list is about to open.
-class TDropDown : public QComboBox {
-public:
-    explicit TDropDown(QWidget* parent = nullptr);
-    std::function<void()> OnDropDown;
-    void showPopup() override;
-};
 
 // Where the dialog finds its files; empty means the program's own places
 // (the executable's directory, the current user's store).
@@ -115,9 +77,6 @@ public:
     bool RetrievalCancelEnabled() const;
     void SetRetrievalCancelEnabled(bool enabled) override;
 
-    bool DialogShown() const { return dialogShown_; }
-    bool CloseHandled() const { return closeHandled_; }
-    int PendingScrollStep() const { return pendingScrollStep_; }
     std::string UrlFilePath() const;
     // The entries of the Site Check list, and of a site's list (1..3).
     std::vector<std::string> TestURLList() const;
@@ -158,6 +117,7 @@ public:
     void txtProxyPortChange(QLineEdit* field);
     void txtProxyPortEnter(QLineEdit* field);
     void txtProxyPortExit(QLineEdit* field);
+    void txtPasswordChange();
     void ShowRestartNotice();
     // Site Check
     void btnRetrieveClick();
@@ -174,6 +134,7 @@ public:
     QLineEdit* txtProxyPort = nullptr;
     QLineEdit* txtProxyHost = nullptr;
     TSpinEdit* spinTimeOut = nullptr;
+    QCheckBox* chkStartAtLogin = nullptr;
     // Personal
     QRadioButton* rbBorder = nullptr;
     QRadioButton* rbNoBorder = nullptr;
@@ -232,6 +193,7 @@ private:
         std::string Username;
         std::string PasswordField;
         std::string Password;
+        bool StartAtLogin = false;
     };
 
     void BuildControls();
@@ -246,7 +208,7 @@ private:
     void LoadUrlLists();
     std::string MissingUrlFileText() const;
     std::unique_ptr<TRegIniFile> OpenStore() const;
-    // Update's steps 2 to 8, shared with Save.
+    // What Update makes live, shared with Save.
     void ApplySettings();
     // Closes the dialog once, through FormClose.
     void CloseDialog();
@@ -268,11 +230,5 @@ private:
     bool closing_ = false;
     std::vector<QLineEdit*> colouredFields_;
 };
-
-// Windows-1252 text of a combo box's items, in list order.
-std::vector<std::string> ComboItems(const QComboBox* list);
-// Puts an entry into a list kept in case-insensitive order; the text being
-// edited stays as it is.
-void AddSortedItem(QComboBox* list, const std::string& entry);
 
 }  // namespace zelvo::config

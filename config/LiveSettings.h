@@ -3,6 +3,8 @@
 // and the copy's identity that picks its settings section.
 #include <string>
 
+#include "config/SettingsSchema.h"
+
 namespace zelvo::config {
 
 struct TLiveSettings {
@@ -15,12 +17,12 @@ struct TLiveSettings {
     std::string InstanceSuffix;  // "", "2" or "3"
 
     // "Zelvo" + InstanceSuffix: this copy's own section.
-    std::string Section() const { return "Zelvo" + InstanceSuffix; }
+    std::string Section() const { return settings::kBaseSection + InstanceSuffix; }
 };
 
 TLiveSettings& Live();
 
-// The product name, the base section of the store.
-inline constexpr const char* kProductName = "Zelvo";
+// The product name, which is also the base section of the store.
+inline constexpr const char* kProductName = settings::kBaseSection;
 
 }  // namespace zelvo::config

@@ -5,21 +5,10 @@
 #include <limits>
 
 namespace zelvo::config {
-namespace {
 
-platform::SettingsFile Open(const std::string& path) {
-    try {
-        return platform::SettingsFile(path);
-    } catch (const platform::SettingsError& e) {
-        throw ERegistryException(e.what());
-    }
-}
+TRegIniFile::TRegIniFile() : TRegIniFile(platform::UserSettingsPath()) {}
 
-}  // namespace
-
-TRegIniFile::TRegIniFile() : file_(Open(platform::UserSettingsPath())) {}
-
-TRegIniFile::TRegIniFile(const std::string& path) : file_(Open(path)) {}
+TRegIniFile::TRegIniFile(const std::string& path) : file_(path), snapshot_(file_.Load()) {}
 
 int TRegIniFile::DecodeInteger(const std::string& text, int def) {
     // The text is taken as written: a value with blanks around it is no number.
@@ -52,12 +41,12 @@ int TRegIniFile::DecodeInteger(const std::string& text, int def) {
 
 std::string TRegIniFile::ReadString(const std::string& section, const std::string& name,
                                     const std::string& def) const {
-    auto value = file_.Read(section, name);
+    auto value = snapshot_.Read(section, name);
     return value ? *value : def;
 }
 
 int TRegIniFile::ReadInteger(const std::string& section, const std::string& name, int def) const {
-    auto value = file_.Read(section, name);
+    auto value = snapshot_.Read(section, name);
     return value ? DecodeInteger(*value, def) : def;
 }
 
@@ -69,6 +58,7 @@ void TRegIniFile::WriteString(const std::string& section, const std::string& nam
                               const std::string& value) {
     try {
         file_.Write(section, name, value);
+        snapshot_.Set(section, name, value);
     } catch (const platform::SettingsError& e) {
         throw ERegistryException(e.what());
     }

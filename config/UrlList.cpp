@@ -36,9 +36,11 @@ unsigned char Lower(unsigned char c) {
 
 const std::vector<std::string>& BuiltInUrls() {
     static const std::vector<std::string> urls = {
-        "http://news.quorvane.example/headlines.html",
-        "http://news.quorvane.example/world.html",
-        "http://sports.quorvane.example/scores.html",
+        // Feeds whose plain http address answers with the feed itself or a
+        // relocation to https, so a fresh install shows news at once.
+        "http://feeds.bbci.co.uk/news/rss.xml",
+        "http://feeds.npr.org/1001/rss.xml",
+        "http://feeds.bbci.co.uk/sport/rss.xml",
         "http://www.quorvane.com/",
     };
     return urls;

@@ -11,4 +11,11 @@ std::string ExeDir();
 // ${XDG_CONFIG_HOME:-$HOME/.config}/Quorvane/ with its trailing separator.
 std::string SettingsDir();
 
+// ${XDG_CONFIG_HOME:-$HOME/.config}/ with its trailing separator: the
+// user's configuration folder, the desktop's autostart entries included.
+std::string ConfigHome();
+
+// The running executable's full path.
+std::string ExePath();
+
 }  // namespace zelvo::platform

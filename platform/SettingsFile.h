@@ -6,9 +6,13 @@
 // Up to three copies share the file, so every write locks it, reads it again,
 // changes the one value and replaces the file whole (temporary file, fsync,
 // rename): no copy loses another's value and a crash never leaves a torn file.
+// A write changes only the line of its value (or adds one): every other line,
+// damaged or foreign ones included, stays as it was.
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace zelvo::platform {
@@ -18,32 +22,50 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// One reading of the file: its lines as they stand, and where each value
+// is, found by hashed name.
+class SettingsDocument {
+public:
+    SettingsDocument() = default;
+    explicit SettingsDocument(std::string_view text);
+
+    // The stored text up to its first NUL, or nothing when the section or
+    // the value is missing. Of a value written twice the later one counts.
+    std::optional<std::string> Read(std::string_view section, std::string_view name) const;
+    // Changes the line of the value that counts, or adds one at the end of
+    // the section (the section at the end of the file when it is missing).
+    void Set(std::string_view section, std::string_view name, std::string_view value);
+    // Every line ends with a line feed.
+    std::string Text() const;
+
+    static std::string Escape(std::string_view value);
+    static std::string Unescape(std::string_view text);
+
+private:
+    void Index();
+
+    std::vector<std::string> lines_;
+    // Section and value name, lower-cased: the line that holds the value.
+    std::unordered_map<std::string, size_t> values_;
+    // Section name, lower-cased: the line after which a new value goes.
+    std::unordered_map<std::string, size_t> sectionEnds_;
+};
+
 class SettingsFile {
 public:
-    // Creates the folder (0700) and the file (0600) when missing; throws
-    // SettingsError when that fails.
+    // Creates the folder (0700) and the file (0600) when missing, as far as
+    // it can: a folder that cannot be written still reads, and the failure
+    // is the first write's to report.
     explicit SettingsFile(std::string path);
 
     const std::string& Path() const { return path_; }
 
-    // The stored text, or nothing when the section or value is missing.
+    // The whole file, read once; empty when there is none.
+    SettingsDocument Load() const;
     std::optional<std::string> Read(const std::string& section, const std::string& name) const;
-    // Throws SettingsError when the value cannot be stored.
+    // Throws SettingsError ("Failed to set data for 'Name'") when the value
+    // cannot be stored; the file is then as it was.
     void Write(const std::string& section, const std::string& name, const std::string& value);
-
-    // The file's text form, exposed for tests and tools.
-    struct Entry {
-        std::string name;
-        std::string value;
-    };
-    struct Section {
-        std::string name;
-        std::vector<Entry> entries;
-    };
-    static std::vector<Section> Parse(const std::string& text);
-    static std::string Format(const std::vector<Section>& sections);
-    static std::string Escape(const std::string& value);
-    static std::string Unescape(const std::string& text);
 
 private:
     std::string path_;

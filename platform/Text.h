@@ -16,4 +16,27 @@ inline std::string Trim(std::string_view s) {
     return std::string(s.substr(b, e - b));
 }
 
+// Only A to Z change: names, header fields and schemes are ASCII, and the
+// bytes above 127 of a Windows-1252 text must stay what they are.
+inline char AsciiLower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+inline std::string AsciiLower(std::string_view s) {
+    std::string out(s);
+    for (char& c : out)
+        c = AsciiLower(c);
+    return out;
+}
+
+// Equal but for the letter case of A to Z.
+inline bool SameAsciiText(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (AsciiLower(a[i]) != AsciiLower(b[i]))
+            return false;
+    return true;
+}
+
 }  // namespace zelvo::platform

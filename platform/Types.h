@@ -29,10 +29,6 @@ struct TRect {
     friend bool operator==(const TRect&, const TRect&) = default;
 };
 
-inline bool PtInRect(const TRect& r, TPoint p) {
-    return p.x >= r.Left && p.x < r.Right && p.y >= r.Top && p.y < r.Bottom;
-}
-
 constexpr UINT WM_NULL = 0x0000;
 constexpr UINT WM_DESTROY = 0x0002;
 constexpr UINT WM_CLOSE = 0x0010;

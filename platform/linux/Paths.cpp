@@ -18,7 +18,17 @@ std::string ExeDir() {
     return dir;
 }
 
+std::string ExePath() {
+    std::error_code ec;
+    auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    return ec ? std::string() : exe.string();
+}
+
 std::string SettingsDir() {
+    return ConfigHome() + "Quorvane/";
+}
+
+std::string ConfigHome() {
     std::string base;
     if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg != nullptr && xdg[0] == '/') {
         base = xdg;
@@ -28,7 +38,7 @@ std::string SettingsDir() {
     }
     while (base.size() > 1 && base.back() == '/')
         base.pop_back();
-    return base + "/Quorvane/";
+    return base + "/";
 }
 
 }  // namespace zelvo::platform

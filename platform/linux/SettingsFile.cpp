@@ -11,37 +11,47 @@
 #include <sstream>
 
 #include "platform/Paths.h"
+#include "platform/Text.h"
 
 namespace zelvo::platform {
 namespace {
 
-bool SameName(const std::string& a, const std::string& b) {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        auto la = static_cast<unsigned char>(a[i]);
-        auto lb = static_cast<unsigned char>(b[i]);
-        if (la >= 'A' && la <= 'Z')
-            la = static_cast<unsigned char>(la + 32);
-        if (lb >= 'A' && lb <= 'Z')
-            lb = static_cast<unsigned char>(lb + 32);
-        if (la != lb)
-            return false;
-    }
-    return true;
-}
-
-std::string TrimBlanks(const std::string& s) {
+std::string TrimBlanks(std::string_view s) {
     size_t b = s.find_first_not_of(" \t");
-    if (b == std::string::npos)
+    if (b == std::string_view::npos)
         return {};
     size_t e = s.find_last_not_of(" \t");
-    return s.substr(b, e - b + 1);
+    return std::string(s.substr(b, e - b + 1));
 }
 
 // A registry text ends at its first NUL.
-std::string UpToNul(const std::string& s) {
-    return s.substr(0, s.find('\0'));
+std::string UpToNul(std::string_view s) {
+    return std::string(s.substr(0, s.find('\0')));
+}
+
+std::string Key(std::string_view section, std::string_view name) {
+    std::string key = AsciiLower(section);
+    key += '\n';  // no name holds a line break
+    key += AsciiLower(name);
+    return key;
+}
+
+// "[Name]" is a section header; a line that opens with "[" but does not
+// close is a damaged one.
+enum class LineKind { Header, DamagedHeader, Other };
+
+LineKind KindOf(const std::string& trimmed) {
+    if (trimmed.empty() || trimmed.front() != '[')
+        return LineKind::Other;
+    if (trimmed.size() >= 2 && trimmed.back() == ']')
+        return LineKind::Header;
+    return LineKind::DamagedHeader;
+}
+
+std::string_view WithoutCR(std::string_view line) {
+    if (!line.empty() && line.back() == '\r')
+        line.remove_suffix(1);
+    return line;
 }
 
 class FileDescriptor {
@@ -108,11 +118,102 @@ SettingsFile::SettingsFile(std::string path) : path_(std::move(path)) {
             ::chmod(dir.c_str(), 0700);
     }
     FileDescriptor fd(::open(path_.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0600));
-    if (fd.get() < 0)
-        throw SettingsError("Failed to create key " + path_);
 }
 
-std::string SettingsFile::Escape(const std::string& value) {
+// ------------------------------------------------------------------ document
+
+SettingsDocument::SettingsDocument(std::string_view text) {
+    size_t pos = 0;
+    while (pos < text.size()) {
+        size_t end = text.find('\n', pos);
+        if (end == std::string_view::npos)
+            end = text.size();
+        lines_.emplace_back(text.substr(pos, end - pos));
+        pos = end + 1;
+    }
+    Index();
+}
+
+void SettingsDocument::Index() {
+    values_.clear();
+    sectionEnds_.clear();
+    std::optional<std::string> current;
+    for (size_t i = 0; i < lines_.size(); ++i) {
+        std::string_view line = WithoutCR(lines_[i]);
+        std::string trimmed = TrimBlanks(line);
+        switch (KindOf(trimmed)) {
+            case LineKind::Header:
+                current = AsciiLower(trimmed.substr(1, trimmed.size() - 2));
+                sectionEnds_[*current] = i;
+                continue;
+            case LineKind::DamagedHeader:
+                // Its values must not count as the section before it: they
+                // belong to none until the next good header.
+                current.reset();
+                continue;
+            case LineKind::Other:
+                break;
+        }
+        size_t eq = line.find('=');
+        // Lines outside a section, without a name, or otherwise foreign are
+        // passed over: a damaged line must never cost the user the rest.
+        if (!current || eq == std::string_view::npos || trimmed.empty() || trimmed[0] == ';' ||
+            trimmed[0] == '#')
+            continue;
+        std::string name = TrimBlanks(line.substr(0, eq));
+        if (name.empty())
+            continue;
+        values_[Key(*current, name)] = i;
+        sectionEnds_[*current] = i;
+    }
+}
+
+std::optional<std::string> SettingsDocument::Read(std::string_view section,
+                                                  std::string_view name) const {
+    auto it = values_.find(Key(section, name));
+    if (it == values_.end())
+        return std::nullopt;
+    std::string_view line = WithoutCR(lines_[it->second]);
+    return UpToNul(Unescape(line.substr(line.find('=') + 1)));
+}
+
+void SettingsDocument::Set(std::string_view section, std::string_view name,
+                           std::string_view value) {
+    const std::string stored = Escape(UpToNul(value));
+    if (auto it = values_.find(Key(section, name)); it != values_.end()) {
+        // The name keeps the spelling it was first written with.
+        std::string& line = lines_[it->second];
+        const bool cr = !line.empty() && line.back() == '\r';
+        line = line.substr(0, line.find('=') + 1) + stored + (cr ? "\r" : "");
+        return;
+    }
+    std::string entry = std::string(name) + '=' + stored;
+    if (auto it = sectionEnds_.find(AsciiLower(section)); it != sectionEnds_.end()) {
+        lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(it->second + 1),
+                      std::move(entry));
+    } else {
+        if (!lines_.empty() && !TrimBlanks(WithoutCR(lines_.back())).empty())
+            lines_.emplace_back();
+        lines_.push_back('[' + std::string(section) + ']');
+        lines_.push_back(std::move(entry));
+    }
+    Index();
+}
+
+std::string SettingsDocument::Text() const {
+    std::string out;
+    size_t size = 0;
+    for (const auto& line : lines_)
+        size += line.size() + 1;
+    out.reserve(size);
+    for (const auto& line : lines_) {
+        out += line;
+        out += '\n';
+    }
+    return out;
+}
+
+std::string SettingsDocument::Escape(std::string_view value) {
     std::string out;
     out.reserve(value.size());
     for (char c : value) {
@@ -133,7 +234,7 @@ std::string SettingsFile::Escape(const std::string& value) {
     return out;
 }
 
-std::string SettingsFile::Unescape(const std::string& text) {
+std::string SettingsDocument::Unescape(std::string_view text) {
     std::string out;
     out.reserve(text.size());
     for (size_t i = 0; i < text.size(); ++i) {
@@ -151,79 +252,18 @@ std::string SettingsFile::Unescape(const std::string& text) {
     return out;
 }
 
-std::vector<SettingsFile::Section> SettingsFile::Parse(const std::string& text) {
-    std::vector<Section> sections;
-    Section* current = nullptr;
-    size_t pos = 0;
-    while (pos < text.size()) {
-        size_t end = text.find('\n', pos);
-        if (end == std::string::npos)
-            end = text.size();
-        std::string line = text.substr(pos, end - pos);
-        pos = end + 1;
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        std::string trimmed = TrimBlanks(line);
-        if (trimmed.size() >= 2 && trimmed.front() == '[' && trimmed.back() == ']') {
-            std::string name = trimmed.substr(1, trimmed.size() - 2);
-            current = nullptr;
-            for (auto& s : sections)
-                if (SameName(s.name, name))
-                    current = &s;
-            if (current == nullptr) {
-                sections.push_back({name, {}});
-                current = &sections.back();
-            }
-            continue;
-        }
-        size_t eq = line.find('=');
-        // Lines outside a section, without a name, or otherwise foreign are
-        // passed over: a damaged line must never cost the user the rest.
-        if (current == nullptr || eq == std::string::npos || trimmed.empty() || trimmed[0] == ';' ||
-            trimmed[0] == '#')
-            continue;
-        std::string name = TrimBlanks(line.substr(0, eq));
-        if (name.empty())
-            continue;
-        std::string value = Unescape(line.substr(eq + 1));
-        bool found = false;
-        for (auto& e : current->entries) {
-            if (SameName(e.name, name)) {
-                e.value = value;
-                found = true;
-            }
-        }
-        if (!found)
-            current->entries.push_back({name, value});
-    }
-    return sections;
-}
+// ---------------------------------------------------------------------- file
 
-std::string SettingsFile::Format(const std::vector<Section>& sections) {
-    std::string out;
-    for (const auto& s : sections) {
-        if (!out.empty())
-            out += '\n';
-        out += '[' + s.name + "]\n";
-        for (const auto& e : s.entries)
-            out += e.name + '=' + Escape(e.value) + '\n';
-    }
-    return out;
+SettingsDocument SettingsFile::Load() const {
+    std::string text;
+    if (!ReadWhole(path_, text))
+        return {};
+    return SettingsDocument(text);
 }
 
 std::optional<std::string> SettingsFile::Read(const std::string& section,
                                               const std::string& name) const {
-    std::string text;
-    if (!ReadWhole(path_, text))
-        return std::nullopt;
-    for (const auto& s : Parse(text)) {
-        if (!SameName(s.name, section))
-            continue;
-        for (const auto& e : s.entries)
-            if (SameName(e.name, name))
-                return UpToNul(e.value);
-    }
-    return std::nullopt;
+    return Load().Read(section, name);
 }
 
 void SettingsFile::Write(const std::string& section, const std::string& name,
@@ -239,34 +279,15 @@ void SettingsFile::Write(const std::string& section, const std::string& name,
             throw SettingsError(failed);
     }
 
-    std::string text;
-    ReadWhole(path_, text);
-    auto sections = Parse(text);
-    Section* target = nullptr;
-    for (auto& s : sections)
-        if (SameName(s.name, section))
-            target = &s;
-    if (target == nullptr) {
-        sections.push_back({section, {}});
-        target = &sections.back();
-    }
-    std::string stored = UpToNul(value);
-    bool found = false;
-    for (auto& e : target->entries) {
-        if (SameName(e.name, name)) {
-            e.value = stored;
-            found = true;
-        }
-    }
-    if (!found)
-        target->entries.push_back({name, stored});
+    SettingsDocument document = Load();
+    document.Set(section, name, value);
 
     const std::string temp = path_ + ".tmp";
     {
         FileDescriptor out(::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
         if (out.get() < 0)
             throw SettingsError(failed);
-        bool ok = WriteAll(out.get(), Format(sections)) && ::fsync(out.get()) == 0;
+        bool ok = WriteAll(out.get(), document.Text()) && ::fsync(out.get()) == 0;
         ok = ::close(out.release()) == 0 && ok;
         if (!ok) {
             ::unlink(temp.c_str());

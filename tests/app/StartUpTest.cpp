@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "app/StartUp.h"
 #include "support/DialogRecorder.h"
 #include "support/TempDir.h"
@@ -57,6 +59,21 @@ TEST(InstanceRule, AFirstCopyResetsAStaleCount) {
     store.WriteInteger("Zelvo", "RunningInstances", 3);
     EXPECT_EQ(ClaimInstance(store, false).InstanceNumber, 1);
     EXPECT_EQ(store.ReadInteger("Zelvo", "RunningInstances", 0), 1);
+}
+
+// A settings folder that cannot be written must not cost the copy its
+// count or its saved placement.
+TEST(InstanceRule, AStoreThatCannotBeWrittenStillCounts) {
+    TempDir dir;
+    TRegIniFile(dir / "Zelvo.conf").WriteInteger("Zelvo", "RunningInstances", 2);
+    std::filesystem::create_directory(dir / "Zelvo.conf.tmp");  // no write goes through
+    TRegIniFile store(dir / "Zelvo.conf");
+    DialogRecorder boxes;
+    auto claim = ClaimInstance(store, true);
+    EXPECT_EQ(claim.InstanceNumber, 3);
+    EXPECT_EQ(claim.WriteFailure, "Failed to set data for 'RunningInstances'");
+    EXPECT_TRUE(boxes.boxes.empty());
+    EXPECT_EQ(TRegIniFile(dir / "Zelvo.conf").ReadInteger("Zelvo", "RunningInstances", 0), 2);
 }
 
 class Placement : public ::testing::Test {

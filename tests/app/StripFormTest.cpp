@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QLabel>
+#include <filesystem>
 #include <stdexcept>
 
 #include "app/AbtZv3.h"
@@ -78,6 +79,25 @@ TEST_F(StripForm, FirstCopyOnAnEmptyStoreSitsAboveTheTaskbar) {
     EXPECT_TRUE(boxes.boxes.empty());
     config::TRegIniFile store;
     EXPECT_EQ(store.ReadInteger("Zelvo", "RunningInstances", 0), 1);
+}
+
+TEST_F(StripForm, AnUnwritableStoreKeepsTheSavedPlacementAndSaysSo) {
+    const std::string conf = dir / "Quorvane/Zelvo.conf";
+    {
+        config::TRegIniFile store;
+        store.WriteInteger("Zelvo", "TickerTop", 300);
+        store.WriteInteger("Zelvo", "TickerLeft", 40);
+        store.WriteInteger("Zelvo", "TickerWidth", 900);
+    }
+    std::filesystem::create_directory(conf + ".tmp");  // every write fails
+    TfrmMain form(screen);
+    form.FormCreate();
+    EXPECT_EQ(form.pos(), QPoint(40, 300));
+    EXPECT_EQ(form.width(), 900);
+    EXPECT_EQ(config::Live().InstanceNumber, 1);
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text, app::UnwritableStoreText(conf));
+    EXPECT_EQ(boxes.boxes[0].caption, "Warning");
 }
 
 TEST_F(StripForm, AutoRetrievalOffStartsWithAnEmptyCaption) {

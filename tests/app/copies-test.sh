@@ -7,6 +7,11 @@ source "$(dirname "$0")/xvfb-session.sh"
 start_site
 echo "<html><body>Loopback news</body></html>" >"$WORK/site/index.html"
 printf 'http://127.0.0.1:%s/index.html\r\n' "$PORT" >"$WORK/bin/WebURLs.txt"
+# Every copy's first site is here too, never the built-in default.
+mkdir -p "$XDG_CONFIG_HOME/Quorvane"
+for section in Zelvo Zelvo2 Zelvo3; do
+    printf '[%s]\nWebSite1=http://127.0.0.1:%s/index.html\n' "$section" "$PORT"
+done >"$XDG_CONFIG_HOME/Quorvane/Zelvo.conf"
 
 "$ZELVO" & first=$!
 answer_box $first '^Warning$'   # no notification area on a bare X server

@@ -18,6 +18,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "DialogFixture.h"
 #include "Unprivileged.h"
 #include "config/LiveSettings.h"
 #include "config/RegIniFile.h"
@@ -30,83 +31,6 @@
 
 namespace zelvo::config {
 namespace {
-
-using Lines = std::vector<std::string>;
-
-class FakeHost : public TConfigHost {
-public:
-    TTickerFont TickerFont() const override { return font; }
-    void SetTickerFont(const TTickerFont& f) override { font = f; }
-    TColor TickerBackColor() const override { return back; }
-    void SetTickerBackColor(TColor c) override { back = c; }
-    void SetStripColor(TColor c) override { strip = c; }
-    unsigned ScrollInterval() const override { return interval; }
-    void SetScrollInterval(unsigned ms) override { interval = ms; }
-    void SetRetrievalTimerEnabled(bool on) override { retrievalTimer = on; }
-    void mnuConnectClick() override { ++connects; }
-    void ShowHelpTopic(int context) override { help.push_back(context); }
-
-    TTickerFont font;
-    TColor back = clBlack;
-    TColor strip = clBlack;
-    unsigned interval = 0;
-    bool retrievalTimer = false;
-    int connects = 0;
-    std::vector<int> help;
-};
-
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-void WriteAll(const std::string& path, const std::string& text) {
-    std::ofstream out(path, std::ios::binary);
-    out << text;
-}
-
-bool IsSilver(const QLineEdit* field) {
-    return field->palette().color(QPalette::Base) == QColor(192, 192, 192);
-}
-
-class ConfigDialogTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ::setenv("XDG_CONFIG_HOME", home.Path().c_str(), 1);
-        Live() = TLiveSettings{};
-        Live().InstanceNumber = 1;
-        host.interval = 250;
-    }
-
-    // A URL file is there unless a test says otherwise, so that only the
-    // tests about the missing file see its warning.
-    std::unique_ptr<TfrmConfig> Make() {
-        auto dlg = std::make_unique<TfrmConfig>(host, client, TConfigPlaces{exe.Path(), ""});
-        dlg->OnRetrieveTestURL = [this] { ++retrieves; };
-        dlg->OnCancelRetrieval = [this] { ++cancels; };
-        return dlg;
-    }
-    std::unique_ptr<TfrmConfig> MakeWithUrls(const std::string& text) {
-        WriteAll(UrlPath(), text);
-        return Make();
-    }
-    std::string UrlPath() const { return exe / "WebURLs.txt"; }
-    TRegIniFile Store() const { return TRegIniFile(); }
-    std::vector<std::string> BoxTexts() const {
-        std::vector<std::string> texts;
-        for (const auto& b : recorder.boxes)
-            texts.push_back(b.text);
-        return texts;
-    }
-
-    testing::TempDir home;
-    testing::TempDir exe;
-    testing::DialogRecorder recorder;
-    FakeHost host;
-    http::THttpCli client;
-    int retrieves = 0;
-    int cancels = 0;
-};
 
 // --- The URL list ------------------------------------------------------------
 
@@ -148,7 +72,7 @@ TEST_F(ConfigDialogTest, UnsortedLfFileLoadsSortedAndAddRewritesItSortedWithCrLf
 
     dlg->SetTestURL("http://b2.test/");
     dlg->btnAddURL->click();
-    EXPECT_EQ(ReadAll(UrlPath()),
+    EXPECT_EQ(Slurp(UrlPath()),
               "\r\nhttp://a.test/\r\nhttp://B.test/\r\nhttp://b2.test/\r\nhttp://c.test/\r\n");
     const Lines grown{"", "http://a.test/", "http://B.test/", "http://b2.test/", "http://c.test/"};
     EXPECT_EQ(dlg->TestURLList(), grown);
@@ -169,7 +93,7 @@ TEST_F(ConfigDialogTest, AddUrlBeepsForDuplicatesAndBlanksButTakesOtherLetterCas
     dlg->SetTestURL("   ");
     dlg->btnAddURL->click();
     EXPECT_EQ(recorder.beeps, (std::vector<platform::UINT>{0, 0}));
-    EXPECT_EQ(ReadAll(UrlPath()), "http://a.test/x\r\n");
+    EXPECT_EQ(Slurp(UrlPath()), "http://a.test/x\r\n");
 
     // Text that would not read back as one line is refused the same way.
     dlg->SetTestURL("http://b.test/\nhttp://c.test/");
@@ -177,12 +101,12 @@ TEST_F(ConfigDialogTest, AddUrlBeepsForDuplicatesAndBlanksButTakesOtherLetterCas
     dlg->SetTestURL(std::string("http://b.test/\0x", 16));
     dlg->btnAddURL->click();
     EXPECT_EQ(recorder.beeps.size(), 4u);
-    EXPECT_EQ(ReadAll(UrlPath()), "http://a.test/x\r\n");
+    EXPECT_EQ(Slurp(UrlPath()), "http://a.test/x\r\n");
 
     dlg->SetTestURL("http://A.test/X");
     dlg->btnAddURL->click();
     EXPECT_EQ(recorder.beeps.size(), 4u);
-    EXPECT_EQ(ReadAll(UrlPath()), "http://a.test/x\r\nhttp://A.test/X\r\n");
+    EXPECT_EQ(Slurp(UrlPath()), "http://a.test/x\r\nhttp://A.test/X\r\n");
     EXPECT_EQ(dlg->SiteURLList(3), (Lines{"http://a.test/x", "http://A.test/X"}));
 }
 
@@ -210,7 +134,7 @@ TEST_F(ConfigDialogTest, FailedRewriteKeepsTheFileAndReportsTheError) {
     EXPECT_EQ(dlg->SiteURLList(1), (Lines{"http://a.test/"}));
 
     std::filesystem::remove(UrlPath());
-    WriteAll(UrlPath(), "http://a.test/\r\n");
+    WriteFile(UrlPath(), "http://a.test/\r\n");
     ::chmod(UrlPath().c_str(), 0644);
     ::chmod(exe.Path().c_str(), 0555);
     dlg->SetTestURL("http://c.test/");
@@ -223,7 +147,7 @@ TEST_F(ConfigDialogTest, FailedRewriteKeepsTheFileAndReportsTheError) {
     ::chmod(exe.Path().c_str(), 0700);
     ASSERT_EQ(recorder.boxes.size(), 2u);
     EXPECT_EQ(recorder.boxes[1].flags & 0xF0, platform::MB_ICONERROR);
-    EXPECT_EQ(ReadAll(UrlPath()), "http://a.test/\r\n");
+    EXPECT_EQ(Slurp(UrlPath()), "http://a.test/\r\n");
 }
 
 TEST_F(ConfigDialogTest, UrlFileThatIsADirectoryIsReportedAndSettingsStillLoad) {

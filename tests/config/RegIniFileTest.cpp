@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <fstream>
 
+#include "Unprivileged.h"
 #include "config/RegIniFile.h"
 #include "support/TempDir.h"
 
@@ -64,8 +66,45 @@ TEST(RegIniFileStore, WrittenValuesComeBackExactly) {
     EXPECT_EQ(store.ReadString("Zelvo2", "WebSite1", ""), "http://127.0.0.1/a b#frag");
 }
 
-TEST(RegIniFileStore, AStoreThatCannotBeCreatedIsAnError) {
+TEST(RegIniFileStore, AStoreThatCannotBeCreatedReadsDefaultsAndRefusesWrites) {
     TempDir dir;
     { std::ofstream(dir / "file") << "x"; }
-    EXPECT_THROW(TRegIniFile(dir / "file/Quorvane/Zelvo.conf"), zelvo::config::ERegistryException);
+    TRegIniFile store(dir / "file/Quorvane/Zelvo.conf");
+    EXPECT_EQ(store.ReadInteger("Zelvo", "TickerTop", 7), 7);
+    EXPECT_THROW(store.WriteInteger("Zelvo", "TickerTop", 1), zelvo::config::ERegistryException);
+}
+
+// A batch reads the file once: what another copy writes meanwhile reaches
+// the next batch, and the batch's own writes reach its later reads.
+TEST(RegIniFileStore, ABatchReadsTheFileOnceAndSeesItsOwnWrites) {
+    TempDir dir;
+    TRegIniFile(dir / "Zelvo.conf").WriteInteger("Zelvo", "RunningInstances", 1);
+    TRegIniFile batch(dir / "Zelvo.conf");
+    TRegIniFile(dir / "Zelvo.conf").WriteInteger("Zelvo", "RunningInstances", 2);
+    EXPECT_EQ(batch.ReadInteger("Zelvo", "RunningInstances", 0), 1);
+    batch.WriteInteger("Zelvo", "TickerTop", 5);
+    EXPECT_EQ(batch.ReadInteger("Zelvo", "TickerTop", 0), 5);
+    // The write took the other copy's count along, as it stands in the file.
+    EXPECT_EQ(TRegIniFile(dir / "Zelvo.conf").ReadInteger("Zelvo", "RunningInstances", 0), 2);
+}
+
+TEST(RegIniFileStore, AReadOnlyFolderStillGivesTheStoredValues) {
+    TempDir dir;
+    ::chmod(dir.Path().c_str(), 0755);
+    ::mkdir((dir / "Quorvane").c_str(), 0700);
+    const std::string path = dir / "Quorvane/Zelvo.conf";
+    TRegIniFile(path).WriteInteger("Zelvo", "TickerTop", 700);
+    ::chmod((dir / "Quorvane").c_str(), 0555);
+    ::chmod(path.c_str(), 0444);
+    {
+        zelvo::testing::Unprivileged user;
+        if (!user.Bound())
+            GTEST_SKIP() << "permissions do not bind here";
+        TRegIniFile store(path);
+        EXPECT_EQ(store.ReadInteger("Zelvo", "TickerTop", 0), 700);
+        EXPECT_THROW(store.WriteInteger("Zelvo", "TickerLeft", 1),
+                     zelvo::config::ERegistryException);
+        EXPECT_EQ(store.ReadInteger("Zelvo", "TickerLeft", -1), -1);
+    }
+    ::chmod((dir / "Quorvane").c_str(), 0700);
 }

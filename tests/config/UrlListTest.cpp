@@ -4,11 +4,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "Unprivileged.h"
+#include "support/Files.h"
 #include "support/TempDir.h"
 
 namespace zelvo::config {
@@ -16,15 +16,8 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-void WriteAll(const std::string& path, const std::string& text) {
-    std::ofstream out(path, std::ios::binary);
-    out << text;
-}
+using testing::Slurp;
+using testing::WriteFile;
 
 TEST(UrlListParse, EveryLineEndCountsAndBlankLinesStay) {
     EXPECT_EQ(ParseUrlList("a\r\nb\nc\rd"), (Lines{"a", "b", "c", "d"}));
@@ -79,10 +72,25 @@ TEST(UrlListBuiltIns, FourPlainHttpAddressesEndingWithTheMakersPage) {
     EXPECT_EQ(MakerHomePage(), "http://www.quorvane.com/");
 }
 
+// The list shipped beside the program holds the same four addresses, so a
+// fresh install and a missing file show the same sites.
+TEST(UrlListBuiltIns, TheShippedListHoldsTheSameAddresses) {
+    const char* source = std::getenv("ZELVO_SOURCE_DIR");
+    ASSERT_NE(source, nullptr);
+    std::string shipped;
+    for (const char* place : {"/data/WebURLs.txt", "/resources/WebURLs.txt"})
+        if (std::filesystem::exists(std::string(source) + place))
+            shipped = std::string(source) + place;
+    if (shipped.empty())
+        GTEST_SKIP() << "no URL list is shipped in this tree";
+    EXPECT_EQ(SortUrls(ReadUrlFile(shipped)), SortUrls(BuiltInUrls()));
+    EXPECT_EQ(Slurp(shipped), FormatUrlList(ReadUrlFile(shipped)));  // CR LF line ends
+}
+
 TEST(UrlFile, ExistsForFileAndDirectory) {
     testing::TempDir dir;
     EXPECT_FALSE(UrlFileExists(dir / "WebURLs.txt"));
-    WriteAll(dir / "WebURLs.txt", "x\r\n");
+    WriteFile(dir / "WebURLs.txt", "x\r\n");
     EXPECT_TRUE(UrlFileExists(dir / "WebURLs.txt"));
     std::filesystem::create_directory(dir / "sub");
     EXPECT_TRUE(UrlFileExists(dir / "sub"));
@@ -90,7 +98,7 @@ TEST(UrlFile, ExistsForFileAndDirectory) {
 
 TEST(UrlFile, ReadParsesAndRefusesDirectories) {
     testing::TempDir dir;
-    WriteAll(dir / "WebURLs.txt", "b\nA\n\n");
+    WriteFile(dir / "WebURLs.txt", "b\nA\n\n");
     EXPECT_EQ(ReadUrlFile(dir / "WebURLs.txt"), (Lines{"b", "A", ""}));
     EXPECT_THROW(ReadUrlFile(dir / "missing.txt"), std::runtime_error);
     std::filesystem::create_directory(dir / "d");
@@ -100,10 +108,10 @@ TEST(UrlFile, ReadParsesAndRefusesDirectories) {
 TEST(UrlFile, RewriteReplacesContentKeepingPermissions) {
     testing::TempDir dir;
     const std::string path = dir / "WebURLs.txt";
-    WriteAll(path, "old\n");
+    WriteFile(path, "old\n");
     ::chmod(path.c_str(), 0640);
     WriteUrlFile(path, {"", "a", "b"});
-    EXPECT_EQ(ReadAll(path), "\r\na\r\nb\r\n");
+    EXPECT_EQ(Slurp(path), "\r\na\r\nb\r\n");
     struct stat st {};
     ASSERT_EQ(::stat(path.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0640u);
@@ -116,7 +124,7 @@ TEST(UrlFile, RewriteReplacesContentKeepingPermissions) {
 TEST(UrlFile, FailedRewriteLeavesTheOldFileWhole) {
     testing::TempDir dir;
     const std::string path = dir / "WebURLs.txt";
-    WriteAll(path, "keep\r\nme\r\n");
+    WriteFile(path, "keep\r\nme\r\n");
     ::chmod(path.c_str(), 0644);
     // A directory the user may read but not write takes no temporary file.
     ::chmod(dir.Path().c_str(), 0555);
@@ -127,15 +135,15 @@ TEST(UrlFile, FailedRewriteLeavesTheOldFileWhole) {
         }
     }
     ::chmod(dir.Path().c_str(), 0700);
-    EXPECT_EQ(ReadAll(path), "keep\r\nme\r\n");
+    EXPECT_EQ(Slurp(path), "keep\r\nme\r\n");
 
     // A directory in the file's place stays as it is, with what it holds.
     std::filesystem::remove(path);
     std::filesystem::create_directory(path);
-    WriteAll(path + "/inner", "x");
+    WriteFile(path + "/inner", "x");
     EXPECT_THROW(WriteUrlFile(path, {"new"}), std::runtime_error);
     EXPECT_TRUE(std::filesystem::is_directory(path));
-    EXPECT_EQ(ReadAll(path + "/inner"), "x");
+    EXPECT_EQ(Slurp(path + "/inner"), "x");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()),
                             std::filesystem::directory_iterator()),
               1);

@@ -63,20 +63,83 @@ TEST(SettingsFileStore, NamesMatchInAnyCaseAndKeepTheirFirstSpelling) {
     EXPECT_EQ(Slurp(dir / "Zelvo.conf"), "[Zelvo2]\nTickerTop=7\n");
 }
 
-TEST(SettingsFileStore, DamagedAndForeignLinesAreSkipped) {
+TEST(SettingsFileStore, DamagedAndForeignLinesAreSkippedAndKeptByWrites) {
     TempDir dir;
+    const std::string text =
+        "orphan=1\n[Zelvo\ngarbage line\n\x01\x02\n[Zelvo]\r\n=novalue\n; "
+        "comment=x\nFontSize=10\r\nFontName= Arial \n[broken\nTickerTop=5\n";
     {
         std::ofstream out(dir / "Zelvo.conf", std::ios::binary);
-        out << "orphan=1\n[Zelvo\ngarbage line\n\x01\x02\n[Zelvo]\r\n=novalue\n; "
-               "comment=x\nFontSize=10\r\n"
-               "[broken\nFontName= Arial \n";
+        out << text;
     }
     SettingsFile file(dir / "Zelvo.conf");
     EXPECT_EQ(file.Read("Zelvo", "FontSize").value(), "10");
     EXPECT_EQ(file.Read("Zelvo", "FontName").value(), " Arial ");
     EXPECT_FALSE(file.Read("Zelvo", "orphan"));
+    EXPECT_FALSE(file.Read("Zelvo", "TickerTop"));  // under the damaged header
     file.Write("Zelvo", "FontSize", "12");
     EXPECT_EQ(file.Read("Zelvo", "FontName").value(), " Arial ");
+    std::string expected = text;
+    expected.replace(expected.find("FontSize=10"), 11, "FontSize=12");
+    EXPECT_EQ(Slurp(dir / "Zelvo.conf"), expected);
+}
+
+// A header that lost its "]" must not make the next copy's values read as
+// the previous section's, and a write must not make that permanent.
+TEST(SettingsFileStore, ADamagedHeaderStartsNoSection) {
+    TempDir dir;
+    const std::string text =
+        "[Zelvo]\nTickerTop=700\n\n[Zelvo2\nTickerTop=0\nFontSize=12\n\n[Zelvo3]\n"
+        "TickerTop=22\n";
+    {
+        std::ofstream out(dir / "Zelvo.conf", std::ios::binary);
+        out << text;
+    }
+    SettingsFile file(dir / "Zelvo.conf");
+    EXPECT_EQ(file.Read("Zelvo", "TickerTop").value(), "700");
+    EXPECT_FALSE(file.Read("Zelvo", "FontSize"));
+    EXPECT_FALSE(file.Read("Zelvo2", "TickerTop"));
+    EXPECT_EQ(file.Read("Zelvo3", "TickerTop").value(), "22");
+
+    file.Write("Zelvo", "TickerLeft", "4");
+    file.Write("Zelvo2", "TickerTop", "22");
+    EXPECT_EQ(Slurp(dir / "Zelvo.conf"),
+              "[Zelvo]\nTickerTop=700\nTickerLeft=4\n\n[Zelvo2\nTickerTop=0\nFontSize=12\n\n"
+              "[Zelvo3]\nTickerTop=22\n\n[Zelvo2]\nTickerTop=22\n");
+    EXPECT_EQ(file.Read("Zelvo", "TickerTop").value(), "700");
+    EXPECT_EQ(file.Read("Zelvo2", "TickerTop").value(), "22");
+    EXPECT_FALSE(file.Read("Zelvo2", "FontSize"));
+}
+
+TEST(SettingsFileStore, OfAValueWrittenTwiceTheLaterCountsAndIsTheOneChanged) {
+    TempDir dir;
+    {
+        std::ofstream out(dir / "Zelvo.conf", std::ios::binary);
+        out << "[Zelvo]\nFontSize=8\n[Other]\nFontSize=1\n[zelvo]\nfontsize=9\n";
+    }
+    SettingsFile file(dir / "Zelvo.conf");
+    EXPECT_EQ(file.Read("Zelvo", "FontSize").value(), "9");
+    file.Write("ZELVO", "FontSize", "10");
+    file.Write("Zelvo", "FontName", "Sans");
+    EXPECT_EQ(Slurp(dir / "Zelvo.conf"),
+              "[Zelvo]\nFontSize=8\n[Other]\nFontSize=1\n[zelvo]\nfontsize=10\nFontName=Sans\n");
+}
+
+TEST(SettingsFileStore, AFolderThatCannotBeMadeStillReadsAndRefusesWrites) {
+    TempDir dir;
+    { std::ofstream(dir / "file") << "x"; }
+    SettingsFile file(dir / "file/Quorvane/Zelvo.conf");
+    EXPECT_FALSE(file.Read("Zelvo", "Border"));
+    EXPECT_THROW(file.Write("Zelvo", "Border", "1"), SettingsError);
+}
+
+TEST(SettingsDocumentText, EveryLineEndsWithALineFeed) {
+    zelvo::platform::SettingsDocument doc("[Zelvo]\nA=1");
+    EXPECT_EQ(doc.Text(), "[Zelvo]\nA=1\n");
+    doc.Set("Zelvo2", "B", "x\ny");
+    EXPECT_EQ(doc.Text(), "[Zelvo]\nA=1\n\n[Zelvo2]\nB=x\\ny\n");
+    EXPECT_EQ(doc.Read("zelvo2", "b").value(), "x\ny");
+    EXPECT_EQ(zelvo::platform::SettingsDocument().Text(), "");
 }
 
 TEST(SettingsFileStore, AFailedWriteIsReportedAndLeavesTheFileWhole) {

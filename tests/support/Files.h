@@ -13,4 +13,10 @@ inline std::string Slurp(const std::string& path) {
     return ss.str();
 }
 
+// Replaces the file's bytes with text.
+inline void WriteFile(const std::string& path, const std::string& text) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << text;
+}
+
 }  // namespace zelvo::testing
