@@ -52,6 +52,7 @@ TTickerFont FromQFont(const QFont& font, TColor color) {
 QColor ToQColor(TColor c) {
     return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
 }
+
 std::optional<TColor> ToolkitChooseColor(QWidget* parent, TColor initial) {
     QColor chosen = QColorDialog::getColor(ToQColor(initial), parent);
     if (!chosen.isValid())

@@ -11,6 +11,7 @@
 #include "PageGenerator.h"
 #include "app/ReferenceConversion.h"
 #include "platform/FileReplace.h"
+#include "support/Files.h"
 #include "support/TempDir.h"
 
 namespace zelvo::app {
@@ -23,10 +24,7 @@ std::string Blanks(std::size_t n) {
     return std::string(n, ' ');
 }
 
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using zelvo::testing::Slurp;
 
 // --- The line buffer ---------------------------------------------------------
 
@@ -297,12 +295,12 @@ TEST(ConvertPageTextTest, LeavesTheTickerTextInTheBufferAndInThePageFile) {
     ConvertPageText(memo, tickerText, dir.Path());
     EXPECT_EQ(tickerText, "  Hello   World  ");
     EXPECT_EQ(memo, std::vector<std::string>{tickerText});
-    EXPECT_EQ(ReadFile(dir / kPageTextFile), tickerText + "\r\n");
+    EXPECT_EQ(Slurp(dir / kPageTextFile), tickerText + "\r\n");
 
     // The next page replaces the file.
     memo = LoadBufferLines("Next");
     ConvertPageText(memo, tickerText, dir.Path() + "/");
-    EXPECT_EQ(ReadFile(dir / kPageTextFile), " Next  \r\n");
+    EXPECT_EQ(Slurp(dir / kPageTextFile), " Next  \r\n");
 }
 
 TEST(ConvertPageTextTest, LogLinesAreConvertedWhenNoBodyArrived) {

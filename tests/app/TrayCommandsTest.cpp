@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <fstream>
-
 #include "app/MainZv3.h"
 #include "app/Program.h"
 #include "app/RetrievalCycle.h"
@@ -9,6 +7,7 @@
 #include "config/LiveSettings.h"
 #include "config/RegIniFile.h"
 #include "support/DialogRecorder.h"
+#include "support/Files.h"
 #include "support/ScopedEnv.h"
 #include "support/TempDir.h"
 #include "support/TrayFakes.h"
@@ -33,10 +32,8 @@ protected:
 
     void Start(int screenHeight = 768) {
         config::Live() = {};
-        {
-            std::ofstream urls(dir / "WebURLs.txt", std::ios::binary);
-            urls << "http://127.0.0.1:9/a\r\nhttp://127.0.0.1:9/b\r\nhttp://127.0.0.1:9/c\r\n";
-        }
+        zt::WriteFile(dir / "WebURLs.txt",
+                      "http://127.0.0.1:9/a\r\nhttp://127.0.0.1:9/b\r\nhttp://127.0.0.1:9/c\r\n");
         program = std::make_unique<app::TZelvoProgram>(app::TProgramPlaces{
             TfrmMain::TScreen{1024, screenHeight, std::nullopt}, {dir.Path() + "/", ""}});
         program->CreateForms();

@@ -13,6 +13,7 @@
 #include "app/PageConversion.h"
 #include "app/TickerScroller.h"
 #include "config/LiveSettings.h"
+#include "support/Files.h"
 #include "support/TempDir.h"
 
 namespace zelvo::app {
@@ -35,15 +36,8 @@ std::string Quote(const std::string& s) {
     return q + "'";
 }
 
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteFile(const std::string& path, const std::string& data) {
-    std::ofstream out(path, std::ios::binary);
-    out.write(data.data(), static_cast<std::streamsize>(data.size()));
-}
+using zelvo::testing::Slurp;
+using zelvo::testing::WriteFile;
 
 class ZelvoPageToolTest : public ::testing::Test {
 protected:
@@ -67,8 +61,8 @@ protected:
         RunResult result;
         const int status = std::system(command.c_str());
         result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        result.out = ReadFile(dir_ / "out");
-        result.err = ReadFile(dir_ / "err");
+        result.out = Slurp(dir_ / "out");
+        result.err = Slurp(dir_ / "err");
         return result;
     }
 

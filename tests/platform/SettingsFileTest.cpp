@@ -16,8 +16,7 @@ using zelvo::platform::SettingsFile;
 using zelvo::testing::TempDir;
 
 using zelvo::testing::Slurp;
-
-namespace {}  // namespace
+using zelvo::testing::WriteFile;
 
 TEST(SettingsFileStore, CreatesFolderAndPrivateFileWhenMissing) {
     TempDir dir;
@@ -68,10 +67,7 @@ TEST(SettingsFileStore, DamagedAndForeignLinesAreSkippedAndKeptByWrites) {
     const std::string text =
         "orphan=1\n[Zelvo\ngarbage line\n\x01\x02\n[Zelvo]\r\n=novalue\n; "
         "comment=x\nFontSize=10\r\nFontName= Arial \n[broken\nTickerTop=5\n";
-    {
-        std::ofstream out(dir / "Zelvo.conf", std::ios::binary);
-        out << text;
-    }
+    WriteFile(dir / "Zelvo.conf", text);
     SettingsFile file(dir / "Zelvo.conf");
     EXPECT_EQ(file.Read("Zelvo", "FontSize").value(), "10");
     EXPECT_EQ(file.Read("Zelvo", "FontName").value(), " Arial ");
@@ -91,10 +87,7 @@ TEST(SettingsFileStore, ADamagedHeaderStartsNoSection) {
     const std::string text =
         "[Zelvo]\nTickerTop=700\n\n[Zelvo2\nTickerTop=0\nFontSize=12\n\n[Zelvo3]\n"
         "TickerTop=22\n";
-    {
-        std::ofstream out(dir / "Zelvo.conf", std::ios::binary);
-        out << text;
-    }
+    WriteFile(dir / "Zelvo.conf", text);
     SettingsFile file(dir / "Zelvo.conf");
     EXPECT_EQ(file.Read("Zelvo", "TickerTop").value(), "700");
     EXPECT_FALSE(file.Read("Zelvo", "FontSize"));
@@ -113,10 +106,8 @@ TEST(SettingsFileStore, ADamagedHeaderStartsNoSection) {
 
 TEST(SettingsFileStore, OfAValueWrittenTwiceTheLaterCountsAndIsTheOneChanged) {
     TempDir dir;
-    {
-        std::ofstream out(dir / "Zelvo.conf", std::ios::binary);
-        out << "[Zelvo]\nFontSize=8\n[Other]\nFontSize=1\n[zelvo]\nfontsize=9\n";
-    }
+    WriteFile(dir / "Zelvo.conf",
+              "[Zelvo]\nFontSize=8\n[Other]\nFontSize=1\n[zelvo]\nfontsize=9\n");
     SettingsFile file(dir / "Zelvo.conf");
     EXPECT_EQ(file.Read("Zelvo", "FontSize").value(), "9");
     file.Write("ZELVO", "FontSize", "10");
@@ -127,7 +118,7 @@ TEST(SettingsFileStore, OfAValueWrittenTwiceTheLaterCountsAndIsTheOneChanged) {
 
 TEST(SettingsFileStore, AFolderThatCannotBeMadeStillReadsAndRefusesWrites) {
     TempDir dir;
-    { std::ofstream(dir / "file") << "x"; }
+    WriteFile(dir / "file", "x");
     SettingsFile file(dir / "file/Quorvane/Zelvo.conf");
     EXPECT_FALSE(file.Read("Zelvo", "Border"));
     EXPECT_THROW(file.Write("Zelvo", "Border", "1"), SettingsError);
