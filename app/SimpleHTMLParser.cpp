@@ -2,13 +2,11 @@
 
 #include <utility>
 
+#include "platform/Text.h"
+
 namespace zelvo::app {
 
 namespace {
-
-char LowerAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 // Control characters, line breaks and the blank separate tokens; NUL does
 // not, it ends the text.
@@ -23,16 +21,6 @@ bool EndsTextRun(char c) {
 }
 
 }  // namespace
-
-bool SameTextAscii(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (LowerAscii(a[i]) != LowerAscii(b[i]))
-            return false;
-    }
-    return true;
-}
 
 TSimpleHTMLParser::TSimpleHTMLParser(std::string text) : source_(std::move(text)) {
     if (const std::size_t nul = source_.find('\0'); nul != std::string::npos)
@@ -74,7 +62,8 @@ void TSimpleHTMLParser::Next() {
 bool TSimpleHTMLParser::IsTag(std::string_view name) const {
     if (tokenKind_ != TTokenKind::Tag)
         return false;
-    return SameTextAscii(tokenText_, name) || std::string_view(tokenText_).starts_with(name);
+    return platform::SameAsciiText(tokenText_, name) ||
+           std::string_view(tokenText_).starts_with(name);
 }
 
 }  // namespace zelvo::app

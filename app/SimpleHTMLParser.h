@@ -33,8 +33,4 @@ private:
     TTokenKind tokenKind_ = TTokenKind::End;
 };
 
-// Whether a and b are equal when ASCII letters are compared without case;
-// bytes from 0x80 up compare exactly.
-bool SameTextAscii(std::string_view a, std::string_view b);
-
 }  // namespace zelvo::app

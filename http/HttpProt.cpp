@@ -447,7 +447,7 @@ void THttpCli::ProcessHeaderLine() {
         socket_->Close();
         return;
     }
-    if (LowerAscii(ExtractFileExt(docName_)) == ".exe" && contentType_ == "text/html")
+    if (AsciiLower(ExtractFileExt(docName_)) == ".exe" && contentType_ == "text/html")
         ReplaceExt(docName_, "htm");
     SetHttpState(hsWaitingBody);
     nextStep_ = &THttpCli::ProcessBodyData;

@@ -6,7 +6,7 @@
 namespace zelvo::http {
 
 bool IsSecureScheme(const std::string& scheme) {
-    return LowerAscii(scheme) == "https";
+    return AsciiLower(scheme) == "https";
 }
 
 std::string DefaultPort(const std::string& scheme) {

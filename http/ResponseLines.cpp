@@ -20,7 +20,7 @@ bool ParseHeaderLine(std::string_view line, THeaderField& out) {
     std::size_t colon = line.find(':');
     if (colon == std::string_view::npos)
         return false;
-    out.Name = LowerAscii(line.substr(0, colon));
+    out.Name = AsciiLower(line.substr(0, colon));
     out.Value = Copy(line, static_cast<int>(colon) + 3, static_cast<int>(line.size()));
     return true;
 }

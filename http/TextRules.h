@@ -7,15 +7,11 @@
 #include <string>
 #include <string_view>
 
+#include "platform/Text.h"
+
 namespace zelvo::http {
 
-inline std::string LowerAscii(std::string_view s) {
-    std::string out(s);
-    for (char& c : out)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return out;
-}
+using platform::AsciiLower;
 
 inline bool StartsWith(std::string_view s, std::string_view prefix) {
     return s.substr(0, prefix.size()) == prefix;

@@ -28,7 +28,7 @@ void SplitURL(const std::string& url, std::string& scheme, std::string& user, st
     if (p != std::string::npos) {
         scheme = url.substr(0, p);
         rest = url.substr(p + 3);
-    } else if (LowerAscii(url.substr(0, 7)) == "mailto:") {
+    } else if (AsciiLower(url.substr(0, 7)) == "mailto:") {
         scheme = "mailto";
         rest = url.substr(url.find(':') + 1);
     } else {
