@@ -20,6 +20,8 @@
 #include <thread>
 #include <vector>
 
+#include "platform/Text.h"
+
 namespace zelvo::testing {
 
 class LoopbackServer {
@@ -69,9 +71,7 @@ public:
 
     private:
         static std::size_t ContentLength(const std::string& header) {
-            std::string lower;
-            for (char c : header)
-                lower += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+            const std::string lower = platform::AsciiLower(header);
             std::size_t p = lower.find("\r\ncontent-length: ");
             return p == std::string::npos ? 0 : std::strtoul(lower.c_str() + p + 18, nullptr, 10);
         }
