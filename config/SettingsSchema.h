@@ -54,11 +54,12 @@ inline constexpr int kIntMax = 2147483647;
 constexpr TSection kBase = TSection::Base;
 constexpr TSection kOwn = TSection::Instance;
 
+// clang-format off
 // --- The copy count and the frame --------------------------------------------
 
 // Copies running; a start that would make it exceed 3 ends that copy.
-inline constexpr TInteger RunningInstances{
-    "RunningInstances", 1, kIntMin, kIntMax, kBase, kBase, bStartUp | bExit, bStartUp | bExit};
+inline constexpr TInteger RunningInstances{"RunningInstances", 1, kIntMin, kIntMax,
+                                           kBase, kBase, bStartUp | bExit, bStartUp | bExit};
 // Read from the base section at process start, written by Save into the
 // copy's own: copies 2 and 3 take copy 1's frame.
 inline constexpr TBoolean Border{"Border", true, kBase, kOwn, bProcessStart, bSave};
@@ -77,50 +78,55 @@ inline constexpr TBoolean Site3Enabled{"Site3Enabled", true, kOwn, kOwn, bDialog
 inline constexpr TText SiteTester{"SiteTester", nullptr, 0, kOwn, kOwn, bDialogLoad, bSave};
 inline constexpr TText Browser{"Browser", "IExplore.exe", 0, kOwn, kOwn, bDialogLoad, bSave};
 inline constexpr TText Viewer{"Viewer", "Notepad.exe", 0, kOwn, kOwn, bDialogLoad, bSave};
-// The four account and proxy texts are stored trimmed.
+// The account and proxy texts are stored trimmed.
 inline constexpr TText ProxyPort{"ProxyPort", "", 15, kOwn, kOwn, bDialogLoad, bSave};
 inline constexpr TText ProxyHost{"ProxyHost", "", 30, kOwn, kOwn, bDialogLoad, bSave};
 inline constexpr TText Username{"Username", "", 25, kOwn, kOwn, bDialogLoad, bSave};
 // Plain text; a stored "(Secret)" counts as none.
 inline constexpr TText Password{"Password", "", 25, kOwn, kOwn, bDialogLoad, bSave};
 // The scroll timer's interval in milliseconds.
-inline constexpr TInteger TickerScrollSpeed{"TickerScrollSpeed", 250,  100, 400, kOwn, kOwn,
-                                            bDialogLoad,         bSave};
+inline constexpr TInteger TickerScrollSpeed{"TickerScrollSpeed", 250, 100, 400,
+                                            kOwn, kOwn, bDialogLoad, bSave};
 // Characters per scroll tick, taken as stored.
-inline constexpr TInteger CharScroll{"CharScroll", 2,    kIntMin,     kIntMax,
-                                     kOwn,         kOwn, bDialogLoad, bSave};
+inline constexpr TInteger CharScroll{"CharScroll", 2, kIntMin, kIntMax,
+                                     kOwn, kOwn, bDialogLoad, bSave};
 // Minutes between automatic retrievals.
-inline constexpr TInteger RetrievalInterval{"RetrievalInterval", 15,   1, 240, kOwn, kOwn,
-                                            bDialogLoad,         bSave};
+inline constexpr TInteger RetrievalInterval{"RetrievalInterval", 15, 1, 240,
+                                            kOwn, kOwn, bDialogLoad, bSave};
 // Hours until the program ends itself, 0 for never.
 inline constexpr TInteger AutoTimeOut{"AutoTimeOut", 4, 0, 12, kOwn, kOwn, bDialogLoad, bSave};
-inline constexpr TBoolean AutoRetrievalOn{"AutoRetrievalOn",      true, kOwn, kOwn,
-                                          bStartUp | bDialogLoad, bSave};
+inline constexpr TBoolean AutoRetrievalOn{"AutoRetrievalOn", true,
+                                          kOwn, kOwn, bStartUp | bDialogLoad, bSave};
 
 // --- The strip's look, read at start-up and written by Save --------------------
 
-inline constexpr TInteger Backcolor{"Backcolor", 0, kIntMin, kIntMax, kOwn, kOwn, bStartUp, bSave};
-inline constexpr TInteger ForeColor{"ForeColor", 16777215, kIntMin,  kIntMax,
-                                    kOwn,        kOwn,     bStartUp, bSave};
+inline constexpr TInteger Backcolor{"Backcolor", 0, kIntMin, kIntMax,
+                                    kOwn, kOwn, bStartUp, bSave};
+inline constexpr TInteger ForeColor{"ForeColor", 16777215, kIntMin, kIntMax,
+                                    kOwn, kOwn, bStartUp, bSave};
 inline constexpr TText FontName{"FontName", "MS Sans Serif", 0, kOwn, kOwn, bStartUp, bSave};
 // Points; the font dialog offers 8 to 12.
-inline constexpr TInteger FontSize{"FontSize", 8, kIntMin, kIntMax, kOwn, kOwn, bStartUp, bSave};
+inline constexpr TInteger FontSize{"FontSize", 8, kIntMin, kIntMax,
+                                   kOwn, kOwn, bStartUp, bSave};
 // 1: regular; any other value: bold. Save writes 1 for a font with no style.
-inline constexpr TInteger FontStyle{"FontStyle", 2, kIntMin, kIntMax, kOwn, kOwn, bStartUp, bSave};
+inline constexpr TInteger FontStyle{"FontStyle", 2, kIntMin, kIntMax,
+                                    kOwn, kOwn, bStartUp, bSave};
 
 // --- The strip's placement, read at start-up and written at exit ---------------
 
 // Defaults to the row just above the taskbar; start-up replaces a value
 // below -8 or above the screen height minus 8 by that row, exit stores one
 // below -8 or above the screen height as 0.
-inline constexpr TInteger TickerTop{"TickerTop", 0, kIntMin, kIntMax, kOwn, kOwn, bStartUp, bExit};
+inline constexpr TInteger TickerTop{"TickerTop", 0, kIntMin, kIntMax,
+                                    kOwn, kOwn, bStartUp, bExit};
 // A value below -10 becomes 0 at start-up.
-inline constexpr TInteger TickerLeft{"TickerLeft", 0,    kIntMin,  kIntMax,
-                                     kOwn,         kOwn, bStartUp, bExit};
+inline constexpr TInteger TickerLeft{"TickerLeft", 0, kIntMin, kIntMax,
+                                     kOwn, kOwn, bStartUp, bExit};
 // Defaults to the screen width.
-inline constexpr TInteger TickerWidth{"TickerWidth", 0,    kIntMin,  kIntMax,
-                                      kOwn,          kOwn, bStartUp, bExit};
+inline constexpr TInteger TickerWidth{"TickerWidth", 0, kIntMin, kIntMax,
+                                      kOwn, kOwn, bStartUp, bExit};
 inline constexpr TBoolean HideTicker{"HideTicker", false, kOwn, kOwn, bStartUp, bExit};
 inline constexpr TBoolean AlwaysOnTop{"AlwaysOnTop", true, kOwn, kOwn, bStartUp, bExit};
+// clang-format on
 
 }  // namespace zelvo::config::settings
