@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "app/MainZv3.h"
 #include "app/Program.h"
 #include "app/RetrievalCycle.h"
@@ -32,6 +34,9 @@ protected:
 
     void Start(int screenHeight = 768) {
         config::Live() = {};
+        // Whatever fetch a command starts goes to loopback, never to a default site.
+        std::filesystem::create_directories(dir / "Quorvane");
+        zt::WriteFile(dir / "Quorvane/Zelvo.conf", "[Zelvo]\nWebSite1=http://127.0.0.1:9/a\n");
         zt::WriteFile(dir / "WebURLs.txt",
                       "http://127.0.0.1:9/a\r\nhttp://127.0.0.1:9/b\r\nhttp://127.0.0.1:9/c\r\n");
         program = std::make_unique<app::TZelvoProgram>(app::TProgramPlaces{
