@@ -6,12 +6,12 @@
 #include <fstream>
 #include <string>
 
-#include "DialogRecorder.h"
-#include "Files.h"
-#include "ScopedEnv.h"
-#include "TempDir.h"
-#include "WaitFor.h"
 #include "platform/Shell.h"
+#include "support/DialogRecorder.h"
+#include "support/Files.h"
+#include "support/ScopedEnv.h"
+#include "support/TempDir.h"
+#include "support/WaitFor.h"
 
 namespace zelvo::platform {
 namespace {
