@@ -49,7 +49,7 @@ public:
     // The tray menu's Retrieve command: a retrieval at once.
     virtual void mnuConnectClick() = 0;
 
-    // Opens a topic of the program's help file "Zelv.Hlp".
+    // Opens a topic of the user guide.
     virtual void ShowHelpTopic(int context) = 0;
 };
 
