@@ -240,7 +240,9 @@ TEST(FailureReasons, MappedInTheirOrder) {
     EXPECT_EQ(TRetrievalCycle::FailureReason("Not Found", 404), "not Found");
     EXPECT_EQ(TRetrievalCycle::FailureReason("Connection aborted on request", 404),
               "connection aborted on request");
-    EXPECT_EQ(TRetrievalCycle::FailureReason("", 500), "");
+    // Never an empty reason: the message would read "Unable to retrieve URL, ."
+    EXPECT_EQ(TRetrievalCycle::FailureReason("", 500), "status 500");
+    EXPECT_EQ(TRetrievalCycle::FailureReason("  ", 404), "status 404");
 }
 
 TEST_F(Retrieval, TheAutomaticExitClosesAfterTheConfiguredHours) {
