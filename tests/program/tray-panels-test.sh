@@ -14,8 +14,8 @@ printf '[Zelvo]\nAutoRetrievalOn=0\n' >"$XDG_CONFIG_HOME/Quorvane/Zelvo.conf"
 
 PANEL_PID=""
 stop_panel() {
-    [ -n "$PANEL_PID" ] && kill "$PANEL_PID" 2>/dev/null
-    [ -n "$PANEL_PID" ] && wait "$PANEL_PID" 2>/dev/null
+    [ -n "$PANEL_PID" ] && { kill "$PANEL_PID" 2>/dev/null || true; }
+    [ -n "$PANEL_PID" ] && { wait "$PANEL_PID" 2>/dev/null || true; }
     PANEL_PID=""
 }
 trap 'stop_panel; cleanup' EXIT
@@ -84,7 +84,7 @@ start_xfce() {
         3>"$WORK/bus" 4>"$WORK/buspid" || skip "the message bus does not start"
     export DBUS_SESSION_BUS_ADDRESS=$(head -n1 "$WORK/bus")
     BUS_PID=$(head -n1 "$WORK/buspid")
-    trap 'stop_panel; kill $BUS_PID 2>/dev/null; cleanup' EXIT
+    trap 'stop_panel; kill $BUS_PID 2>/dev/null || true; cleanup' EXIT
     xfce4-panel --disable-wm-check >"$WORK/panel.log" 2>&1 &
     PANEL_PID=$!
 }

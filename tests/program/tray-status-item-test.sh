@@ -39,7 +39,7 @@ export DBUS_SESSION_BUS_ADDRESS=$(head -n1 "$WORK/bus")
 BUS_PID=$(head -n1 "$WORK/buspid")
 DISPLAY=$PANEL_DISPLAY xfce4-panel --disable-wm-check >"$WORK/panel.log" 2>&1 &
 PANEL_PID=$!
-trap 'kill $PANEL_PID 2>/dev/null; wait $PANEL_PID 2>/dev/null; kill $BUS_PID $PANEL_XVFB 2>/dev/null; cleanup' EXIT
+trap 'kill $PANEL_PID 2>/dev/null || true; wait $PANEL_PID 2>/dev/null || true; kill $BUS_PID $PANEL_XVFB 2>/dev/null || true; cleanup' EXIT
 
 on_panel() { DISPLAY=$PANEL_DISPLAY "$@"; }
 
