@@ -188,6 +188,7 @@ public Q_SLOTS:
     uint GetLayout(int parentId, int recursionDepth, const QStringList& propertyNames,
                    BusMenuLayout& layout) {
         unsigned revision = menu_->Revision();
+        served_ = revision;
         layout = {};
         layout.id = parentId;
         auto menu = menu_->Menu();
@@ -248,13 +249,9 @@ public Q_SLOTS:
         return errors;
     }
 
-    // The host asks before it opens the menu: a changed state is announced
-    // and the host fetches the layout again.
-    bool AboutToShow(int) {
-        unsigned before = revision_;
-        revision_ = menu_->Revision();
-        return revision_ != before;
-    }
+    // The host asks before it opens the menu: a state changed since the
+    // host last fetched the layout is announced, and it fetches it again.
+    bool AboutToShow(int) { return menu_->Revision() != served_; }
 
     QList<int> AboutToShowGroup(const QList<int>& ids, QList<int>& idErrors) {
         idErrors.clear();
@@ -272,7 +269,7 @@ Q_SIGNALS:
 
 private:
     BusMenu* menu_;
-    unsigned revision_ = 0;
+    unsigned served_ = 0;
 };
 
 const QString BusMenu::kPath = QStringLiteral("/MenuBar");
