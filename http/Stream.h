@@ -3,6 +3,7 @@
 // document to. The caller owns them; the client only holds references.
 #include <cstdint>
 #include <string>
+#include <utility>
 
 namespace zelvo::http {
 
@@ -31,6 +32,13 @@ public:
     void SetPosition(std::int64_t position) override;
 
     const std::string& Data() const { return data_; }
+    // Hands the content over and leaves the stream empty.
+    std::string TakeData() {
+        std::string data = std::move(data_);
+        data_.clear();
+        pos_ = 0;
+        return data;
+    }
     void Clear() {
         data_.clear();
         pos_ = 0;
