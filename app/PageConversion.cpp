@@ -11,9 +11,9 @@
 #include "app/SimpleHTMLParser.h"
 #include "platform/FileReplace.h"
 #include "platform/Paths.h"
+#include "text/FeedReader.h"
 #include "text/PageDecoding.h"
 #include "text/Utf8.h"
-#include "text/FeedReader.h"
 
 namespace zelvo::app {
 
@@ -309,33 +309,52 @@ using namespace std::string_view_literals;
 
 // The table's characters outside ASCII, in UTF-8: whole sequences, so a
 // letter whose encoding shares a byte with them is never torn apart.
-constexpr std::string_view kAnchorMarker = "\xC2\xA6"sv;     // U+00A6 broken bar
+constexpr std::string_view kAnchorMarker = "\xC2\xA6"sv;    // U+00A6 broken bar
 constexpr std::string_view kLeftQuote = "\xE2\x80\x9C"sv;   // U+201C
 constexpr std::string_view kRightQuote = "\xE2\x80\x9D"sv;  // U+201D
-constexpr std::string_view kCopyright = "\xC2\xA9 "sv;       // U+00A9 and a blank
-constexpr std::string_view kRegistered = "\xC2\xAE "sv;      // U+00AE and a blank
+constexpr std::string_view kCopyright = "\xC2\xA9 "sv;      // U+00A9 and a blank
+constexpr std::string_view kRegistered = "\xC2\xAE "sv;     // U+00AE and a blank
 
 // The order matters: every row works on the result of the one before.
 constexpr TTableRow kTable[] = {
-    {true, "\t"sv, " "sv, 0},         {true, "&nbsp;"sv, ""sv, 0},
-    {true, "&nbsp"sv, ""sv, 0},       {true, "&#0124;"sv, ""sv, 0},
-    {true, "&#0145;"sv, "'"sv, 0},    {true, "&#0146;"sv, "'"sv, 0},
-    {true, "&#0147;"sv, "'"sv, 0},    {true, "&#0148;"sv, "'"sv, 0},
-    {true, "&#0151;"sv, "--"sv, 0},   {true, "&#145;"sv, "'"sv, 0},
-    {true, "&#146;"sv, "'"sv, 0},     {true, "&#147;"sv, "'"sv, 0},
-    {true, "&#148;"sv, "'"sv, 0},     {true, "&#149;"sv, " "sv, 0},
-    {true, "&#151;"sv, "--"sv, 0},    {true, "&#160;"sv, " "sv, 0},
-    {true, "&#169;"sv, kCopyright, 0}, {true, "&#174;"sv, kRegistered, 0},
-    {true, "&#183;"sv, " "sv, 0},     {true, "&#241;"sv, "n"sv, 0},
-    {false, "//"sv, "-->"sv, 125},    {true, "\r\n"sv, "  "sv, 0},
-    {true, "\r"sv, ""sv, 0},          {true, "\n"sv, ""sv, 0},
-    {true, kAnchorMarker, "   "sv, 0},  {true, kLeftQuote, "'"sv, 0},
-    {true, kRightQuote, "'"sv, 0},    {true, "&#01"sv, ""sv, 0},
-    {true, "&copy;"sv, kCopyright, 0}, {true, "&reg;"sv, kRegistered, 0},
-    {true, "&"sv, ""sv, 0},           {true, "amp;"sv, " && "sv, 0},
-    {true, "quot;"sv, "'"sv, 0},      {true, "|"sv, "  "sv, 0},
-    {true, "     "sv, "  "sv, 0},     {false, "["sv, "]"sv, 125},
-    {false, "{"sv, "}"sv, 125},       {false, "/*"sv, "*/"sv, 65},
+    {true, "\t"sv, " "sv, 0},
+    {true, "&nbsp;"sv, ""sv, 0},
+    {true, "&nbsp"sv, ""sv, 0},
+    {true, "&#0124;"sv, ""sv, 0},
+    {true, "&#0145;"sv, "'"sv, 0},
+    {true, "&#0146;"sv, "'"sv, 0},
+    {true, "&#0147;"sv, "'"sv, 0},
+    {true, "&#0148;"sv, "'"sv, 0},
+    {true, "&#0151;"sv, "--"sv, 0},
+    {true, "&#145;"sv, "'"sv, 0},
+    {true, "&#146;"sv, "'"sv, 0},
+    {true, "&#147;"sv, "'"sv, 0},
+    {true, "&#148;"sv, "'"sv, 0},
+    {true, "&#149;"sv, " "sv, 0},
+    {true, "&#151;"sv, "--"sv, 0},
+    {true, "&#160;"sv, " "sv, 0},
+    {true, "&#169;"sv, kCopyright, 0},
+    {true, "&#174;"sv, kRegistered, 0},
+    {true, "&#183;"sv, " "sv, 0},
+    {true, "&#241;"sv, "n"sv, 0},
+    {false, "//"sv, "-->"sv, 125},
+    {true, "\r\n"sv, "  "sv, 0},
+    {true, "\r"sv, ""sv, 0},
+    {true, "\n"sv, ""sv, 0},
+    {true, kAnchorMarker, "   "sv, 0},
+    {true, kLeftQuote, "'"sv, 0},
+    {true, kRightQuote, "'"sv, 0},
+    {true, "&#01"sv, ""sv, 0},
+    {true, "&copy;"sv, kCopyright, 0},
+    {true, "&reg;"sv, kRegistered, 0},
+    {true, "&"sv, ""sv, 0},
+    {true, "amp;"sv, " && "sv, 0},
+    {true, "quot;"sv, "'"sv, 0},
+    {true, "|"sv, "  "sv, 0},
+    {true, "     "sv, "  "sv, 0},
+    {false, "["sv, "]"sv, 125},
+    {false, "{"sv, "}"sv, 125},
+    {false, "/*"sv, "*/"sv, 65},
 };
 static_assert(std::size(kTable) == 38);
 

@@ -82,7 +82,7 @@ struct THeadline {
 inline constexpr const char* kHeadlineSeparator = "  \xE2\x80\xA2  ";  // blank, bullet, blank
 
 struct TTickerPage {
-    std::string text;  // UTF-8, one line
+    std::string text;                  // UTF-8, one line
     std::vector<THeadline> headlines;  // empty unless the page was a feed
     std::string charset;               // what the page was read as
 };

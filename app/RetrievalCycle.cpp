@@ -249,8 +249,8 @@ void TRetrievalCycle::HttpCli1DocBegin() {
 
 void TRetrievalCycle::HttpCli1DocEnd() {
     // The copy takes the body over rather than duplicating it.
-    receivedPage_ =
-        std::make_unique<http::TMemoryStream>(bodyStream_ ? bodyStream_->TakeData() : std::string());
+    receivedPage_ = std::make_unique<http::TMemoryStream>(bodyStream_ ? bodyStream_->TakeData()
+                                                                      : std::string());
     if (HttpCli1.RcvdStream() != nullptr)
         ReleaseBodyStream();
 }

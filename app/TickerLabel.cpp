@@ -3,7 +3,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-
 namespace zelvo::app {
 
 TTickerLabel::TTickerLabel(QWidget* parent) : QWidget(parent) {

@@ -34,7 +34,8 @@ void TTickerScroller::timerCaptionTimer() {
     view_.ProcessMessages();
     std::string caption = ScrollPos <= 1 ? kFirstFrameIndent : kFrameIndent;
     caption += rest;
-    LastFrame = {caption, start, text::CharCount(ScrollPos <= 1 ? kFirstFrameIndent : kFrameIndent)};
+    LastFrame = {caption, start,
+                 text::CharCount(ScrollPos <= 1 ? kFirstFrameIndent : kFrameIndent)};
     view_.SetTickerCaption(caption);
     ScrollPos = WrappingAdd(ScrollPos, config::Live().ScrollStep);
     view_.SetApplicationTitle(caption);

@@ -78,12 +78,11 @@ struct TEntity {
 };
 
 constexpr std::array<TEntity, 24> kEntities = {{
-    {"amp", '&'},       {"lt", '<'},        {"gt", '>'},         {"quot", '"'},
-    {"apos", '\''},     {"nbsp", 0xA0},     {"mdash", 0x2014},   {"ndash", 0x2013},
-    {"hellip", 0x2026}, {"lsquo", 0x2018},  {"rsquo", 0x2019},   {"ldquo", 0x201C},
-    {"rdquo", 0x201D},  {"copy", 0xA9},     {"reg", 0xAE},       {"trade", 0x2122},
-    {"euro", 0x20AC},   {"pound", 0xA3},    {"laquo", 0xAB},     {"raquo", 0xBB},
-    {"bull", 0x2022},   {"middot", 0xB7},   {"deg", 0xB0},       {"eacute", 0xE9},
+    {"amp", '&'},      {"lt", '<'},       {"gt", '>'},       {"quot", '"'},      {"apos", '\''},
+    {"nbsp", 0xA0},    {"mdash", 0x2014}, {"ndash", 0x2013}, {"hellip", 0x2026}, {"lsquo", 0x2018},
+    {"rsquo", 0x2019}, {"ldquo", 0x201C}, {"rdquo", 0x201D}, {"copy", 0xA9},     {"reg", 0xAE},
+    {"trade", 0x2122}, {"euro", 0x20AC},  {"pound", 0xA3},   {"laquo", 0xAB},    {"raquo", 0xBB},
+    {"bull", 0x2022},  {"middot", 0xB7},  {"deg", 0xB0},     {"eacute", 0xE9},
 }};
 
 // One "&...;" at text[i]; appends what it stands for and returns the length
@@ -102,7 +101,8 @@ std::size_t DecodeReference(std::string_view text, std::size_t i, std::string& o
         const unsigned long cp = std::strtoul(digits.c_str(), &end, hex ? 16 : 10);
         if (end == nullptr || *end != '\0')
             return 0;
-        AppendCodePoint(out, cp == 0 || cp > 0x10FFFF ? kReplacementChar : static_cast<char32_t>(cp));
+        AppendCodePoint(out,
+                        cp == 0 || cp > 0x10FFFF ? kReplacementChar : static_cast<char32_t>(cp));
         return semi - i + 1;
     }
     for (const TEntity& e : kEntities) {
@@ -124,8 +124,8 @@ std::string PlainTitle(std::string_view text, bool html) {
             const char c = text[i];
             if (c == '<' && i + 1 < text.size()) {
                 const char n = text[i + 1];
-                const bool tagLike = n == '/' || n == '!' || n == '?' ||
-                                     (n >= 'a' && n <= 'z') || (n >= 'A' && n <= 'Z');
+                const bool tagLike = n == '/' || n == '!' || n == '?' || (n >= 'a' && n <= 'z') ||
+                                     (n >= 'A' && n <= 'Z');
                 const std::size_t close = tagLike ? text.find('>', i + 1) : std::string_view::npos;
                 if (close != std::string_view::npos) {
                     decoded += ' ';  // a tag may have stood between two words
@@ -149,8 +149,8 @@ std::string PlainTitle(std::string_view text, bool html) {
     bool pendingSpace = false;
     for (std::size_t i = 0; i < text.size();) {
         const auto c = static_cast<unsigned char>(text[i]);
-        const bool nbsp = c == 0xC2 && i + 1 < text.size() &&
-                          static_cast<unsigned char>(text[i + 1]) == 0xA0;
+        const bool nbsp =
+            c == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) == 0xA0;
         if (nbsp || IsXmlSpace(c)) {
             pendingSpace = !out.empty();
             i += nbsp ? 2 : 1;
@@ -174,8 +174,8 @@ bool IsFeedMediaType(std::string_view mediaType) {
 bool HasFeedRoot(std::string_view utf8) {
     // The root element stands near the start; comments and a doctype may
     // come before it.
-    QXmlStreamReader reader(
-        QString::fromUtf8(utf8.data(), static_cast<qsizetype>(std::min<std::size_t>(utf8.size(), 8192))));
+    QXmlStreamReader reader(QString::fromUtf8(
+        utf8.data(), static_cast<qsizetype>(std::min<std::size_t>(utf8.size(), 8192))));
     while (!reader.atEnd()) {
         const auto token = reader.readNext();
         if (token == QXmlStreamReader::StartElement)
@@ -230,9 +230,8 @@ std::optional<TFeed> ReadFeed(std::string_view utf8) {
             open.push_back({name, ns});
             if (target != TTarget::None)
                 continue;  // markup inside a title: only its text counts
-            const bool inChannel =
-                sameNs && ((kind == TKind::Atom && open.size() == 2) ||
-                           (kind != TKind::Atom && parentName == u"channel"));
+            const bool inChannel = sameNs && ((kind == TKind::Atom && open.size() == 2) ||
+                                              (kind != TKind::Atom && parentName == u"channel"));
             const bool inItem = sameNs && item && open.size() >= 2 &&
                                 (parentName == u"item" || parentName == u"entry");
             const bool isItem = (kind == TKind::Atom && name == u"entry" && ns == atomNs) ||
@@ -241,7 +240,8 @@ std::optional<TFeed> ReadFeed(std::string_view utf8) {
                 item = TFeedItem{};
                 itemHasLink = false;
                 if (kind == TKind::Rdf)
-                    item->link = ToUtf8(r.attributes().value(QStringLiteral("rdf:about")).toString());
+                    item->link =
+                        ToUtf8(r.attributes().value(QStringLiteral("rdf:about")).toString());
                 continue;
             }
             if (name == u"title" && (inItem || inChannel)) {
@@ -253,7 +253,8 @@ std::optional<TFeed> ReadFeed(std::string_view utf8) {
             } else if (name == u"link" && (inItem || inChannel)) {
                 if (kind == TKind::Atom) {
                     const QString rel = r.attributes().value(QStringLiteral("rel")).toString();
-                    const std::string href = ToUtf8(r.attributes().value(QStringLiteral("href")).toString());
+                    const std::string href =
+                        ToUtf8(r.attributes().value(QStringLiteral("href")).toString());
                     if ((rel.isEmpty() || rel == u"alternate") && !href.empty()) {
                         if (inItem && !itemHasLink) {
                             item->link = href;

@@ -63,13 +63,11 @@ TCharset Resolve(std::string_view rawLabel) {
     const std::string label = CleanLabel(rawLabel);
     if (label.empty())
         return {};
-    static constexpr std::array<std::string_view, 3> kUtf8 = {"utf-8", "utf8",
-                                                              "unicode-1-1-utf-8"};
+    static constexpr std::array<std::string_view, 3> kUtf8 = {"utf-8", "utf8", "unicode-1-1-utf-8"};
     static constexpr std::array<std::string_view, 18> kCp1252 = {
-        "windows-1252", "cp1252",      "x-cp1252",   "iso-8859-1",      "iso8859-1",
-        "iso_8859-1",   "iso88591",    "latin1",     "l1",              "us-ascii",
-        "ascii",        "iso-ir-100",  "ibm819",     "cp819",           "csisolatin1",
-        "ansi_x3.4-1968", "iso_8859-1:1987", "cp367"};
+        "windows-1252", "cp1252", "x-cp1252",    "iso-8859-1",     "iso8859-1",       "iso_8859-1",
+        "iso88591",     "latin1", "l1",          "us-ascii",       "ascii",           "iso-ir-100",
+        "ibm819",       "cp819",  "csisolatin1", "ansi_x3.4-1968", "iso_8859-1:1987", "cp367"};
     for (auto l : kUtf8)
         if (label == l)
             return {TCodec::Utf8, "UTF-8"};
@@ -260,8 +258,8 @@ std::string CharsetOfContentType(std::string_view contentType) {
         if (end < lower.size() && (lower[end] == '"' || lower[end] == '\'')) {
             const char quote = lower[end];
             end = lower.find(quote, i + 1);
-            return CleanLabel(lower.substr(i + 1, (end == std::string::npos ? lower.size() : end) -
-                                                      i - 1));
+            return CleanLabel(
+                lower.substr(i + 1, (end == std::string::npos ? lower.size() : end) - i - 1));
         }
         while (end < lower.size() && lower[end] != ';' && !IsSpace(lower[end]))
             ++end;
@@ -279,8 +277,8 @@ std::string DeclaredCharset(std::string_view bytes) {
     const std::string head = Lower(bytes.substr(0, 1024));
     if (StartsWith(head, "<?xml")) {
         const std::size_t end = head.find("?>");
-        const std::string_view decl =
-            std::string_view(head).substr(5, end == std::string::npos ? std::string::npos : end - 5);
+        const std::string_view decl = std::string_view(head).substr(
+            5, end == std::string::npos ? std::string::npos : end - 5);
         TAttributeReader reader{decl};
         std::string name, value;
         while (reader.Next(name, value))

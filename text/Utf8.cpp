@@ -68,7 +68,8 @@ bool IsValidUtf8(std::string_view text) {
     const std::size_t n = text.size();
     std::size_t i = 0;
     while (i < n) {
-        if (i + 8 <= n && (Load(reinterpret_cast<const char*>(p + i)) & 0x8080808080808080ull) == 0) {
+        if (i + 8 <= n &&
+            (Load(reinterpret_cast<const char*>(p + i)) & 0x8080808080808080ull) == 0) {
             i += 8;
             continue;
         }

@@ -10,13 +10,13 @@
 #include <vector>
 
 #include "PageGenerator.h"
-#include "support/ReferenceConversion.h"
-#include "platform/FileReplace.h"
-#include "support/TempDir.h"
 #include "app/TickerScroller.h"
 #include "config/LiveSettings.h"
-#include "text/Utf8.h"
+#include "platform/FileReplace.h"
+#include "support/ReferenceConversion.h"
+#include "support/TempDir.h"
 #include "text/PageDecoding.h"
+#include "text/Utf8.h"
 
 namespace zelvo::app {
 namespace {
@@ -254,8 +254,7 @@ TEST(ForwardScanningTest, WholeConversionAgreesWithRescanningOnGeneratedPages) {
         for (int i = 0; i < 60; ++i) {
             const std::size_t size = i % 20 == 0 ? 20000 : gen.Below(2500);
             const std::string page = i % 3 == 0 ? gen.Dense(size) : gen.Page(size);
-            ASSERT_EQ(ReadAsCp1252(page), Reference(page))
-                << "seed " << seed << " page " << i;
+            ASSERT_EQ(ReadAsCp1252(page), Reference(page)) << "seed " << seed << " page " << i;
         }
     }
 }
@@ -405,9 +404,9 @@ TEST(FeedConversionTest, HeadlinesFollowTheFeedTitleWithTheirLinks) {
 }
 
 TEST(FeedConversionTest, AMalformedFeedIsConvertedAsAPage) {
-    TTickerPage page = ConvertReceivedPage(
-        "<rss><channel><title>T</title><item><title>A</item></channel></rss>",
-        "application/rss+xml");
+    TTickerPage page =
+        ConvertReceivedPage("<rss><channel><title>T</title><item><title>A</item></channel></rss>",
+                            "application/rss+xml");
     EXPECT_TRUE(page.headlines.empty());
     EXPECT_EQ(page.text, " T A  ");
 }

@@ -72,7 +72,7 @@ TEST_F(TickerScrollerTest, PositionsAndTheWindowCountCharacters) {
     // Letters of one, two, three and four bytes.
     scroller.TickerText = "a\u00E9\u20AC\U0001F600b\u00E9";
     EXPECT_EQ(Frames(4), (std::vector<std::string>{"      a\u00E9\u20AC\U0001F600b\u00E9",
-                                                  " \u20AC\U0001F600b\u00E9", " b\u00E9", " "}));
+                                                   " \u20AC\U0001F600b\u00E9", " b\u00E9", " "}));
     EXPECT_EQ(scroller.LastFrame.caption, " ");
     // 225 characters of two bytes each fill the window exactly.
     std::string wide;

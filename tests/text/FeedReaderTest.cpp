@@ -89,8 +89,8 @@ TEST(FeedReaderTest, MalformedOrForeignDocumentsAreNoFeeds) {
 TEST(FeedReaderTest, LargeFeedsAreReadAcrossSlices) {
     std::string xml = "<rss><channel><title>Big</title>";
     for (int i = 0; i < 3000; ++i)
-        xml += "<item><title>\u65E5\u672C headline " + std::to_string(i) +
-               "</title><description>" + std::string(40, 'x') + "</description></item>";
+        xml += "<item><title>\u65E5\u672C headline " + std::to_string(i) + "</title><description>" +
+               std::string(40, 'x') + "</description></item>";
     xml += "</channel></rss>";
     const auto feed = ReadFeed(xml);
     ASSERT_TRUE(feed);

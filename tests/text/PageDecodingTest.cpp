@@ -38,7 +38,8 @@ TEST(PageDecodingTest, TheFirstSourceThatNamesACharsetWins) {
     EXPECT_EQ(Decode(cyrillic, "iso-8859-5"), "\u0420\u0430\u0434");
     // Header over declaration, declaration over the bytes.
     EXPECT_EQ(Decode("<meta charset=utf-8>\xE9", "windows-1252"), "<meta charset=utf-8>\u00E9");
-    EXPECT_EQ(Decode("<meta charset=iso-8859-5>" + cyrillic), "<meta charset=iso-8859-5>\u0420\u0430\u0434");
+    EXPECT_EQ(Decode("<meta charset=iso-8859-5>" + cyrillic),
+              "<meta charset=iso-8859-5>\u0420\u0430\u0434");
     // A byte-order mark over a declaration; the mark itself is not text.
     EXPECT_EQ(Decode("\xEF\xBB\xBF<meta charset=koi8-r>\xC3\xA9"), "<meta charset=koi8-r>\u00E9");
     // Undeclared: well-formed UTF-8 is UTF-8, anything else Windows-1252.
@@ -72,7 +73,9 @@ TEST(PageDecodingTest, OtherCharsetsGoThroughTheSystemDecoder) {
 }
 
 TEST(PageDecodingTest, Utf16WithAMarkKeepsItsNulsAsText) {
-    EXPECT_EQ(Decode("\xFF\xFE" "A\0\xE9\0=\xD8\x00\xDE"s), "A\u00E9\U0001F600");
+    EXPECT_EQ(Decode("\xFF\xFE"
+                     "A\0\xE9\0=\xD8\x00\xDE"s),
+              "A\u00E9\U0001F600");
     EXPECT_EQ(Decode("\xFE\xFF\0A\xD8\0"s), "A\uFFFD") << "a lone surrogate";
     // A page in ASCII that calls itself UTF-16 cannot be.
     EXPECT_EQ(Decode("<meta charset=utf-16>\xC3\xA9"), "<meta charset=utf-16>\u00E9");
