@@ -112,7 +112,8 @@ public:
     // notifications.
     bool SslEnable() const { return sslEnable_; }
     void SetSslEnable(bool on) { sslEnable_ = on; }
-    // The name sent as SNI and the one the certificate must carry.
+    // The name sent as SNI and the one the certificate must carry; when
+    // empty, the certificate must carry the address connected to.
     const std::string& SslServerName() const { return sslServerName_; }
     void SetSslServerName(const std::string& name) { sslServerName_ = name; }
     virtual void StartSsl();
@@ -208,6 +209,8 @@ private:
     void HandleSocketEvent(platform::WPARAM wParam, platform::LPARAM lParam);
     void HandleLookupDone(platform::WPARAM wParam, platform::LPARAM lParam);
     void ReadLoop(Word error);
+    void BeginSsl();
+    void EndSsl(Word error);
     void DoClose(bool graceful);
     void ResetToDefaults();
     void ProcessMessagesWhileClosing();
@@ -253,6 +256,7 @@ private:
     bool sslEnable_ = false;
     std::string sslServerName_;
     std::string sslFailure_;
+    bool sslHandshaking_ = false;
     std::unique_ptr<platform::MessageWindow> window_;
 };
 
