@@ -209,7 +209,7 @@ void TfrmMain::FormCreate() {
     Scroller.TickerText.clear();
     timerRetrieve.SetEnabled(false);
     timerCaption.SetEnabled(false);
-    HelpFile = platform::ExeDir() + "Zelv.Hlp";
+    HelpFile = platform::ExeDir() + "help/index.html";
 
     platform::ProcessMessages();
 
@@ -257,7 +257,12 @@ void TfrmMain::ApplyTopmost() {
 
 void TfrmMain::LaunchViewer(const std::string& fileName, const std::string& failure) {
     platform::ProcessMessages();
-    std::string parameters = "\"" + platform::ExeDir() + fileName + "\"";
+    // Appended piece by piece: GCC 12 at -O3 flags the chained concatenation
+    // with a -Wrestrict false positive.
+    std::string parameters = "\"";
+    parameters += platform::ExeDir();
+    parameters += fileName;
+    parameters += '"';
     if (frmConfig_ == nullptr)
         return;
     if (TrimBlanks(frmConfig_->ViewerText()).empty())

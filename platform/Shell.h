@@ -15,7 +15,9 @@ namespace zelvo::platform {
 int ShellExecute(const std::string& file, const std::string& parameters,
                  int showCommand = SW_SHOWMAXIMIZED);
 
-// Opens the help file at a topic; tells the user when there is no help file.
+// Opens the user guide (an HTML file) in the desktop's browser at the topic's
+// anchor, "#topic-" and the context number; tells the user when there is no
+// guide.
 bool WinHelp(const std::string& helpFile, unsigned context);
 
 }  // namespace zelvo::platform

@@ -4,6 +4,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QStringList>
+#include <QUrl>
 
 #include "platform/Cp1252.h"
 #include "platform/Dialogs.h"
@@ -75,12 +76,15 @@ int ShellExecute(const std::string& file, const std::string& parameters, int) {
     return kFileNotFound;
 }
 
-bool WinHelp(const std::string& helpFile, unsigned) {
+bool WinHelp(const std::string& helpFile, unsigned context) {
     if (!QFileInfo::exists(ToQString(helpFile))) {
         ShowWarning("Cannot find the " + helpFile + " file.");
         return false;
     }
-    return OpenWithDesktop({ToQString(helpFile)});
+    // The guide is a web page; each topic is an anchor in it.
+    QUrl topic = QUrl::fromLocalFile(QFileInfo(ToQString(helpFile)).absoluteFilePath());
+    topic.setFragment(QStringLiteral("topic-%1").arg(context));
+    return OpenWithDesktop({QString::fromLatin1(topic.toEncoded())});
 }
 
 }  // namespace zelvo::platform
