@@ -7,6 +7,10 @@
 
 namespace zelvo::platform {
 
+// Runs before the toolkit starts (Application's constructor calls it): with
+// an X display at hand and no window system named by the user, the X one.
+void ChooseWindowSystem();
+
 class Application {
 public:
     // Takes the process's arguments only to hand them to the toolkit; the

@@ -1,6 +1,7 @@
 #include "platform/Application.h"
 
 #include <QApplication>
+#include <cstdlib>
 
 #include "platform/Dialogs.h"
 #include "platform/MessageLoop.h"
@@ -28,9 +29,19 @@ std::function<void(const std::string&)> titleListener;
 
 }  // namespace
 
+void ChooseWindowSystem() {
+    // The strip places and stacks itself, which the desktop grants only to
+    // X clients: under a Wayland session the program runs as one through
+    // the session's X server. A user's own choice stands.
+    const char* chosen = std::getenv("QT_QPA_PLATFORM");
+    const char* display = std::getenv("DISPLAY");
+    if ((chosen == nullptr || chosen[0] == '\0') && display != nullptr && display[0] != '\0')
+        ::setenv("QT_QPA_PLATFORM", "xcb", 1);
+}
+
 class Application::Impl {
 public:
-    Impl(int& argc, char** argv) : app(argc, argv) {}
+    Impl(int& argc, char** argv) : app((ChooseWindowSystem(), argc), argv) {}
     GuardedApplication app;
     bool terminated = false;
 };
