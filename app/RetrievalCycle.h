@@ -8,6 +8,7 @@
 
 #include <functional>
 
+#include "app/PageConversion.h"
 #include "app/TickerScroller.h"
 #include "config/RetrievalInputs.h"
 #include "http/HttpProt.h"
@@ -43,6 +44,8 @@ public:
     std::vector<std::string> DownloadMemo;
     // The address of the automatic fetch under way.
     std::string txtWorking;
+    // Where each headline of the ticker text leads, when the page was a feed.
+    std::vector<THeadline> Headlines;
 
     // Where "Zelv.Log" and "WebPage.txt" go (the executable's directory).
     std::string FilesDir;

@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <QFontMetrics>
+
 #include <filesystem>
+#include <fstream>
 
 #include "app/MainZv3.h"
+#include "app/PageConversion.h"
 #include "app/Program.h"
 #include "app/RetrievalCycle.h"
 #include "config/CnfgZv3.h"
@@ -13,6 +17,7 @@
 #include "support/ScopedEnv.h"
 #include "support/TempDir.h"
 #include "support/TrayFakes.h"
+#include "support/WaitFor.h"
 
 using namespace zelvo;
 namespace zt = zelvo::testing;
@@ -199,5 +204,61 @@ TEST_F(TrayCommands, AViewerThatStartsIsNotReported) {
     Start();
     dialog->SetViewerText("/bin/true");
     form->mnuViewTextPgClick();
+    EXPECT_TRUE(boxes.boxes.empty());
+}
+
+namespace {
+
+// A browser stand-in that writes down what it was asked to open.
+std::string BrowserStandIn(const zt::TempDir& dir) {
+    const std::string path = dir / "browser.sh";
+    std::ofstream script(path);
+    script << "#!/bin/sh\nprintf '%s' \"$1\" > '" << (dir / "opened.part") << "'\nmv '"
+           << (dir / "opened.part") << "' '" << (dir / "opened") << "'\n";
+    script.close();
+    std::filesystem::permissions(path, std::filesystem::perms::owner_all);
+    return path;
+}
+
+std::string Opened(const zt::TempDir& dir) {
+    if (!zt::WaitFor([&] { return std::filesystem::exists(dir / "opened"); }))
+        return "(nothing opened)";
+    std::ifstream in(dir / "opened");
+    std::string s((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::filesystem::remove(dir / "opened");
+    return s;
+}
+
+}  // namespace
+
+TEST_F(TrayCommands, DoubleClickOnAHeadlineOpensItsLinkElseTheCurrentPage) {
+    Start();
+    dialog->SetBrowserText(BrowserStandIn(dir));
+    dialog->SetCurrentURLCaption(" http://127.0.0.1:9/page");
+    app::TTickerPage page = app::ConvertReceivedPage(
+        "<rss><channel><title>News</title><item><title>Caf\u00E9 opens</title>"
+        "<link>http://127.0.0.1:9/caf\u00E9</link></item><item><title>Second</title>"
+        "<link>http://127.0.0.1:9/2</link></item></channel></rss>",
+        "application/rss+xml");
+    form->Scroller.TickerText = page.text;
+    program->Retrieval().Headlines = page.headlines;
+    form->Scroller.ScrollPos = 1;
+    form->Scroller.timerCaptionTimer();
+    const std::string caption = form->lblTicker->Caption();
+    const QFontMetrics metrics(form->lblTicker->font());
+    auto xOf = [&](const std::string& word) {
+        const std::string before = caption.substr(0, caption.find(word));
+        return metrics.horizontalAdvance(QString::fromStdString(before)) + 2;
+    };
+    form->StripDoubleClick(xOf("Second"));
+    EXPECT_EQ(Opened(dir), "http://127.0.0.1:9/2");
+    form->StripDoubleClick(xOf("opens"));
+    EXPECT_EQ(Opened(dir), "http://127.0.0.1:9/caf%C3%A9") << "sent as a plain address";
+    // The indent, and a caption the scroller did not make, open the page.
+    form->StripDoubleClick(1);
+    EXPECT_EQ(Opened(dir), "http://127.0.0.1:9/page");
+    form->SetTickerCaption(" Zelvo");
+    form->StripDoubleClick(xOf("Second"));
+    EXPECT_EQ(Opened(dir), "http://127.0.0.1:9/page");
     EXPECT_TRUE(boxes.boxes.empty());
 }
