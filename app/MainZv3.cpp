@@ -23,7 +23,7 @@
 #include "platform/SessionEnd.h"
 #include "platform/Shell.h"
 #include "platform/Text.h"
-#include "platform/linux/QtText.h"
+#include "toolkit/Look.h"
 
 namespace zelvo::app {
 using platform::ToQString;
@@ -80,10 +80,7 @@ TfrmMain::TfrmMain(TScreen screen) : screen_(screen) {
 
     lblTicker = new TTickerLabel(this);
     lblTicker->SetCaption(" Zelvo");
-    QFont font("MS Sans Serif");
-    font.setPointSize(8);
-    font.setBold(true);
-    lblTicker->setFont(font);
+    lblTicker->setFont(platform::ToQFont(config::TTickerFont{}));
     resize(1028, kStripHeight);
     lblTicker->setGeometry(0, 0, width(), kLabelHeight);
 
@@ -222,10 +219,7 @@ void TfrmMain::FormCreate() {
 void TfrmMain::ApplyLook(const TStripLook& look) {
     lblTicker->SetBackcolor(look.Backcolor);
     lblTicker->SetForeColor(look.ForeColor);
-    QFont font(ToQString(look.FontName));
-    font.setPointSize(look.FontSize > 0 ? look.FontSize : 8);
-    font.setBold(look.Bold());
-    lblTicker->setFont(font);
+    lblTicker->setFont(platform::ToQFont(look.FontName, look.FontSize, look.Bold()));
 }
 
 void TfrmMain::SetTopmost(bool topmost) {
@@ -506,26 +500,14 @@ void TfrmMain::SetCancelEnabled(bool enabled) {
 }
 
 config::TTickerFont TfrmMain::TickerFont() const {
-    QFont f = lblTicker->font();
     config::TTickerFont font;
-    font.Name = platform::FromQString(f.family());
-    font.Size = f.pointSize();
-    font.Bold = f.bold();
-    font.Italic = f.italic();
-    font.Underline = f.underline();
-    font.StrikeOut = f.strikeOut();
+    platform::FromQFont(lblTicker->font(), font);
     font.Color = lblTicker->ForeColor();
     return font;
 }
 
 void TfrmMain::SetTickerFont(const config::TTickerFont& font) {
-    QFont f(ToQString(font.Name));
-    f.setPointSize(font.Size > 0 ? font.Size : 8);
-    f.setBold(font.Bold);
-    f.setItalic(font.Italic);
-    f.setUnderline(font.Underline);
-    f.setStrikeOut(font.StrikeOut);
-    lblTicker->setFont(f);
+    lblTicker->setFont(platform::ToQFont(font));
     lblTicker->SetForeColor(font.Color);
     lblTicker->update();
 }
@@ -539,7 +521,7 @@ void TfrmMain::SetTickerBackColor(config::TColor color) {
 
 void TfrmMain::SetStripColor(config::TColor color) {
     QPalette pal = palette();
-    pal.setColor(QPalette::Window, TTickerLabel::ToColor(color));
+    pal.setColor(QPalette::Window, platform::ToQColor(color));
     setPalette(pal);
 }
 

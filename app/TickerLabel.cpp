@@ -4,7 +4,7 @@
 #include <QPainter>
 
 #include "platform/Cp1252.h"
-#include "platform/linux/QtText.h"
+#include "toolkit/Look.h"
 
 namespace zelvo::app {
 
@@ -28,12 +28,6 @@ void TTickerLabel::SetBackcolor(int colour) {
 void TTickerLabel::SetForeColor(int colour) {
     foreColor_ = colour;
     update();
-}
-
-QColor TTickerLabel::ToColor(int c) {
-    auto v = static_cast<unsigned>(c);
-    return QColor(static_cast<int>(v & 0xFF), static_cast<int>((v >> 8) & 0xFF),
-                  static_cast<int>((v >> 16) & 0xFF));
 }
 
 std::vector<TTickerLabel::Run> TTickerLabel::Runs(const std::string& caption) {
@@ -67,8 +61,8 @@ std::vector<TTickerLabel::Run> TTickerLabel::Runs(const std::string& caption) {
 
 void TTickerLabel::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    painter.fillRect(rect(), ToColor(backcolor_));
-    painter.setPen(ToColor(foreColor_));
+    painter.fillRect(rect(), platform::ToQColor(backcolor_));
+    painter.setPen(platform::ToQColor(foreColor_));
     painter.setClipRect(rect());
     QFont plainFont = font();
     QFont underlined = plainFont;

@@ -29,8 +29,6 @@ public:
     // The caption as it is drawn: runs of plain and underlined text.
     static std::vector<Run> Runs(const std::string& caption);
 
-    static QColor ToColor(int windowsColour);
-
 signals:
     void pressed(QPoint globalPos);
     void dragged(QPoint globalPos);

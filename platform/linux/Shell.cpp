@@ -7,7 +7,7 @@
 
 #include "platform/Cp1252.h"
 #include "platform/Dialogs.h"
-#include "platform/linux/QtText.h"
+#include "toolkit/QtText.h"
 
 namespace zelvo::platform {
 namespace {

@@ -17,7 +17,7 @@
 
 #include "platform/Cp1252.h"
 #include "platform/linux/IconData.h"
-#include "platform/linux/QtText.h"
+#include "toolkit/QtText.h"
 
 struct SniPixmap {
     int width = 0;

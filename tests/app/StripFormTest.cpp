@@ -54,11 +54,6 @@ TEST(TickerLabelText, AmpersandsFollowTheMnemonicRule) {
     EXPECT_EQ(TTickerLabel::Runs("caf\xE9")[0].text, QString::fromUtf8("caf\xC3\xA9"));
 }
 
-TEST(TickerLabelText, ColoursAreBlueGreenRed) {
-    EXPECT_EQ(TTickerLabel::ToColor(0x0000FF), QColor(255, 0, 0));
-    EXPECT_EQ(TTickerLabel::ToColor(12632256), QColor(192, 192, 192));
-}
-
 TEST_F(StripForm, FirstCopyOnAnEmptyStoreSitsAboveTheTaskbar) {
     TfrmMain form(screen);
     form.FormCreate();
