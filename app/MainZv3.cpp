@@ -92,6 +92,7 @@ TfrmMain::TfrmMain(TScreen screen) : screen_(screen) {
     timerCaption.SetOnTimer([this] { Scroller.timerCaptionTimer(); });
     timerExplain.SetOnTimer([this] { Scroller.timerExplainTimer(); });
     Retrieval = std::make_unique<TRetrievalCycle>(*this, Scroller, *this, timerRetrieve);
+    Retrieval->FilesDir = Folders.Page;
     timerRetrieve.SetOnTimer([this] { Retrieval->timerRetrieveTimer(); });
     timerTimeOut.SetOnTimer([this] { Retrieval->timerTimeOutTimer(); });
 
@@ -202,7 +203,7 @@ void TfrmMain::FormCreate() {
     Scroller.TickerText.clear();
     timerRetrieve.SetEnabled(false);
     timerCaption.SetEnabled(false);
-    HelpFile = platform::ExeDir() + "Zelv.Hlp";
+    HelpFile = Folders.Help + "index.html";
 
     platform::ProcessMessages();
 
@@ -245,9 +246,13 @@ void TfrmMain::ApplyTopmost() {
 
 // ---------------------------------------------------------------- commands
 
-void TfrmMain::LaunchViewer(const std::string& fileName, const std::string& failure) {
+void TfrmMain::LaunchViewer(const std::string& path, const std::string& failure) {
     platform::ProcessMessages();
-    std::string parameters = "\"" + platform::ExeDir() + fileName + "\"";
+    // Appended piece by piece: GCC 12 at -O3 flags the chained concatenation
+    // with a -Wrestrict false positive.
+    std::string parameters = "\"";
+    parameters += path;
+    parameters += '"';
     if (frmConfig_ == nullptr)
         return;
     if (TrimBlanks(frmConfig_->ViewerText()).empty())
@@ -257,11 +262,11 @@ void TfrmMain::LaunchViewer(const std::string& fileName, const std::string& fail
 }
 
 void TfrmMain::mnuViewTextPgClick() {
-    LaunchViewer("WebPage.txt", "Unable to launch viewer, ");
+    LaunchViewer(Folders.Page + "WebPage.txt", "Unable to launch viewer, ");
 }
 
 void TfrmMain::mnuEditURLFileClick() {
-    LaunchViewer("WebURLs.txt", "Unable to launch editor, ");
+    LaunchViewer(Folders.UrlList + "WebURLs.txt", "Unable to launch editor, ");
 }
 
 void TfrmMain::mnuBrowserViewClick() {
@@ -271,8 +276,8 @@ void TfrmMain::mnuBrowserViewClick() {
     std::string url = platform::Trim(frmConfig_->CurrentURLCaption());
     if (TrimBlanks(frmConfig_->BrowserText()).empty())
         frmConfig_->SetBrowserText("IExplore.exe");
-    if (platform::ShellExecute(frmConfig_->BrowserText(), url) <= 32 &&
-        platform::ShellExecute(url, "") <= 32)
+    if (platform::ShellBrowse(frmConfig_->BrowserText(), url) <= 32 &&
+        platform::ShellOpenAddress(url) <= 32)
         platform::ShowWarning(std::string("Unable to launch browser, ") + kCheckConfiguration);
     platform::ProcessMessages();
 }

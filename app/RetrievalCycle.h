@@ -53,7 +53,8 @@ public:
     int TimeOutTag = 0;  // set by the automatic exit: no question on close
     std::vector<std::string> DownloadMemo;
 
-    // Where "Zelv.Log" and "WebPage.txt" go (the executable's directory).
+    // Where "Zelv.Log" and "WebPage.txt" go: the executable's directory
+    // unless the owner says otherwise (the ticker uses the program's folders).
     std::string FilesDir;
 
     void timerRetrieveTimer();

@@ -278,7 +278,7 @@ void AddSortedItem(QComboBox* list, const std::string& entry) {
 TfrmConfig::TfrmConfig(TConfigHost& host, TConfigPlaces places, QWidget* parent)
     : QDialog(parent),
       host_(host),
-      exeDir_(places.ExeDir.empty() ? platform::ExeDir() : std::move(places.ExeDir)),
+      exeDir_(places.ExeDir.empty() ? platform::Folders().UrlList : std::move(places.ExeDir)),
       storePath_(std::move(places.StorePath)) {
     if (!exeDir_.empty() && exeDir_.back() != '/')
         exeDir_ += '/';

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "PageGenerator.h"
+#include "support/PageGenerator.h"
 #include "app/ReferenceConversion.h"
 #include "platform/FileReplace.h"
 #include "support/TempDir.h"
