@@ -1,204 +1,12 @@
 #include "http/HttpProt.h"
 
-#include <cmath>
 #include <cstring>
 #include <utility>
 
+#include "http/ResponseLines.h"
+#include "http/TextRules.h"
+
 namespace zelvo::http {
-
-namespace {
-
-std::string Lower(std::string s) {
-    for (char& c : s)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return s;
-}
-
-bool StartsWith(const std::string& s, const std::string& prefix) {
-    return s.compare(0, prefix.size(), prefix) == 0;
-}
-
-// 1-based Copy: count characters from position pos, clipped to the text.
-std::string Copy(const std::string& s, int pos, int count) {
-    if (pos < 1)
-        pos = 1;
-    if (count <= 0 || pos > static_cast<int>(s.size()))
-        return {};
-    return s.substr(static_cast<std::size_t>(pos - 1), static_cast<std::size_t>(count));
-}
-
-// A decimal integer with optional leading blanks and sign; anything else is
-// not a number and raises, as a malformed header value must.
-int StrToInt(const std::string& s) {
-    std::size_t i = 0;
-    while (i < s.size() && s[i] == ' ')
-        ++i;
-    bool negative = false;
-    if (i < s.size() && (s[i] == '-' || s[i] == '+'))
-        negative = s[i++] == '-';
-    if (i >= s.size())
-        throw std::invalid_argument("'" + s + "' is not a valid integer value");
-    long long v = 0;
-    for (; i < s.size(); ++i) {
-        if (s[i] < '0' || s[i] > '9')
-            throw std::invalid_argument("'" + s + "' is not a valid integer value");
-        v = v * 10 + (s[i] - '0');
-        if (v > 0x7FFFFFFFLL + (negative ? 1 : 0))
-            throw std::invalid_argument("'" + s + "' is not a valid integer value");
-    }
-    return static_cast<int>(negative ? -v : v);
-}
-
-// The extension of a file name, its dot included.
-std::string ExtractFileExt(const std::string& name) {
-    std::size_t p = name.find_last_of(".\\:");
-    if (p == std::string::npos || name[p] != '.')
-        return {};
-    return name.substr(p);
-}
-
-}  // namespace
-
-// ---------------------------------------------------------------- helpers
-
-int LastPos(const std::string& sub, const std::string& s) {
-    if (sub.empty() || sub.size() > s.size())
-        return 0;
-    std::size_t p = s.rfind(sub);
-    return p == std::string::npos ? 0 : static_cast<int>(p) + 1;
-}
-
-void SplitURL(const std::string& url, std::string& scheme, std::string& user, std::string& password,
-              std::string& host, std::string& port, std::string& path) {
-    scheme.clear();
-    user.clear();
-    password.clear();
-    host.clear();
-    port.clear();
-    path.clear();
-
-    std::string rest;
-    std::size_t p = url.find("://");
-    if (p != std::string::npos) {
-        scheme = url.substr(0, p);
-        rest = url.substr(p + 3);
-    } else if (Lower(url.substr(0, 7)) == "mailto:") {
-        scheme = "mailto";
-        rest = url.substr(url.find(':') + 1);
-    } else {
-        rest = url;
-    }
-
-    std::string authority;
-    std::size_t slash = rest.find('/');
-    if (slash != std::string::npos) {
-        path = rest.substr(slash);
-        authority = rest.substr(0, slash);
-    } else {
-        authority = rest;
-    }
-
-    int c = LastPos(":", authority);
-    int a = LastPos("@", authority);
-    std::string userPart;
-    if (c == 0 && a == 0) {
-        host = authority;
-        return;
-    }
-    if (c > a) {
-        port = Copy(authority, c + 1, static_cast<int>(authority.size()));
-        host = Copy(authority, a + 1, c - a - 1);
-        if (a == 0)
-            return;
-        userPart = authority.substr(0, static_cast<std::size_t>(a - 1));
-    } else {
-        host = Copy(authority, a + 1, static_cast<int>(authority.size()));
-        userPart = authority.substr(0, static_cast<std::size_t>(a - 1));
-    }
-    std::size_t colon = userPart.find(':');
-    if (colon != std::string::npos) {
-        user = userPart.substr(0, colon);
-        password = userPart.substr(colon + 1);
-    } else {
-        user = userPart;
-    }
-}
-
-void ReplaceExt(std::string& name, const std::string& ext) {
-    int d = LastPos(".", name);
-    if (d > 0)
-        name = name.substr(0, static_cast<std::size_t>(d)) + ext;
-    else
-        name = name + "." + ext;
-}
-
-std::string HttpDateText(double dateTime) {
-    static const char* const kDays = "MonTueWedThuFriSatSun";
-    static const char* const kMonths = "JanFebMarAprMayJunJulAugSepOctNovDec";
-
-    const double whole = std::trunc(dateTime);
-    const auto days = static_cast<long long>(whole);
-    long long ms = std::llround(std::fabs(dateTime - whole) * 86400000.0);
-    if (ms >= 86400000)
-        ms = 86400000 - 1;  // a fraction that rounds up to midnight stays in its day
-
-    // Civil date from the day count; 30 December 1899 is 25569 days before
-    // 1 January 1970.
-    long long z = days - 25569 + 719468;
-    const long long era = (z >= 0 ? z : z - 146096) / 146097;
-    const long long doe = z - era * 146097;
-    const long long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    long long year = yoe + era * 400;
-    const long long doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const long long mp = (5 * doy + 2) / 153;
-    const long long day = doy - (153 * mp + 2) / 5 + 1;
-    const long long month = mp < 10 ? mp + 3 : mp - 9;
-    if (month <= 2)
-        ++year;
-
-    const long long hour = ms / 3600000;
-    const long long minute = ms / 60000 % 60;
-    const long long second = ms / 1000 % 60;
-    const long long weekday = ((days - 2) % 7 + 7) % 7;
-
-    char text[64];
-    std::snprintf(text, sizeof text, "%.3s, %2.2lld %.3s %4.4lld %2.2lld:%2.2lld:%2.2lld",
-                  kDays + 3 * weekday, day, kMonths + 3 * (month - 1), year, hour, minute, second);
-    return text;
-}
-
-std::string EncodeBase64(const std::string& data) {
-    static const char kAlphabet[] =
-        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    std::string out;
-    out.reserve((data.size() + 2) / 3 * 4);
-    std::size_t i = 0;
-    for (; i + 2 < data.size(); i += 3) {
-        unsigned v = (static_cast<unsigned char>(data[i]) << 16) |
-                     (static_cast<unsigned char>(data[i + 1]) << 8) |
-                     static_cast<unsigned char>(data[i + 2]);
-        out += kAlphabet[(v >> 18) & 63];
-        out += kAlphabet[(v >> 12) & 63];
-        out += kAlphabet[(v >> 6) & 63];
-        out += kAlphabet[v & 63];
-    }
-    std::size_t left = data.size() - i;
-    if (left == 1) {
-        unsigned v = static_cast<unsigned char>(data[i]) << 16;
-        out += kAlphabet[(v >> 18) & 63];
-        out += kAlphabet[(v >> 12) & 63];
-        out += "==";
-    } else if (left == 2) {
-        unsigned v = (static_cast<unsigned char>(data[i]) << 16) |
-                     (static_cast<unsigned char>(data[i + 1]) << 8);
-        out += kAlphabet[(v >> 18) & 63];
-        out += kAlphabet[(v >> 12) & 63];
-        out += kAlphabet[(v >> 6) & 63];
-        out += '=';
-    }
-    return out;
-}
 
 // ------------------------------------------------------------------ client
 
@@ -356,49 +164,12 @@ void THttpCli::StartRequest(THttpRequest requestType) {
     rcvCount_ = 0;
     relocationPending_ = false;
 
-    std::string scheme, user, pass, host, port, path;
-    if (!proxy_.empty()) {
-        SplitURL(url_, scheme, user, pass, host, port, path);
-        targetHost_ = host;
-        path_ = url_;
-        docName_ = path;
-        if (!user.empty())
-            username_ = user;
-        if (!pass.empty())
-            password_ = pass;
-        if (scheme.empty())
-            path_ = "http://" + path_;
-        SplitURL(proxy_, scheme, user, pass, host, port, path);
-        if (port.empty())
-            port = proxyPort_;
-    } else {
-        SplitURL(url_, scheme, user, pass, host, port, path);
-        path_ = path;
-        targetHost_ = host;
-        docName_ = path_;
-        if (!user.empty())
-            username_ = user;
-        if (!pass.empty())
-            password_ = pass;
-        if (port.empty())
-            port = "80";
-    }
-    if (path_.empty())
-        path_ = "/";
-
-    if (docName_.empty() || docName_ == "/") {
-        docName_ = "document.htm";
-    } else {
-        if (docName_.back() == '/')
-            docName_.pop_back();
-        docName_ = Copy(docName_, LastPos("/", docName_) + 1, 255);
-        std::size_t q = docName_.find('?');
-        if (q != std::string::npos)
-            docName_.resize(q);
-    }
-
-    hostName_ = host;
-    connectPort_ = port;
+    target_ = TargetFromURL(url_, proxy_, proxyPort_);
+    if (!target_.User.empty())
+        username_ = target_.User;
+    if (!target_.Password.empty())
+        password_ = target_.Password;
+    docName_ = DocNameFromPath(target_.DocName);
     StartLookup();
 }
 
@@ -408,14 +179,14 @@ void THttpCli::StartLookup() {
     SetHttpState(hsDnsLookup);
     if (httpState_ != hsDnsLookup)
         return;  // a state-change handler aborted the request
-    if (hostName_.empty()) {
+    if (target_.HostName.empty()) {
         // No host to look up ends the request like a failed lookup rather
         // than leaving the client stuck in the lookup state.
         SocketLookupDone(platform::WSAEINVAL);
         return;
     }
     try {
-        socket_->DnsLookup(hostName_);
+        socket_->DnsLookup(target_.HostName);
     } catch (const socket::ESocketException&) {
         SocketLookupDone(platform::WSANO_RECOVERY);
     }
@@ -466,7 +237,7 @@ void THttpCli::SocketLookupDone(socket::TCustomWSocket::Word error) {
         return;
     try {
         socket_->SetAddr(socket_->DnsResult());
-        socket_->SetPort(connectPort_);
+        socket_->SetPort(target_.ConnectPort);
         socket_->SetProto("tcp");
         socket_->Connect();
     } catch (...) {
@@ -528,7 +299,7 @@ void THttpCli::SendCommand(const std::string& s) {
 void THttpCli::SendRequestHeader(const std::string& method, const std::string& version) {
     requestText_.clear();
     TriggerHeaderBegin();
-    SendCommand(method + " " + path_ + " HTTP/" + version);
+    SendCommand(method + " " + target_.Path + " HTTP/" + version);
     if (!sender_.empty())
         SendCommand("From: " + sender_);
     if (!reference_.empty())
@@ -537,7 +308,7 @@ void THttpCli::SendRequestHeader(const std::string& method, const std::string& v
         SendCommand("Content-Type: " + contentTypePost_);
     if (!agent_.empty())
         SendCommand("User-Agent: " + agent_);
-    SendCommand("Host: " + targetHost_);
+    SendCommand("Host: " + target_.TargetHost);
     if (noCache_)
         SendCommand("Pragma: no-cache");
     if (method == "POST")
@@ -636,24 +407,32 @@ void THttpCli::ProcessHeaderLine() {
     const std::string& line = currentLine_;
     if (!line.empty()) {
         rcvdHeader_.push_back(line);
-        if (StartsWith(line, "HTTP/1.0") || StartsWith(line, "HTTP/1.1")) {
-            statusCode_ = StrToInt(Copy(line, 10, 3));
-            reasonPhrase_ = Copy(line, 14, static_cast<int>(line.size()));
-        } else {
-            std::size_t colon = line.find(':');
-            if (colon != std::string::npos) {
-                std::string name = Lower(line.substr(0, colon));
-                std::string value =
-                    Copy(line, static_cast<int>(colon) + 3, static_cast<int>(line.size()));
-                if (name == "location")
-                    ProcessLocation(value);
-                else if (name == "content-length")
-                    contentLength_ = StrToInt(value);
-                else if (name == "content-type")
-                    contentType_ = value;
-                else if (name == "www-authenticate")
-                    authChallenges_.push_back(value);
-            }
+        TStatusLine status;
+        THeaderField field;
+        switch (ParseStatusLine(line, status)) {
+            case TStatusParse::Ok:
+                statusCode_ = status.StatusCode;
+                reasonPhrase_ = status.ReasonPhrase;
+                break;
+            case TStatusParse::Malformed:
+                throw std::invalid_argument("malformed status line");
+            case TStatusParse::NotStatusLine:
+                if (!ParseHeaderLine(line, field))
+                    break;
+                if (field.Name == "location") {
+                    relocationPending_ = true;
+                    ApplyLocation(field.Value, !proxy_.empty(), target_);
+                } else if (field.Name == "content-length") {
+                    std::optional<std::int64_t> n = ParseContentLength(field.Value);
+                    if (!n || *n > 0x7FFFFFFF)
+                        throw std::invalid_argument("malformed content length");
+                    contentLength_ = static_cast<int>(*n);
+                } else if (field.Name == "content-type") {
+                    contentType_ = field.Value;
+                } else if (field.Name == "www-authenticate") {
+                    authChallenges_.push_back(field.Value);
+                }
+                break;
         }
         if (OnHeaderData)
             OnHeaderData(this);
@@ -668,7 +447,7 @@ void THttpCli::ProcessHeaderLine() {
         socket_->Close();
         return;
     }
-    if (Lower(ExtractFileExt(docName_)) == ".exe" && contentType_ == "text/html")
+    if (LowerAscii(ExtractFileExt(docName_)) == ".exe" && contentType_ == "text/html")
         ReplaceExt(docName_, "htm");
     SetHttpState(hsWaitingBody);
     nextStep_ = &THttpCli::ProcessBodyData;
@@ -679,36 +458,6 @@ void THttpCli::ProcessHeaderLine() {
         ProcessBodyData();
     }
     rcvCount_ = 0;
-}
-
-void THttpCli::ProcessLocation(const std::string& value) {
-    relocationPending_ = true;
-    if (!proxy_.empty()) {
-        if (StartsWith(value, "/")) {
-            // The request line through a proxy carries a whole URL, so a
-            // path alone replaces the path of the current one.
-            std::string scheme, user, pass, host, port, path;
-            SplitURL(path_, scheme, user, pass, host, port, path);
-            path_ = (scheme.empty() ? std::string("http") : scheme) + "://" + host +
-                    (port.empty() ? "" : ":" + port) + value;
-        } else {
-            path_ = value;
-        }
-        return;
-    }
-    if (StartsWith(value, "/")) {
-        path_ = value;
-        return;
-    }
-    std::string scheme, user, pass, host, port, path;
-    SplitURL(value, scheme, user, pass, host, port, path);
-    path_ = path.empty() ? "/" : path;
-    hostName_ = host;
-    if (!port.empty())
-        connectPort_ = port;
-    else if (!scheme.empty())
-        connectPort_ = "80";  // another server's default port, not the old one's
-    targetHost_ = hostName_;
 }
 
 void THttpCli::ProcessBodyData() {

@@ -10,26 +10,13 @@
 #include <string>
 #include <vector>
 
+#include "http/RequestTarget.h"
 #include "http/Stream.h"
+#include "http/UrlHelpers.h"
 #include "platform/MessageLoop.h"
 #include "socket/WSocket.h"
 
 namespace zelvo::http {
-
-// ------------------------------------------------------------ text helpers
-
-// Splits a URL into scheme, user, password, host, port and path (all texts;
-// the port is not checked).
-void SplitURL(const std::string& url, std::string& scheme, std::string& user, std::string& password,
-              std::string& host, std::string& port, std::string& path);
-// 1-based position of the last occurrence of sub in s, 0 when none.
-int LastPos(const std::string& sub, const std::string& s);
-// Gives name the extension ext (without its dot), replacing the text after
-// its last dot or appending one.
-void ReplaceExt(std::string& name, const std::string& ext);
-// A date-time (days since 30 December 1899) as "Wed, 04 Mar 1998 10:20:30".
-std::string HttpDateText(double dateTime);
-std::string EncodeBase64(const std::string& data);
 
 // ------------------------------------------------------------------ client
 
@@ -125,10 +112,10 @@ public:
     THttpState HttpState() const { return httpState_; }
     THttpRequest RequestType() const { return requestType_; }
     const std::vector<std::string>& AuthChallenges() const { return authChallenges_; }
-    const std::string& Path() const { return path_; }
-    const std::string& HostName() const { return hostName_; }
-    const std::string& TargetHost() const { return targetHost_; }
-    const std::string& ConnectPort() const { return connectPort_; }
+    const std::string& Path() const { return target_.Path; }
+    const std::string& HostName() const { return target_.HostName; }
+    const std::string& TargetHost() const { return target_.TargetHost; }
+    const std::string& ConnectPort() const { return target_.ConnectPort; }
     socket::TWSocket& Socket() { return *socket_; }
 
     // Events.
@@ -178,15 +165,12 @@ private:
     void RelocationClosed(socket::TCustomWSocket::Word error);
     void ProcessHeaderLine();
     void ProcessBodyData();
-    void ProcessLocation(const std::string& value);
 
     std::unique_ptr<socket::TWSocket> socket_;
     std::unique_ptr<platform::MessageWindow> window_;
     bool multiThreaded_ = false;
     THttpState httpState_ = hsReady;
-    std::string hostName_;
-    std::string targetHost_;
-    std::string connectPort_;
+    TRequestTarget target_;
     std::string proxy_;
     std::string proxyPort_ = "80";
     std::string username_;
@@ -200,7 +184,6 @@ private:
     int bodyChunkCount_ = 0;
     bool sendingPost_ = false;
     std::string url_;
-    std::string path_;
     std::string docName_;
     std::string sender_;
     std::string reference_;

@@ -50,6 +50,9 @@ constexpr long FD_OOB = 0x04;
 constexpr long FD_ACCEPT = 0x08;
 constexpr long FD_CONNECT = 0x10;
 constexpr long FD_CLOSE = 0x20;
+// Not Winsock's: the TLS handshake that StartTls began has ended, with the
+// error in the high word (0 once the session is secured).
+constexpr long FD_HANDSHAKE = 0x100;
 
 constexpr int WSABASEERR = 10000;
 constexpr int WSAEINTR = 10004;
@@ -152,6 +155,20 @@ HANDLE WSAAsyncGetHostByName(HWND wnd, UINT msg, const std::string& name, HOSTEN
 // A cancelled lookup posts nothing. SOCKET_ERROR (WSAEINVAL) for an unknown
 // or finished handle.
 int WSACancelAsyncRequest(HANDLE request);
+
+// Not Winsock's: secures a connected stream socket as the client end of a
+// TLS session (1.2 or newer) whose certificate must chain to the trust store
+// that SSL_CERT_FILE / SSL_CERT_DIR or the system name, and carry serverName
+// (a host name, also sent as SNI, or a dotted address). Returns at once; the
+// handshake runs on the socket's notifications and ends with FD_HANDSHAKE,
+// posted whatever the selected events. Meanwhile recv and send would block
+// and nothing else is announced. Afterwards recv, send, ioctlsocket FIONREAD
+// and FD_READ deal in plain text, the peer's close_notify or end of stream
+// is FD_CLOSE, and shutdown sends close_notify first.
+int StartTls(SOCKET s, const std::string& serverName);
+// Why the handshake failed: "Certificate not trusted: <reason>",
+// "Certificate name mismatch" or "TLS handshake failed: <reason>".
+std::string TlsFailure(SOCKET s);
 
 SOCKET socket(int af, int type, int protocol);
 int setsockopt(SOCKET s, int level, int optname, const void* optval, int optlen);

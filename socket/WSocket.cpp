@@ -225,6 +225,7 @@ void TCustomWSocket::ResetToDefaults() {
     closeEventFired_ = false;
     flushTimeout_ = 60;
     waitTargetState_ = wsInvalidState;
+    sslHandshaking_ = false;
     // The characters of an unfinished line stay for the ReadLine that is
     // waiting on them; the next ReadLine starts afresh.
     if (lineMode_)
@@ -512,6 +513,7 @@ void TCustomWSocket::Connect() {
         return;
     }
 
+    sslFailure_.clear();
     socketHandle_ = ws::socket(addressFamily_, socketType_, protocolNumber_);
     if (socketHandle_ == ws::INVALID_SOCKET) {
         ReportWinsockError("Connect (socket)");
@@ -588,10 +590,20 @@ void TCustomWSocket::HandleSocketEvent(platform::WPARAM wParam, platform::LPARAM
     auto gone = [&] { return socketHandle_ != handle; };
 
     if ((bits & ws::FD_CONNECT) != 0) {
-        ChangeState(wsConnected);
-        TriggerSessionConnected(error);
-        if (error != 0 && state_ != wsClosed)
-            Close();
+        if (error == 0 && sslEnable_ && socketType_ == ws::WS_SOCK_STREAM) {
+            // Connected, but the session begins only once it is secured.
+            BeginSsl();
+        } else {
+            ChangeState(wsConnected);
+            TriggerSessionConnected(error);
+            if (error != 0 && state_ != wsClosed)
+                Close();
+        }
+        if (gone())
+            return;
+    }
+    if ((bits & ws::FD_HANDSHAKE) != 0 && sslHandshaking_) {
+        EndSsl(error);
         if (gone())
             return;
     }
@@ -602,7 +614,8 @@ void TCustomWSocket::HandleSocketEvent(platform::WPARAM wParam, platform::LPARAM
     }
     if ((bits & ws::FD_WRITE) != 0) {
         TryToSend();
-        if (allSent_ && OnDataSent)
+        // Before the session is secured nothing of the owner's has gone out.
+        if (allSent_ && OnDataSent && !sslHandshaking_)
             TriggerDataSent(error);
         if (gone())
             return;
@@ -631,11 +644,16 @@ void TCustomWSocket::ReadLoop(Word error) {
     try {
         while (true) {
             lastError_ = 0;
+            const int before = readCount_;
             if (lineMode_)
                 ReadLineStep();
             else if (!TriggerDataAvailable(error))
                 return;  // nobody reads: the data stays with the system
             if (lastError_ != 0)
+                return;
+            // A pass that read nothing would read nothing again: the data
+            // waits for the next notification, which a read re-enables.
+            if (readCount_ == before)
                 return;
             std::uint32_t waiting = 0;
             if (ws::ioctlsocket(socketHandle_, ws::WS_FIONREAD, &waiting) == ws::SOCKET_ERROR) {
@@ -654,9 +672,38 @@ void TCustomWSocket::ReadLoop(Word error) {
 // --------------------------------------------------------------------- tls
 
 void TCustomWSocket::StartSsl() {
-    // Placeholder until the TLS layer lands: the handshake fails at once.
-    sslFailure_ = "TLS handshake failed: TLS is not available";
-    TriggerSessionConnected(platform::WSAECONNABORTED);
+    if (socketHandle_ == ws::INVALID_SOCKET || state_ != wsConnected || sslHandshaking_) {
+        sslFailure_ = "TLS handshake failed: " + WinsockErrorText(ws::WSAENOTCONN);
+        TriggerSessionConnected(ws::WSAENOTCONN);
+        return;
+    }
+    BeginSsl();
+}
+
+void TCustomWSocket::BeginSsl() {
+    sslFailure_.clear();
+    // Without a name of its own the certificate must carry the address.
+    const std::string name =
+        sslServerName_.empty() ? ws::inet_ntoa(sockAddr_.sin_addr) : sslServerName_;
+    if (ws::StartTls(socketHandle_, name) != 0) {
+        sslFailure_ = "TLS handshake failed: " + WinsockErrorText(ws::WSAGetLastError());
+        EndSsl(ws::WSAECONNABORTED);
+        return;
+    }
+    sslHandshaking_ = true;
+}
+
+void TCustomWSocket::EndSsl(Word error) {
+    sslHandshaking_ = false;
+    if (error != 0 && sslFailure_.empty())
+        sslFailure_ = ws::TlsFailure(socketHandle_);
+    if (state_ == wsConnecting)
+        ChangeState(wsConnected);
+    const ws::SOCKET handle = socketHandle_;
+    TriggerSessionConnected(error);
+    // A session that could not be secured is of no use to anyone.
+    if (error != 0 && socketHandle_ == handle && state_ != wsClosed)
+        Close();
 }
 
 // -------------------------------------------------------------------- send

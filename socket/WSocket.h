@@ -208,6 +208,8 @@ private:
     void HandleSocketEvent(platform::WPARAM wParam, platform::LPARAM lParam);
     void HandleLookupDone(platform::WPARAM wParam, platform::LPARAM lParam);
     void ReadLoop(Word error);
+    void BeginSsl();
+    void EndSsl(Word error);
     void DoClose(bool graceful);
     void ResetToDefaults();
     void ProcessMessagesWhileClosing();
@@ -253,6 +255,7 @@ private:
     bool sslEnable_ = false;
     std::string sslServerName_;
     std::string sslFailure_;
+    bool sslHandshaking_ = false;
     std::unique_ptr<platform::MessageWindow> window_;
 };
 

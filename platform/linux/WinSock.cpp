@@ -11,6 +11,7 @@
 #include <unistd.h>
 #include <QObject>
 #include <QSocketNotifier>
+#include <QTimer>
 
 #include <cerrno>
 #include <cstring>
@@ -18,6 +19,7 @@
 #include <unordered_map>
 
 #include "platform/MessageLoop.h"
+#include "platform/linux/TlsSession.h"
 
 namespace zelvo::platform {
 namespace {
@@ -162,6 +164,14 @@ struct Entry {
     bool writeWanted = false;
     bool closePosted = false;
     bool watched = false;  // registered with the close watch
+    // A TLS session over the descriptor, once StartTls asked for one. While
+    // it shakes hands the notifiers serve the handshake alone; afterwards
+    // readiness means decrypted bytes, which may wait inside the session
+    // where the descriptor no longer shows them.
+    std::unique_ptr<TlsSession> tls;
+    bool tlsHandshaking = false;
+    bool tlsCheckQueued = false;
+    std::string tlsFailure;
     std::unique_ptr<QSocketNotifier> readNotifier;
     std::unique_ptr<QSocketNotifier> writeNotifier;
 };
@@ -211,6 +221,12 @@ public:
         if (!e.readNotifier)
             return;
         bool selected = e.events != 0 && e.wnd != 0;
+        if (e.tlsHandshaking) {
+            e.readNotifier->setEnabled(selected && !e.tls->WantsWrite());
+            e.writeNotifier->setEnabled(selected && e.tls->WantsWrite());
+            Unwatch(e);
+            return;
+        }
         bool wantRead = selected && !e.connectPending && e.readArmed &&
                         (e.events & (FD_READ | FD_CLOSE | FD_ACCEPT)) != 0;
         bool wantWrite =
@@ -228,6 +244,48 @@ public:
     static void Post(SOCKET s, const Entry& e, long event, int error) {
         if ((e.events & event) != 0)
             PostMessage(e.wnd, e.msg, s, MakeLParam(static_cast<unsigned>(event), error));
+    }
+
+    // Moves a handshake on from a readiness notification or from StartTls.
+    void StepHandshake(SOCKET s, Entry& e) {
+        switch (e.tls->Handshake()) {
+            case TlsSession::Step::WantRead:
+            case TlsSession::Step::WantWrite:
+                break;
+            case TlsSession::Step::Done:
+                e.tlsHandshaking = false;
+                PostHandshake(s, e, 0);
+                QueueTlsCheck(s, e);
+                break;
+            case TlsSession::Step::Failed:
+                e.tlsHandshaking = false;
+                e.tlsFailure = e.tls->Failure();
+                e.readArmed = false;
+                e.writeWanted = false;
+                PostHandshake(s, e, WSAECONNABORTED);
+                break;
+        }
+        Update(e);
+    }
+
+    // Decrypted bytes left inside the session after a read: the descriptor
+    // will not report them, so the next pass of the loop looks again and
+    // announces them as the descriptor would have.
+    void QueueTlsCheck(SOCKET s, Entry& e) {
+        if (e.tlsCheckQueued || !e.tls || !e.tls->Established() || e.tls->Pending() == 0)
+            return;
+        e.tlsCheckQueued = true;
+        QTimer::singleShot(0, &context_, [this, s] {
+            Entry* found = Find(s);
+            if (found == nullptr)
+                return;
+            found->tlsCheckQueued = false;
+            if (!found->readArmed || found->tls->Pending() == 0 || found->events == 0)
+                return;
+            found->readArmed = false;
+            Post(s, *found, FD_READ, 0);
+            Update(*found);
+        });
     }
 
 private:
@@ -282,10 +340,43 @@ private:
         }
     }
 
+    static void PostHandshake(SOCKET s, const Entry& e, int error) {
+        if (e.msg != 0)
+            PostMessage(e.wnd, e.msg, s, MakeLParam(static_cast<unsigned>(FD_HANDSHAKE), error));
+    }
+
+    // Readiness of a secured connection: records arrived, which may hold
+    // data, nothing yet (part of a record, a ticket) or the end.
+    void OnTlsReadable(SOCKET s, Entry& e) {
+        char probe;
+        int n = e.tls->Peek(&probe, 1);
+        if (n == TlsSession::Blocked)
+            return;  // what arrived was not data; the notifier reports more
+        if (n > 0) {
+            e.readArmed = false;
+            Post(s, e, FD_READ, 0);
+        } else {
+            if (!e.closePosted)
+                Post(s, e, FD_CLOSE, n == TlsSession::Closed ? 0 : WSAECONNRESET);
+            e.closePosted = true;
+            e.readArmed = false;
+        }
+        Update(e);
+    }
+
     void OnReadable(SOCKET s) {
         Entry* e = Find(s);
         if (e == nullptr)
             return;
+        if (e->tlsHandshaking) {
+            StepHandshake(s, *e);
+            return;
+        }
+        if (e->tls) {
+            if (e->tls->Established())
+                OnTlsReadable(s, *e);
+            return;
+        }
         if (e->listening) {
             e->readArmed = false;
             Post(s, *e, FD_ACCEPT, 0);
@@ -321,6 +412,10 @@ private:
         Entry* e = Find(s);
         if (e == nullptr)
             return;
+        if (e->tlsHandshaking) {
+            StepHandshake(s, *e);
+            return;
+        }
         if (e->connectPending) {
             e->connectPending = false;
             int err = 0;
@@ -341,6 +436,7 @@ private:
     SOCKET next_ = 0x100;
     int watchFd_ = -1;
     std::unique_ptr<QSocketNotifier> watchNotifier_;
+    QObject context_;  // for the checks queued on the loop
 };
 
 Entry* Lookup(SOCKET s) {
@@ -582,12 +678,80 @@ SOCKET accept(SOCKET s, SOCKADDR_IN* addr, int* addrlen) {
     return accepted;
 }
 
+namespace {
+
+int TlsSend(Entry& e, const void* buf, int len) {
+    if (!e.tls->Established() && !e.tlsHandshaking)
+        return FailWith(WSAECONNABORTED);
+    int n = e.tlsHandshaking ? TlsSession::Blocked : e.tls->Write(buf, len);
+    if (n == TlsSession::Blocked || (n > 0 && n < len)) {
+        e.writeWanted = true;
+        SocketTable::Get().Update(e);
+    }
+    if (n == TlsSession::Blocked)
+        return FailWith(WSAEWOULDBLOCK);
+    if (n <= 0 && len > 0)
+        return FailWith(WSAECONNRESET);
+    return n;
+}
+
+int TlsRecv(SOCKET s, Entry& e, void* buf, int len, int flags) {
+    e.readArmed = true;
+    SocketTable::Get().Update(e);
+    if (e.tlsHandshaking)
+        return FailWith(WSAEWOULDBLOCK);
+    if (!e.tls->Established())
+        return FailWith(WSAECONNABORTED);
+    if (len == 0)
+        return ProbeOpen(e);
+    int n = (flags & WS_MSG_PEEK) != 0 ? e.tls->Peek(buf, len) : e.tls->Read(buf, len);
+    if (n > 0) {
+        SocketTable::Get().QueueTlsCheck(s, e);
+        return n;
+    }
+    if (n == TlsSession::Blocked)
+        return FailWith(WSAEWOULDBLOCK);
+    if (n == TlsSession::Closed)
+        return 0;
+    return FailWith(WSAECONNRESET);
+}
+
+}  // namespace
+
+int StartTls(SOCKET s, const std::string& serverName) {
+    Entry* e = Lookup(s);
+    if (e == nullptr)
+        return SOCKET_ERROR;
+    if (e->datagram || e->listening)
+        return FailWith(WSAEOPNOTSUPP);
+    if (e->tls)
+        return FailWith(WSAEISCONN);
+    if (e->connectPending)
+        return FailWith(WSAENOTCONN);
+    sockaddr_in peer{};
+    socklen_t len = sizeof peer;
+    if (::getpeername(e->fd, reinterpret_cast<sockaddr*>(&peer), &len) != 0)
+        return FailErrno();
+    e->tls = std::make_unique<TlsSession>(e->fd, serverName);
+    e->tlsHandshaking = true;
+    e->tlsFailure.clear();
+    SocketTable::Get().StepHandshake(s, *e);
+    return 0;
+}
+
+std::string TlsFailure(SOCKET s) {
+    Entry* e = SocketTable::Get().Find(s);
+    return e != nullptr ? e->tlsFailure : std::string();
+}
+
 int send(SOCKET s, const void* buf, int len, int flags) {
     Entry* e = Lookup(s);
     if (e == nullptr)
         return SOCKET_ERROR;
     if (len < 0)
         return FailWith(WSAEINVAL);
+    if (e->tls)
+        return TlsSend(*e, buf, len);
     int sysFlags = MSG_NOSIGNAL | ((flags & WS_MSG_OOB) != 0 ? MSG_OOB : 0);
     ssize_t n = ::send(e->fd, buf, static_cast<size_t>(len), sysFlags);
     if (n < 0) {
@@ -639,6 +803,11 @@ int recvfrom(SOCKET s, void* buf, int len, int flags, SOCKADDR_IN* from, int* fr
     Entry* e = Lookup(s);
     if (e == nullptr)
         return SOCKET_ERROR;
+    if (e->tls) {
+        if (len < 0)
+            return FailWith(WSAEINVAL);
+        return TlsRecv(s, *e, buf, len, flags);
+    }
     // Reading re-enables FD_READ: the next notification comes when data is
     // still waiting or more arrives.
     e->readArmed = true;
@@ -668,6 +837,9 @@ int shutdown(SOCKET s, int how) {
     int sysHow = how == SD_RECEIVE ? SHUT_RD : how == SD_SEND ? SHUT_WR : SHUT_RDWR;
     if (how < SD_RECEIVE || how > SD_BOTH)
         return FailWith(WSAEINVAL);
+    // The peer learns that the stream ended on purpose, not by a cut.
+    if (e->tls && how != SD_RECEIVE)
+        e->tls->Shutdown();
     return ::shutdown(e->fd, sysHow) == 0 ? 0 : FailErrno();
 }
 
@@ -688,6 +860,18 @@ int ioctlsocket(SOCKET s, long cmd, std::uint32_t* argp) {
         return FailWith(WSAEINVAL);
     if (argp == nullptr)
         return FailWith(WSAEFAULT);
+    if (e->tls) {
+        *argp = 0;
+        if (!e->tls->Established())
+            return 0;
+        // Records that have arrived are opened, so that what waits is counted
+        // in plain-text bytes.
+        char probe;
+        if (e->tls->Pending() == 0)
+            e->tls->Peek(&probe, 1);
+        *argp = static_cast<std::uint32_t>(e->tls->Pending());
+        return 0;
+    }
     int waiting = 0;
     if (::ioctl(e->fd, FIONREAD, &waiting) != 0)
         return FailErrno();

@@ -103,7 +103,7 @@ protected:
     platform::WindowTimer safety{20000};
 };
 
-TEST_F(HttpCliTest, DirectGetInTheDocumentedOrder) {
+TEST_F(HttpCliTest, DirectGetSendsItsRequestAndFiresEachEventInTurn) {
     LoopbackServer server(Respond(
         "HTTP/1.0 200 OK\r\nContent-Type: text/html\r\nContent-Length: 5\r\nX-Other: y\r\n\r\n"
         "hello"));

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cmath>
+#include <limits>
 #include <string>
 
 #include "http/HttpProt.h"
@@ -76,6 +78,15 @@ TEST(HttpDateTextTest, Formats) {
     EXPECT_EQ(HttpDateText(36585.0 + (10 * 3600 + 20 * 60 + 30) / 86400.0),
               "Tue, 29 Feb 2000 10:20:30");
     EXPECT_EQ(HttpDateText(0.0), "Sat, 30 Dec 1899 00:00:00");
+}
+
+TEST(HttpDateTextTest, OutOfRangeAndNaNAreClampedToTheFourDigitYears) {
+    EXPECT_EQ(HttpDateText(-693593.0), "Mon, 01 Jan 0001 00:00:00");
+    EXPECT_EQ(HttpDateText(-1e300), "Mon, 01 Jan 0001 00:00:00");
+    EXPECT_EQ(HttpDateText(std::nan("")), "Mon, 01 Jan 0001 00:00:00");
+    EXPECT_EQ(HttpDateText(-std::numeric_limits<double>::infinity()), "Mon, 01 Jan 0001 00:00:00");
+    EXPECT_EQ(HttpDateText(1e300), "Fri, 31 Dec 9999 23:59:59");
+    EXPECT_EQ(HttpDateText(std::numeric_limits<double>::infinity()), "Fri, 31 Dec 9999 23:59:59");
 }
 
 TEST(EncodeBase64Test, PaddingAndAlphabet) {

@@ -413,6 +413,38 @@ TEST_F(WSocketTest, UnreadDataStaysWithTheSystemWithoutAHandler) {
     s.Close();
 }
 
+TEST_F(WSocketTest, HandlerThatReadsNothingWaitsForTheNextNotification) {
+    LoopbackServer server([](LoopbackServer::Conn& c) {
+        c.Write("waiting");
+        c.WaitForPeerClose();
+    });
+    TWSocket s;
+    int calls = 0;
+    bool read = false;
+    s.OnDataAvailable = [&](TCustomWSocket* sender, TCustomWSocket::Word) {
+        ++calls;
+        if (read) {
+            char buf[16];
+            sender->Receive(buf, sizeof buf);
+        }
+    };
+    Aim(s, server.Port());
+    s.Connect();
+    ASSERT_TRUE(WaitFor([&] { return calls > 0; }));
+    for (int i = 0; i < 10; ++i)
+        platform::ProcessMessages();
+    // One call for the one notification, the data still waiting.
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(s.RcvdCount(), 7);
+    // A read re-enables the notification, and the data is announced again.
+    char one;
+    ASSERT_EQ(s.Receive(&one, 1), 1);
+    read = true;
+    ASSERT_TRUE(WaitFor([&] { return s.ReadCount() == 7; }));
+    EXPECT_EQ(calls, 2);
+    s.Close();
+}
+
 TEST_F(WSocketTest, FailingDataHandlerIsSwallowed) {
     LoopbackServer server([](LoopbackServer::Conn& c) {
         c.Write("abc");

@@ -1,0 +1,98 @@
+#include "http/RequestTarget.h"
+
+#include "http/TextRules.h"
+#include "http/UrlHelpers.h"
+
+namespace zelvo::http {
+
+bool IsSecureScheme(const std::string& scheme) {
+    return LowerAscii(scheme) == "https";
+}
+
+std::string DefaultPort(const std::string& scheme) {
+    return IsSecureScheme(scheme) ? "443" : "80";
+}
+
+TRequestTarget TargetFromURL(const std::string& url, const std::string& proxy,
+                             const std::string& proxyPort) {
+    TRequestTarget t;
+    std::string scheme, host, port, path;
+    SplitURL(url, scheme, t.User, t.Password, host, port, path);
+    t.TargetHost = host;
+    t.DocName = path;
+    if (!proxy.empty()) {
+        t.Path = scheme.empty() ? "http://" + url : url;
+        std::string proxyUser, proxyPassword;
+        SplitURL(proxy, scheme, proxyUser, proxyPassword, host, port, path);
+        if (port.empty())
+            port = proxyPort;
+    } else {
+        t.Path = path;
+        t.Secure = IsSecureScheme(scheme);
+        if (port.empty())
+            port = DefaultPort(scheme);
+    }
+    if (t.Path.empty())
+        t.Path = "/";
+    t.HostName = host;
+    t.ConnectPort = port;
+    return t;
+}
+
+void ApplyLocation(const std::string& value, bool viaProxy, TRequestTarget& t) {
+    if (viaProxy) {
+        if (StartsWith(value, "/")) {
+            // The request line through a proxy carries a whole URL, so a
+            // path alone replaces the path of the current one.
+            std::string scheme, user, pass, host, port, path;
+            SplitURL(t.Path, scheme, user, pass, host, port, path);
+            t.Path = (scheme.empty() ? std::string("http") : scheme) + "://" + host +
+                     (port.empty() ? "" : ":" + port) + value;
+        } else {
+            t.Path = value;
+        }
+        return;
+    }
+    if (StartsWith(value, "/")) {
+        t.Path = value;
+        return;
+    }
+    std::string scheme, user, pass, host, port, path;
+    SplitURL(value, scheme, user, pass, host, port, path);
+    t.Path = path.empty() ? "/" : path;
+    t.HostName = host;
+    if (!scheme.empty())
+        t.Secure = IsSecureScheme(scheme);
+    if (!port.empty())
+        t.ConnectPort = port;
+    else if (!scheme.empty())
+        t.ConnectPort = DefaultPort(scheme);  // another server's default port, not the old one's
+    t.TargetHost = t.HostName;
+}
+
+std::string DocNameFromPath(std::string name) {
+    if (name.empty() || name == "/")
+        return "document.htm";
+    if (name.back() == '/')
+        name.pop_back();
+    name = Copy(name, LastPos("/", name) + 1, 255);
+    std::size_t q = name.find('?');
+    if (q != std::string::npos)
+        name.resize(q);
+    return name;
+}
+
+TTunnel TunnelFor(const std::string& proxiedPath) {
+    TTunnel tunnel;
+    std::string scheme, user, pass, host, port, path;
+    SplitURL(proxiedPath, scheme, user, pass, host, port, path);
+    if (!IsSecureScheme(scheme))
+        return tunnel;
+    tunnel.Needed = true;
+    tunnel.Host = host;
+    tunnel.Authority = host + ":" + (port.empty() ? DefaultPort(scheme) : port);
+    tunnel.Path = path.empty() ? "/" : path;
+    return tunnel;
+}
+
+}  // namespace zelvo::http

@@ -1,0 +1,94 @@
+// Where a request goes, from its URL, the proxy settings and Location
+// headers.
+#include <gtest/gtest.h>
+
+#include "http/RequestTarget.h"
+
+namespace zelvo::http {
+namespace {
+
+TEST(RequestTargetTest, DirectTargetsByScheme) {
+    TRequestTarget t = TargetFromURL("http://news.example/a/b.cgi?x=1", "", "80");
+    EXPECT_EQ(t.Path, "/a/b.cgi?x=1");
+    EXPECT_EQ(t.HostName, "news.example");
+    EXPECT_EQ(t.TargetHost, "news.example");
+    EXPECT_EQ(t.ConnectPort, "80");
+    EXPECT_FALSE(t.Secure);
+
+    t = TargetFromURL("HTTPS://secure.example", "", "80");
+    EXPECT_EQ(t.Path, "/");
+    EXPECT_EQ(t.ConnectPort, "443");
+    EXPECT_TRUE(t.Secure);
+
+    t = TargetFromURL("https://u:p@secure.example:8443/x", "", "80");
+    EXPECT_EQ(t.ConnectPort, "8443");
+    EXPECT_EQ(t.User, "u");
+    EXPECT_EQ(t.Password, "p");
+    EXPECT_EQ(t.TargetHost, "secure.example");
+}
+
+TEST(RequestTargetTest, ThroughAProxyTheWholeURLIsTheTarget) {
+    TRequestTarget t = TargetFromURL("news.example/page", "proxy.example", "3128");
+    EXPECT_EQ(t.Path, "http://news.example/page");
+    EXPECT_EQ(t.TargetHost, "news.example");
+    EXPECT_EQ(t.HostName, "proxy.example");
+    EXPECT_EQ(t.ConnectPort, "3128");
+    EXPECT_FALSE(t.Secure);
+
+    t = TargetFromURL("https://news.example/page", "proxy.example:8080", "3128");
+    EXPECT_EQ(t.Path, "https://news.example/page");
+    EXPECT_EQ(t.ConnectPort, "8080");
+    EXPECT_FALSE(t.Secure);  // the tunnel, not the proxy connection, carries TLS
+}
+
+TEST(RequestTargetTest, LocationMovesServerAndTransport) {
+    TRequestTarget t = TargetFromURL("http://a.example:81/x", "", "80");
+    ApplyLocation("/y", false, t);
+    EXPECT_EQ(t.Path, "/y");
+    EXPECT_EQ(t.ConnectPort, "81");
+
+    ApplyLocation("https://b.example/z", false, t);
+    EXPECT_EQ(t.HostName, "b.example");
+    EXPECT_EQ(t.TargetHost, "b.example");
+    EXPECT_EQ(t.ConnectPort, "443");
+    EXPECT_TRUE(t.Secure);
+
+    ApplyLocation("http://c.example", false, t);
+    EXPECT_EQ(t.Path, "/");
+    EXPECT_EQ(t.ConnectPort, "80");
+    EXPECT_FALSE(t.Secure);
+}
+
+TEST(RequestTargetTest, LocationThroughAProxyKeepsAWholeURL) {
+    TRequestTarget t = TargetFromURL("http://a.example:81/x", "proxy", "3128");
+    ApplyLocation("/y", true, t);
+    EXPECT_EQ(t.Path, "http://a.example:81/y");
+    EXPECT_EQ(t.HostName, "proxy");
+    ApplyLocation("https://b.example/z", true, t);
+    EXPECT_EQ(t.Path, "https://b.example/z");
+    EXPECT_EQ(t.HostName, "proxy");
+    EXPECT_EQ(t.TargetHost, "a.example");
+}
+
+TEST(RequestTargetTest, DocNames) {
+    EXPECT_EQ(DocNameFromPath(""), "document.htm");
+    EXPECT_EQ(DocNameFromPath("/"), "document.htm");
+    EXPECT_EQ(DocNameFromPath("/dir/"), "dir");
+    EXPECT_EQ(DocNameFromPath("/a/b.cgi?x=1"), "b.cgi");
+    EXPECT_EQ(DocNameFromPath("/" + std::string(300, 'n')), std::string(255, 'n'));
+}
+
+TEST(RequestTargetTest, TunnelOnlyForHttpsDocuments) {
+    EXPECT_FALSE(TunnelFor("http://a.example/x").Needed);
+    TTunnel t = TunnelFor("https://a.example/x?q");
+    EXPECT_TRUE(t.Needed);
+    EXPECT_EQ(t.Authority, "a.example:443");
+    EXPECT_EQ(t.Host, "a.example");
+    EXPECT_EQ(t.Path, "/x?q");
+    t = TunnelFor("https://a.example:8443");
+    EXPECT_EQ(t.Authority, "a.example:8443");
+    EXPECT_EQ(t.Path, "/");
+}
+
+}  // namespace
+}  // namespace zelvo::http
