@@ -61,10 +61,10 @@ TEST_F(ShellLaunch, AMissingWindowsBrowserOpensTheAddressWithTheDesktop) {
 TEST_F(ShellLaunch, OnlyWebAndFileAddressesAreOpened) {
     // A program the address names, a bare path, an option: nothing starts.
     programs.Add("local-program");
-    for (const std::string address :
-         {"local-program", programs.Dir() / "local-program", "/etc/passwd",
-          "-e http://127.0.0.1:9/", "javascript:alert(1)", "ftp://127.0.0.1/",
-          " http://127.0.0.1:9/", ""}) {
+    for (const std::string& address :
+         std::vector<std::string>{"local-program", programs.Dir() / "local-program", "/etc/passwd",
+                                  "-e http://127.0.0.1:9/", "javascript:alert(1)",
+                                  "ftp://127.0.0.1/", " http://127.0.0.1:9/", ""}) {
         EXPECT_LE(ShellOpenAddress(address), 32) << address;
         EXPECT_LE(ShellBrowse("IExplore.exe", address), 32) << address;
     }
