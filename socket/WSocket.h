@@ -112,7 +112,8 @@ public:
     // notifications.
     bool SslEnable() const { return sslEnable_; }
     void SetSslEnable(bool on) { sslEnable_ = on; }
-    // The name sent as SNI and the one the certificate must carry.
+    // The name sent as SNI and the one the certificate must carry; when
+    // empty, the certificate must carry the address connected to.
     const std::string& SslServerName() const { return sslServerName_; }
     void SetSslServerName(const std::string& name) { sslServerName_ = name; }
     virtual void StartSsl();
