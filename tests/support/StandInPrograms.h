@@ -29,8 +29,9 @@ public:
     std::string Add(const std::string& name) {
         const std::string script = dir_ / name;
         const std::string record = Record(name);
-        std::ofstream(script) << "#!/bin/sh\nprintf '%s\\0' \"$@\" >'" << record << ".part'\nmv '"
-                              << record << ".part' '" << record << "'\n";
+        std::ofstream(script) << "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\0' \"$a\"; done >'"
+                              << record << ".part'\nmv '" << record << ".part' '" << record
+                              << "'\n";
         ::chmod(script.c_str(), 0755);
         return script;
     }
