@@ -60,7 +60,7 @@ public:
     virtual void RetrieveTestURL() = 0;
     virtual void CancelRetrieval() = 0;
 
-    // Opens a topic of the program's help file "Zelv.Hlp".
+    // Opens a topic of the user guide.
     virtual void ShowHelpTopic(int context) = 0;
 };
 

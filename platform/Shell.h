@@ -36,7 +36,8 @@ std::string EncodeAddress(std::string_view address);
 bool IsOpenableAddress(std::string_view address);
 
 // Opens the user guide (an HTML file) in the desktop's browser at the topic's
-// anchor; tells the user when there is no guide.
+// anchor, "#topic-" and the context number; tells the user when there is no
+// guide.
 bool WinHelp(const std::string& helpFile, unsigned context);
 
 }  // namespace zelvo::platform

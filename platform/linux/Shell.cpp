@@ -4,6 +4,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QStringList>
+#include <QUrl>
 
 #include "platform/Dialogs.h"
 #include "toolkit/QtText.h"
@@ -111,12 +112,15 @@ int ShellOpenAddress(const std::string& address) {
     return OpenWithDesktop(ToQString(EncodeAddress(address)));
 }
 
-bool WinHelp(const std::string& helpFile, unsigned) {
+bool WinHelp(const std::string& helpFile, unsigned context) {
     if (!QFileInfo::exists(ToQString(helpFile))) {
         ShowWarning("Cannot find the " + helpFile + " file.");
         return false;
     }
-    return OpenWithDesktop(ToQString(helpFile)) > 32;
+    // The guide is a web page; each topic is an anchor in it.
+    QUrl topic = QUrl::fromLocalFile(QFileInfo(ToQString(helpFile)).absoluteFilePath());
+    topic.setFragment(QStringLiteral("topic-%1").arg(context));
+    return OpenWithDesktop(QString::fromLatin1(topic.toEncoded())) > 32;
 }
 
 }  // namespace zelvo::platform

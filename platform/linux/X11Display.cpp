@@ -79,9 +79,10 @@ void Connection::ReadEvents() {
         XNextEvent(display_, &event);
         // Copy: a listener may add or remove listeners.
         auto listeners = impl_->listeners;
-        for (auto& [id, listener] : listeners) {
-            if (impl_->listeners.count(id) != 0)
-                Guarded([&] { listener(event); });
+        // No structured binding here: Clang 14 cannot capture one in a lambda.
+        for (auto& entry : listeners) {
+            if (impl_->listeners.count(entry.first) != 0)
+                Guarded([&] { entry.second(event); });
         }
     }
 }
