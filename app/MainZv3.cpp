@@ -1,7 +1,10 @@
 #include "app/MainZv3.h"
 
 #include <QCloseEvent>
+#include <QContextMenuEvent>
 #include <QKeyEvent>
+#include <QShowEvent>
+#include <QTimer>
 
 #include <QApplication>
 #include <QFont>
@@ -17,12 +20,15 @@
 #include "platform/Icon.h"
 #include "platform/Input.h"
 #include "platform/MessageLoop.h"
+#include "platform/Notice.h"
 #include "platform/Paths.h"
 #include "platform/RunningCopy.h"
 #include "platform/Screen.h"
 #include "platform/SessionEnd.h"
 #include "platform/Shell.h"
 #include "platform/Text.h"
+#include "platform/TrayNotify.h"
+#include "platform/Workspace.h"
 #include "toolkit/Look.h"
 
 namespace zelvo::app {
@@ -47,7 +53,8 @@ void UnitInitialization() {
 }
 
 TfrmMain::TScreen TfrmMain::CurrentScreen() {
-    return {platform::ScreenWidth(), platform::ScreenHeight(), platform::FindTaskbarRect()};
+    return {platform::ScreenWidth(), platform::ScreenHeight(), platform::FindTaskbarRect(),
+            platform::ScreenOrigin()};
 }
 
 void PauseWithMessages(unsigned ms) {
@@ -194,7 +201,7 @@ void TfrmMain::FormCreate() {
     StripMaxHeight = placement.StripMaxHeight;
     setMaximumHeight(StripMaxHeight);
     SavedTop = placement.SavedTop;
-    move(placement.Left, placement.SavedTop);
+    MoveStrip(placement.Left, placement.SavedTop);
     resize(placement.Width, height());
     ApplyLook(placement.Look);
     mnuHideTicker->SetChecked(placement.HideTicker);
@@ -207,7 +214,7 @@ void TfrmMain::FormCreate() {
 
     platform::ProcessMessages();
 
-    move(placement.Left, placement.Top);
+    MoveStrip(placement.Left, placement.Top);
     lblTicker->SetCaption(placement.AutoRetrievalOn ? " Zelvo" : "");
 
     if (!live.BorderOn)
@@ -226,14 +233,15 @@ void TfrmMain::ApplyLook(const TStripLook& look) {
 void TfrmMain::SetTopmost(bool topmost) {
     if (Topmost() == topmost)
         return;
-    bool shown = isVisible();
-    QPoint where = pos();
-    setWindowFlag(Qt::WindowStaysOnTopHint, topmost);
-    // Changing the flags re-creates the native window; bring it back as it was.
-    if (shown) {
-        move(where);
-        show();
-    }
+    Qt::WindowFlags flags = windowFlags();
+    flags.setFlag(Qt::WindowStaysOnTopHint, topmost);
+    // Told to the window in place: re-creating it would lose the desktop's
+    // hold on it (its workspace, its stacking) and flicker the strip.
+    overrideWindowFlags(flags);
+    if (QWindow* handle = windowHandle())
+        handle->setFlags(flags);
+    if (topmost && isVisible())
+        raise();
 }
 
 bool TfrmMain::Topmost() const {
@@ -323,10 +331,10 @@ void TfrmMain::VryTrayIcon95Click() {
 void TfrmMain::mnuHideTickerClick() {
     mnuHideTicker->SetChecked(!mnuHideTicker->Checked());
     if (mnuHideTicker->Checked()) {
-        SavedTop = y();
-        move(x(), screen_.Height + 100);
+        SavedTop = StripTop();
+        MoveStrip(StripLeft(), screen_.Height + 100);
     } else {
-        move(x(), SavedTop);
+        MoveStrip(StripLeft(), SavedTop);
     }
 }
 
@@ -345,7 +353,7 @@ void TfrmMain::mnuCloseClick() {
 
 void TfrmMain::VryTrayIcon95MouseEnter() {
     // A strip hidden below the screen stays where it is.
-    if (y() < screen_.Height - TaskbarHeight) {
+    if (StripTop() < screen_.Height - TaskbarHeight) {
         show();
         raise();
         activateWindow();
@@ -400,15 +408,15 @@ void TfrmMain::FormClose() {
         store.WriteInteger("Zelvo", "RunningInstances", count);
         const std::string section = config::Live().Section();
         if (!mnuHideTicker->Checked()) {
-            if (y() < -8 || y() > screen_.Height)
-                move(x(), 0);
-            store.WriteInteger(section, "TickerTop", y());
+            if (StripTop() < -8 || StripTop() > screen_.Height)
+                MoveStrip(StripLeft(), 0);
+            store.WriteInteger(section, "TickerTop", StripTop());
         } else {
             if (SavedTop < -8 || SavedTop > screen_.Height)
                 SavedTop = 0;
             store.WriteInteger(section, "TickerTop", SavedTop);
         }
-        store.WriteInteger(section, "TickerLeft", x());
+        store.WriteInteger(section, "TickerLeft", StripLeft());
         store.WriteInteger(section, "TickerWidth", width());
         store.WriteBool(section, "HideTicker", mnuHideTicker->Checked());
         store.WriteBool(section, "AlwaysOnTop", mnuAlwaysonTop->Checked());
@@ -552,6 +560,27 @@ void TfrmMain::ShowHelpTopic(int context) {
 void TfrmMain::resizeEvent(QResizeEvent* event) {
     lblTicker->setGeometry(0, 0, width(), kLabelHeight);
     QWidget::resizeEvent(event);
+}
+
+void TfrmMain::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    // A ticker bar stays put when the user changes workspace.
+    platform::ShowOnEveryWorkspace(static_cast<std::uintptr_t>(winId()));
+    if (shownOnce_)
+        return;
+    shownOnce_ = true;
+    // Once the strip is up, without holding up anything else.
+    QTimer::singleShot(0, this, [] {
+        if (platform::NotificationAreaMissing())
+            platform::ShowNotice(kNoTrayNote, config::kProductName);
+    });
+}
+
+// The tray icon's menu, also where there is no tray to hold the icon.
+void TfrmMain::contextMenuEvent(QContextMenuEvent* event) {
+    event->accept();
+    platform::TPoint at{event->globalPos().x(), event->globalPos().y()};
+    platform::Guarded([&] { mnuPopupMenu->Popup(at); });
 }
 
 void TfrmMain::BeginDrag(QPoint globalPos) {

@@ -48,6 +48,9 @@ public:
         int Width = 0;
         int Height = 0;
         std::optional<platform::TRect> Taskbar;
+        // Where the screen sits on the desktop: the strip's coordinates
+        // count from here.
+        platform::TPoint Origin{};
     };
     static TScreen CurrentScreen();
 
@@ -185,8 +188,21 @@ public:
     // Whether this copy has been closed (the program then ends).
     bool Closed() const { return closed_; }
 
+    // The strip's place on its screen.
+    int StripLeft() const { return x() - screen_.Origin.x; }
+    int StripTop() const { return y() - screen_.Origin.y; }
+    void MoveStrip(int left, int top) { move(left + screen_.Origin.x, top + screen_.Origin.y); }
+
+    // The note for a desktop without a notification area; the strip shows
+    // it once it is up.
+    static constexpr const char* kNoTrayNote =
+        "No notification area was found for the Zelvo icon. Right-click the ticker for its "
+        "menu.  ";
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
@@ -205,6 +221,7 @@ private:
     TfrmAbout* frmAbout_ = nullptr;
     std::unique_ptr<platform::MessageWindow> sessionWindow_;
     bool closed_ = false;
+    bool shownOnce_ = false;
 };
 
 }  // namespace zelvo::app

@@ -5,6 +5,10 @@
 
 namespace zelvo::platform {
 
+// Runs before the toolkit starts (Application's constructor calls it): with
+// an X display at hand and no window system named by the user, the X one.
+void ChooseWindowSystem();
+
 class Application : public CoreApplication {
 public:
     Application(int& argc, char** argv);

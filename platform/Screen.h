@@ -5,8 +5,12 @@
 
 namespace zelvo::platform {
 
+// The screen the strip belongs to: the primary one, which need not be the
+// one at the desktop's origin.
 int ScreenWidth();
 int ScreenHeight();
+// Its top-left corner in desktop coordinates.
+TPoint ScreenOrigin();
 
 // The rectangle of the panel along the bottom edge of the screen (the
 // taskbar), in screen coordinates; nothing when the desktop has none.

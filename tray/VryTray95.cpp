@@ -329,6 +329,12 @@ void TVryTrayIcon95::TriggerAppRestore() {
         handler(this);
 }
 
+void TVryTrayIcon95::SetPopupMenu(const std::shared_ptr<platform::PopupMenu>& value) {
+    popupMenu_ = value;
+    // Hosts that draw the menu themselves offer this one on the icon.
+    SetNotifyIconMenu(Handle(), kTrayIconId, std::weak_ptr<const platform::PopupMenu>(value));
+}
+
 void TVryTrayIcon95::ShowPopupMenu() {
     std::shared_ptr<platform::PopupMenu> menu = popupMenu_.lock();
     if (!menu)

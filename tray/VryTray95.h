@@ -121,7 +121,7 @@ public:
     void SetOptions(TVryTrayIconOptions value) { options_ = value; }
     // Held weakly: when the menu goes away the reference is gone too.
     std::shared_ptr<platform::PopupMenu> PopupMenu() const { return popupMenu_.lock(); }
-    void SetPopupMenu(const std::shared_ptr<platform::PopupMenu>& value) { popupMenu_ = value; }
+    void SetPopupMenu(const std::shared_ptr<platform::PopupMenu>& value);
     bool ShowHint() const { return showHint_; }
     void SetShowHint(bool value);
     TVryTrayIconState State() const { return state_; }

@@ -1,3 +1,4 @@
+#include <QDir>
 #include <QFile>
 #include <QImageReader>
 
@@ -46,7 +47,18 @@ HICON LoadIconResource(const std::string& name) {
     QImage image = Decode(file);
     if (image.isNull())
         return nullptr;
-    return std::make_shared<const IconData>(std::move(image), name);
+    // The same picture drawn for other sizes sits in a folder named after it.
+    std::vector<QImage> sizes;
+    QDir folder(file.fileName() + QStringLiteral("-sizes"));
+    for (const QString& entry : folder.entryList(QDir::Files, QDir::Name)) {
+        QFile alternative(folder.filePath(entry));
+        if (alternative.open(QIODevice::ReadOnly)) {
+            QImage picture = Decode(alternative);
+            if (!picture.isNull())
+                sizes.push_back(std::move(picture));
+        }
+    }
+    return std::make_shared<const IconData>(std::move(image), name, std::move(sizes));
 }
 
 std::string IconSource(const HICON& icon) {

@@ -20,6 +20,13 @@ int ScreenHeight() {
     return Primary() != nullptr ? Primary()->geometry().height() : 768;
 }
 
+TPoint ScreenOrigin() {
+    if (Primary() == nullptr)
+        return {};
+    QPoint origin = Primary()->geometry().topLeft();
+    return {origin.x(), origin.y()};
+}
+
 std::optional<TRect> FindTaskbarRect() {
     QScreen* screen = Primary();
     if (screen == nullptr)

@@ -12,6 +12,8 @@ public:
     virtual ~TrayIconHost() = default;
     // Takes the members that data's flags name, as NIM_MODIFY does.
     virtual void Update(const NotifyIconData& data) = 0;
+    // Hosts that draw the menu themselves take it from here.
+    virtual void SetMenu(std::weak_ptr<const PopupMenu>) {}
 };
 
 // A fresh area of the desktop's own kind, for tests; the program uses the

@@ -3,7 +3,6 @@
 #include <map>
 #include <utility>
 
-#include "platform/Dialogs.h"
 #include "platform/linux/TrayIconHost.h"
 #include "platform/linux/TrayNotifySni.h"
 #include "platform/linux/TrayNotifyXEmbed.h"
@@ -12,12 +11,10 @@
 namespace zelvo::platform {
 namespace {
 
-constexpr const char* kNoAreaWarning =
-    "No notification area was found; the tray icon cannot be shown.  ";
-
 // The desktop's own area: picks, for each icon added, the protocol the
 // running desktop speaks: window embedding first, then the bus item. With
-// neither the program still runs, and says so once.
+// neither the program still runs; the program asks Missing() and tells
+// the user where the menu is instead.
 class DesktopArea : public NotificationArea {
 public:
     bool Notify(DWORD message, const NotifyIconData& data) override {
@@ -29,6 +26,8 @@ public:
                 std::unique_ptr<TrayIconHost> host = CreateHost(data);
                 if (!host)
                     return false;
+                if (auto menu = menus_.find(key); menu != menus_.end())
+                    host->SetMenu(menu->second);
                 icons_.emplace(key, std::move(host));
                 return true;
             }
@@ -46,6 +45,18 @@ public:
         }
     }
 
+    void SetMenu(HWND wnd, UINT id, std::weak_ptr<const PopupMenu> menu) override {
+        auto key = std::make_pair(wnd, id);
+        if (auto it = icons_.find(key); it != icons_.end())
+            it->second->SetMenu(menu);
+        if (menu.expired())
+            menus_.erase(key);
+        else
+            menus_[key] = std::move(menu);
+    }
+
+    bool Missing() const override { return missing_; }
+
 private:
     std::unique_ptr<TrayIconHost> CreateHost(const NotifyIconData& data) {
         x11::Connection* x = x11::Shared();
@@ -55,22 +66,16 @@ private:
             if (auto host = CreateStatusNotifierIcon(data))
                 return host;
         }
-        WarnOnce();
+        missing_ = true;
         // Under X the icon still waits for a tray to start and docks then.
         if (x != nullptr)
             return std::make_unique<XEmbedTrayIcon>(*x, data);
         return nullptr;
     }
 
-    void WarnOnce() {
-        if (warned_)
-            return;
-        warned_ = true;
-        ShowWarning(kNoAreaWarning);
-    }
-
     std::map<std::pair<HWND, UINT>, std::unique_ptr<TrayIconHost>> icons_;
-    bool warned_ = false;
+    std::map<std::pair<HWND, UINT>, std::weak_ptr<const PopupMenu>> menus_;
+    bool missing_ = false;
 };
 
 DesktopArea& Desktop() {

@@ -9,6 +9,7 @@
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusMetaType>
+#include <QDBusObjectPath>
 #include <QDBusServiceWatcher>
 #include <QDBusVariant>
 #include <QImage>
@@ -17,6 +18,7 @@
 
 #include "platform/Cp1252.h"
 #include "platform/linux/IconData.h"
+#include "platform/linux/TrayMenuBus.h"
 #include "toolkit/QtText.h"
 
 struct SniPixmap {
@@ -84,11 +86,8 @@ void RegisterTypes() {
     (void)registered;
 }
 
-SniPixmapList Pixmaps(const HICON& icon) {
-    SniPixmapList list;
-    if (!icon)
-        return list;
-    QImage image = icon->Image().convertToFormat(QImage::Format_ARGB32);
+SniPixmap Pixmap(const QImage& picture) {
+    QImage image = picture.convertToFormat(QImage::Format_ARGB32);
     SniPixmap p;
     p.width = image.width();
     p.height = image.height();
@@ -99,7 +98,17 @@ SniPixmapList Pixmaps(const HICON& icon) {
         for (int x = 0; x < image.width(); ++x, out += 4)
             qToBigEndian<quint32>(line[x], out);
     }
-    list.append(p);
+    return p;
+}
+
+// Every drawing of the icon: the host picks the one that fits its size.
+SniPixmapList Pixmaps(const HICON& icon) {
+    SniPixmapList list;
+    if (!icon)
+        return list;
+    list.append(Pixmap(icon->Image()));
+    for (const QImage& size : icon->Sizes())
+        list.append(Pixmap(size));
     return list;
 }
 
@@ -120,6 +129,7 @@ class SniAdaptor : public QDBusAbstractAdaptor {
     Q_PROPERTY(SniPixmapList IconPixmap READ IconPixmap)
     Q_PROPERTY(SniToolTip ToolTip READ ToolTip)
     Q_PROPERTY(bool ItemIsMenu READ ItemIsMenu)
+    Q_PROPERTY(QDBusObjectPath Menu READ Menu)
 
 public:
     explicit SniAdaptor(SniItem* item);
@@ -133,6 +143,7 @@ public:
     SniPixmapList IconPixmap() const;
     SniToolTip ToolTip() const;
     bool ItemIsMenu() const { return false; }
+    QDBusObjectPath Menu() const;
 
 public Q_SLOTS:
     void Activate(int x, int y);
@@ -156,6 +167,7 @@ public:
         : connection_(std::move(connection)), service_(std::move(service)) {
         Take(data);
         adaptor_ = new SniAdaptor(this);
+        menu_ = std::make_unique<BusMenu>(connection_);
         // A restarted host forgets its items: tell the new one about us.
         watcher_ = new QDBusServiceWatcher(kWatcherService, connection_,
                                            QDBusServiceWatcher::WatchForRegistration, this);
@@ -164,6 +176,7 @@ public:
     }
 
     ~SniItem() override {
+        menu_.reset();
         connection_.unregisterObject(kItemPath);
         connection_.unregisterService(service_);
         QDBusConnection::disconnectFromBus(connection_.name());
@@ -196,6 +209,9 @@ public:
 
     void Take(const NotifyIconData& data) { MergeNotifyIconData(record_, data); }
 
+    void SetMenu(std::weak_ptr<const PopupMenu> menu) override { menu_->SetMenu(std::move(menu)); }
+    bool HasMenu() const { return menu_->HasMenu(); }
+
     // The host reports no hovering; a move first lets the receiver note
     // where the pointer is before the buttons arrive.
     void Pointer(std::initializer_list<UINT> messages) {
@@ -212,6 +228,7 @@ private:
     NotifyIconData record_;
     SniAdaptor* adaptor_ = nullptr;
     QDBusServiceWatcher* watcher_ = nullptr;
+    std::unique_ptr<BusMenu> menu_;
 };
 
 SniAdaptor::SniAdaptor(SniItem* item) : QDBusAbstractAdaptor(item), item_(item) {
@@ -220,6 +237,11 @@ SniAdaptor::SniAdaptor(SniItem* item) : QDBusAbstractAdaptor(item), item_(item) 
 
 QString SniAdaptor::Title() const {
     return ToQString(item_->Record().szTip);
+}
+
+// Without a menu of ours the host asks for one with ContextMenu instead.
+QDBusObjectPath SniAdaptor::Menu() const {
+    return QDBusObjectPath(item_->HasMenu() ? BusMenu::kPath : QStringLiteral("/NO_DBUSMENU"));
 }
 
 SniPixmapList SniAdaptor::IconPixmap() const {

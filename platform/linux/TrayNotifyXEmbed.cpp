@@ -26,6 +26,9 @@ namespace {
 constexpr long kSystemTrayRequestDock = 0;
 constexpr long kXEmbedMapped = 1;
 constexpr int kDefaultSize = 22;
+// Below this an icon is no longer legible; trays that size icons to their
+// request give at least this much.
+constexpr int kMinimumSize = 22;
 // How long the pointer rests on the icon before its tip shows.
 constexpr int kTipDelayMs = 700;
 
@@ -183,6 +186,16 @@ public:
         hint.res_name = resName.data();
         hint.res_class = resClass.data();
         XSetClassHint(display, window, &hint);
+        // Trays that size an icon to its request read it from here; without
+        // it some give the icon a single pixel.
+        XSizeHints* size = XAllocSizeHints();
+        if (size != nullptr) {
+            size->flags = PMinSize | PBaseSize;
+            size->min_width = size->min_height = kMinimumSize;
+            size->base_width = size->base_height = kDefaultSize;
+            XSetWMNormalHints(display, window, size);
+            XFree(size);
+        }
         SetName();
 
         XEvent request = {};
@@ -254,9 +267,8 @@ public:
         if ((record.uFlags & NIF_ICON) == 0 || !record.hIcon)
             return;
         int side = std::min(width, height);
-        QImage image = record.hIcon->Image()
-                           .scaled(side, side, Qt::KeepAspectRatio, Qt::SmoothTransformation)
-                           .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        QImage image =
+            record.hIcon->Picture(side).convertToFormat(QImage::Format_ARGB32_Premultiplied);
         int x0 = (width - image.width()) / 2;
         int y0 = (height - image.height()) / 2;
 

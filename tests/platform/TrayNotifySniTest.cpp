@@ -15,6 +15,7 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QDBusObjectPath>
 #include <QDBusPendingCall>
 #include <QDBusVariant>
 #include <QDBusVirtualObject>
@@ -25,6 +26,7 @@
 #include <vector>
 
 #include "platform/MessageLoop.h"
+#include "platform/PopupMenu.h"
 #include "platform/WindowTimer.h"
 
 namespace zelvo::platform {
@@ -203,6 +205,127 @@ TEST(TrayNotifySni, ItemRegistersWithTheHostAndReportsActivations) {
     hostThread.quit();
     hostThread.wait();
     QDBusConnection::disconnectFromBus(QStringLiteral("test-host"));
+}
+
+struct LayoutItem {
+    int id = 0;
+    QVariantMap properties;
+    std::vector<LayoutItem> children;
+};
+
+LayoutItem ReadLayout(const QDBusArgument& arg) {
+    LayoutItem item;
+    arg.beginStructure();
+    arg >> item.id >> item.properties;
+    arg.beginArray();
+    while (!arg.atEnd()) {
+        QDBusVariant child;
+        arg >> child;
+        item.children.push_back(ReadLayout(qvariant_cast<QDBusArgument>(child.variant())));
+    }
+    arg.endArray();
+    arg.endStructure();
+    return item;
+}
+
+// The host draws the item's menu itself from what the item publishes, and
+// tells the item which entry was chosen.
+TEST(TrayNotifySni, MenuIsPublishedForTheHostToDrawAndItsChoiceRunsHere) {
+    PrivateBus bus;
+    if (bus.Address().empty())
+        GTEST_SKIP() << "no message bus daemon available";
+    QString address = QString::fromStdString(bus.Address());
+    QThread hostThread;
+    QDBusConnection host = QDBusConnection::connectToBus(address, QStringLiteral("menu-host"));
+    ASSERT_TRUE(host.isConnected());
+    TestWatcher watcher(host);
+    watcher.moveToThread(&hostThread);
+    hostThread.start();
+    ASSERT_TRUE(host.registerVirtualObject(QStringLiteral("/StatusNotifierWatcher"), &watcher));
+    ASSERT_TRUE(host.registerService(QStringLiteral("org.kde.StatusNotifierWatcher")));
+
+    auto menu = std::make_shared<PopupMenu>();
+    int chosen = 0;
+    menu->AddItem("&Browser View...", [&] { ++chosen; });
+    menu->AddSeparator();
+    MenuItem& cancel = menu->AddItem("Ca&ncel", [&] { chosen += 100; });
+    cancel.SetEnabled(false);
+    MenuItem& onTop = menu->AddItem("Always &on Top");
+    onTop.SetChecked(true);
+    menu->AddItem("R&&D_notes");
+
+    NotifyIconData data;
+    data.uID = 42;
+    data.uFlags = NIF_TIP;
+    {
+        std::unique_ptr<TrayIconHost> item = CreateStatusNotifierIcon(data, bus.Address());
+        ASSERT_NE(nullptr, item);
+        QString service = QString::fromStdString(watcher.Registered().at(0));
+        auto menuPath = [&] {
+            QDBusMessage get = QDBusMessage::createMethodCall(
+                service, QStringLiteral("/StatusNotifierItem"),
+                QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+            get << QStringLiteral("org.kde.StatusNotifierItem") << QStringLiteral("Menu");
+            QDBusMessage reply = Wait(host.asyncCall(get));
+            return qvariant_cast<QDBusObjectPath>(
+                       qvariant_cast<QDBusVariant>(reply.arguments().value(0)).variant())
+                .path();
+        };
+        // Without a menu the host asks the item to open one itself.
+        EXPECT_EQ(QStringLiteral("/NO_DBUSMENU"), menuPath());
+        item->SetMenu(menu);
+        QString path = menuPath();
+        ASSERT_EQ(QStringLiteral("/MenuBar"), path);
+
+        auto call = [&](const char* method, const QVariantList& args) {
+            QDBusMessage m = QDBusMessage::createMethodCall(
+                service, path, QStringLiteral("com.canonical.dbusmenu"),
+                QString::fromLatin1(method));
+            m.setArguments(args);
+            return Wait(host.asyncCall(m));
+        };
+        QDBusMessage reply = call("GetLayout", {0, -1, QVariant::fromValue(QStringList())});
+        ASSERT_EQ(QDBusMessage::ReplyMessage, reply.type()) << reply.errorMessage().toStdString();
+        unsigned revision = reply.arguments().value(0).toUInt();
+        LayoutItem root = ReadLayout(qvariant_cast<QDBusArgument>(reply.arguments().value(1)));
+        EXPECT_EQ(QStringLiteral("submenu"), root.properties.value("children-display").toString());
+        ASSERT_EQ(5u, root.children.size());
+        EXPECT_EQ(QStringLiteral("_Browser View..."), root.children[0].properties.value("label"));
+        EXPECT_TRUE(root.children[0].properties.value("enabled").toBool());
+        EXPECT_EQ(QStringLiteral("separator"), root.children[1].properties.value("type"));
+        EXPECT_EQ(QStringLiteral("Ca_ncel"), root.children[2].properties.value("label"));
+        EXPECT_FALSE(root.children[2].properties.value("enabled").toBool());
+        EXPECT_EQ(QStringLiteral("checkmark"), root.children[3].properties.value("toggle-type"));
+        EXPECT_EQ(1, root.children[3].properties.value("toggle-state").toInt());
+        // Plain ampersands and underscores stay plain on the host's side.
+        EXPECT_EQ(QStringLiteral("R&D__notes"), root.children[4].properties.value("label"));
+
+        // Nothing changed: the host keeps what it has.
+        EXPECT_FALSE(call("AboutToShow", {0}).arguments().value(0).toBool());
+        cancel.SetEnabled(true);
+        EXPECT_TRUE(call("AboutToShow", {0}).arguments().value(0).toBool());
+        reply = call("GetLayout", {0, -1, QVariant::fromValue(QStringList{"enabled"})});
+        EXPECT_GT(reply.arguments().value(0).toUInt(), revision);
+        root = ReadLayout(qvariant_cast<QDBusArgument>(reply.arguments().value(1)));
+        EXPECT_TRUE(root.children.at(2).properties.value("enabled").toBool());
+        EXPECT_FALSE(root.children.at(2).properties.contains("label")) << "only what was asked";
+
+        // A choice runs after the host's call has been answered.
+        call("Event",
+             {3, QStringLiteral("clicked"), QVariant::fromValue(QDBusVariant(QVariant(0))), 0u});
+        call("Event",
+             {1, QStringLiteral("hovered"), QVariant::fromValue(QDBusVariant(QVariant(0))), 0u});
+        call("Event",
+             {99, QStringLiteral("clicked"), QVariant::fromValue(QDBusVariant(QVariant(0))), 0u});
+        ASSERT_TRUE(WaitFor([&] { return chosen != 0; }));
+        PumpPostedMessages();
+        EXPECT_EQ(100, chosen);
+    }
+
+    host.unregisterObject(QStringLiteral("/StatusNotifierWatcher"));
+    hostThread.quit();
+    hostThread.wait();
+    QDBusConnection::disconnectFromBus(QStringLiteral("menu-host"));
 }
 
 }  // namespace

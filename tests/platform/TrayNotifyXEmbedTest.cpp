@@ -232,10 +232,28 @@ TEST_P(TrayNotifyXEmbed, IconDocksReportsMouseAndDocksAgainAfterTrayRestart) {
     ASSERT_NE(0, XGetWindowAttributes(tray.d, first, &attributes));
     EXPECT_EQ(GetParam() ? 32 : DefaultDepth(tray.d, 0), attributes.depth);
 
+    // Trays that size icons to their request find a usable one.
+    XSizeHints hints = {};
+    long supplied = 0;
+    ASSERT_NE(0, XGetWMNormalHints(tray.d, first, &hints, &supplied));
+    EXPECT_TRUE((hints.flags & PMinSize) != 0 && (hints.flags & PBaseSize) != 0);
+    EXPECT_GE(hints.min_width, 16);
+    EXPECT_GE(hints.min_height, 16);
+    EXPECT_EQ(hints.min_width, hints.min_height);
+    EXPECT_GE(hints.base_width, hints.min_width);
+
     tray.Embed(first);
     // The tray's own background is black; the icon paints over it.
     EXPECT_TRUE(WaitFor([&] { return tray.Pixel(first, 11, 11) != 0; }));
     EXPECT_EQ(0u, tray.Pixel(first, 0, 0)) << "transparent corners show the tray";
+
+    // A tray that gives the icon more room has it drawn to the new size.
+    XResizeWindow(tray.d, tray.tray, 100, 48);
+    XResizeWindow(tray.d, first, 44, 44);
+    XFlush(tray.d);
+    EXPECT_TRUE(WaitFor([&] { return tray.Pixel(first, 30, 30) != 0; }))
+        << "the picture still has its first size";
+    EXPECT_EQ(0u, tray.Pixel(first, 0, 0));
     tray.SendMotion(first);
     tray.SendButton(first, ButtonPress, Button1, 1000);
     tray.SendButton(first, ButtonRelease, Button1, 1050);

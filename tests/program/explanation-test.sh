@@ -9,7 +9,6 @@ mkdir -p "$XDG_CONFIG_HOME/Quorvane"
 printf '[Zelvo]\nAutoRetrievalOn=0\n' >"$XDG_CONFIG_HOME/Quorvane/Zelvo.conf"
 
 "$ZELVO" & ticker=$!
-answer_box $ticker '^Warning$'   # no notification area on a bare X server
 strip=$(strip_window $ticker) || fail "no strip"
 start=$(date +%s)
 seen=""

@@ -11,7 +11,6 @@ printf '[Zelvo]\nWebSite1=http://127.0.0.1:%s/page.html\nSite2Enabled=0\nSite3En
     >"$XDG_CONFIG_HOME/Quorvane/Zelvo.conf"
 
 "$ZELVO" & ticker=$!
-answer_box $ticker '^Warning$'   # no notification area on a bare X server
 answer_box $ticker '^Warning$'   # the failed fetch
 log=$(tr -d '\r' <"$WORK/bin/Zelv.Log")
 grep -qx "GET Failed !" <<<"$log" || fail "Zelv.Log: $log"

@@ -21,7 +21,6 @@ chmod 555 "$WORK/bin"
 trap 'chmod 755 "$WORK/bin"; cleanup' EXIT
 
 "$ZELVO" & ticker=$!
-answer_box $ticker '^Warning$'   # no notification area on a bare X server
 state="$HOME/.local/state/zelvo"
 for _ in $(seq 150); do
     [ -s "$state/WebPage.txt" ] && break

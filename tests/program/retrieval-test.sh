@@ -24,7 +24,6 @@ RetrievalInterval=1
 CONF
 
 "$ZELVO" & ticker=$!
-answer_box $ticker '^Warning$'   # no notification area on a bare X server
 strip=$(strip_window $ticker) || fail "no strip"
 
 for _ in $(seq 100); do

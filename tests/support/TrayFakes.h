@@ -41,8 +41,15 @@ public:
         return n;
     }
     const ShellCall& Last() const { return calls.back(); }
+    void SetMenu(platform::HWND, platform::UINT,
+                 std::weak_ptr<const platform::PopupMenu> m) override {
+        menu = std::move(m);
+    }
+    bool Missing() const override { return missing; }
 
     std::vector<ShellCall> calls;
+    std::weak_ptr<const platform::PopupMenu> menu;
+    bool missing = false;
 
 private:
     platform::NotificationArea* previous_;
