@@ -194,7 +194,10 @@ std::string TRetrievalCycle::FailureReason(const std::string& p, int statusCode)
         return "file not found";
     if (statusCode == 200 && lower.find("ok") != std::string::npos)
         return "program busy";
-    if (p.empty() || p[0] == 'H')
+    // A reason the server left empty still says what went wrong.
+    if (platform::Trim(p).empty())
+        return "status " + std::to_string(statusCode);
+    if (p[0] == 'H')
         return p;
     std::string r = p;
     r[0] = Lower(r.substr(0, 1))[0];
@@ -232,10 +235,10 @@ void TRetrievalCycle::HttpCli1DocBegin() {
 }
 
 void TRetrievalCycle::HttpCli1DocEnd() {
-    receivedPage_ =
-        std::make_unique<http::TMemoryStream>(bodyStream_ ? bodyStream_->Data() : std::string());
-    if (bodyStream_)
-        bodyStream_->Clear();
+    // The page moves over rather than being copied: a large page is held
+    // once, not twice.
+    receivedPage_ = std::make_unique<http::TMemoryStream>(bodyStream_ ? bodyStream_->TakeData()
+                                                                      : std::string());
     if (HttpCli1.RcvdStream() != nullptr)
         ReleaseBodyStream();
 }

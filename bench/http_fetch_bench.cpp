@@ -94,6 +94,8 @@ Fetch ClientFetch(const std::string& url) {
     {
         zelvo::http::THttpCli client;
         client.SetURL(url);
+        // Transfer is measured here, not the ticker's limit on what it keeps.
+        client.SetMaxDocumentSize(std::int64_t{1} << 40);
         client.OnDocBegin = [&](zelvo::http::THttpCli* c) { c->SetRcvdStream(&body); };
         ResetPeakRss();
         f.rssBefore = CurrentRss();

@@ -1,5 +1,6 @@
 #include "http/HttpProt.h"
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 
@@ -15,7 +16,8 @@ THttpCli::THttpCli()
       window_(std::make_unique<platform::MessageWindow>(
           [this](platform::UINT msg, platform::WPARAM w, platform::LPARAM l) {
               return WndProc(msg, w, l);
-          })) {
+          })),
+      timers_([this](const std::string& reason) { EndRequest(reason, 0); }) {
     using Sock = socket::TCustomWSocket;
     BindSocketClosed();
     socket_->OnDataAvailable = [this](Sock*, Sock::Word e) { SocketDataAvailable(e); };
@@ -67,6 +69,8 @@ void THttpCli::SetHttpState(THttpState state) {
     if (state == httpState_)
         return;
     httpState_ = state;
+    if (state == hsReady)
+        timers_.Stop();
     if (OnStateChange)
         OnStateChange(this);
     if (state == hsReady)
@@ -152,6 +156,7 @@ void THttpCli::StartRequest(THttpRequest requestType) {
     SetHttpState(hsConnecting);
     if (httpState_ != hsConnecting)
         return;  // a state-change handler aborted the request
+    timers_.RequestStarted();
 
     docName_.clear();
     statusCode_ = 0;
@@ -163,6 +168,7 @@ void THttpCli::StartRequest(THttpRequest requestType) {
     // Whatever an earlier connection left behind is not part of this one.
     rcvCount_ = 0;
     relocationPending_ = false;
+    relocations_ = 0;
 
     target_ = TargetFromURL(url_, proxy_, proxyPort_);
     if (!target_.User.empty())
@@ -179,6 +185,8 @@ void THttpCli::StartLookup() {
     SetHttpState(hsDnsLookup);
     if (httpState_ != hsDnsLookup)
         return;  // a state-change handler aborted the request
+    timers_.Connecting();
+    closeReported_ = false;
     if (target_.HostName.empty()) {
         // No host to look up ends the request like a failed lookup rather
         // than leaving the client stuck in the lookup state.
@@ -197,25 +205,30 @@ void THttpCli::CloseConnection() {
 }
 
 void THttpCli::Abort() {
+    EndRequest("Connection aborted on request", 3);
+}
+
+void THttpCli::EndRequest(const std::string& reason, int requestDoneError) {
     // With no request running there is nothing to end; the client stays
     // ready for the next one.
     if (httpState_ == hsReady || httpState_ == hsAborting)
         return;
     THttpState old = httpState_;
+    timers_.Stop();
     SetHttpState(hsAborting);
     if (old == hsDnsLookup)
         socket_->CancelDnsLookup();
     statusCode_ = 404;
-    reasonPhrase_ = "Connection aborted on request";
-    requestDoneError_ = 3;
+    reasonPhrase_ = reason;
+    requestDoneError_ = requestDoneError;
+    rcvCount_ = 0;
+    BindSocketClosed();
     // A socket already closed (between a relocation's close and its new
     // lookup) reports no close of its own.
-    if (old == hsDnsLookup || socket_->State() == socket::wsClosed) {
-        BindSocketClosed();
+    if (old == hsDnsLookup || socket_->State() == socket::wsClosed)
         SocketClosed(0);
-    } else {
+    else
         socket_->Close();
-    }
 }
 
 // ------------------------------------------------------------ socket events
@@ -236,10 +249,7 @@ void THttpCli::SocketLookupDone(socket::TCustomWSocket::Word error) {
     if (httpState_ != hsConnecting)
         return;
     try {
-        socket_->SetAddr(socket_->DnsResult());
-        socket_->SetPort(target_.ConnectPort);
-        socket_->SetProto("tcp");
-        socket_->Connect();
+        ConnectSocket();
     } catch (...) {
         int lastError = socket_->LastError();
         requestDoneError_ = lastError;
@@ -257,16 +267,53 @@ void THttpCli::SocketLookupDone(socket::TCustomWSocket::Word error) {
     }
 }
 
+void THttpCli::ConnectSocket() {
+    closeReported_ = false;
+    // The transport follows the document: TLS on the connection itself
+    // directly, inside a tunnel through a proxy.
+    const bool direct = proxy_.empty();
+    tunnel_ = direct ? TTunnel{} : TunnelFor(target_.Path);
+    tunnelPhase_ = TTunnelPhase::None;
+    socket_->SetSslEnable(direct && target_.Secure);
+    socket_->SetSslServerName(direct ? target_.TargetHost : tunnel_.Host);
+    socket_->SetAddr(socket_->DnsResult());
+    socket_->SetPort(target_.ConnectPort);
+    socket_->SetProto("tcp");
+    socket_->Connect();
+}
+
 void THttpCli::SocketConnected(socket::TCustomWSocket::Word error) {
+    if (httpState_ == hsAborting || httpState_ == hsReady)
+        return;
     if (error != 0) {
+        const bool tls = socket_->SslEnable() || tunnelPhase_ == TTunnelPhase::Handshake;
         statusCode_ = 404;
-        reasonPhrase_ = socket::WinsockErrorText(error) + " (Error #" + std::to_string(error) + ")";
+        if (tls && !socket_->SslFailure().empty())
+            reasonPhrase_ = socket_->SslFailure();
+        else
+            reasonPhrase_ =
+                socket::WinsockErrorText(error) + " (Error #" + std::to_string(error) + ")";
+        if (socket_->State() != socket::wsClosed)
+            socket_->Close();
         SocketClosed(0);
         return;
     }
+    if (tunnel_.Needed && tunnelPhase_ == TTunnelPhase::None) {
+        SendTunnelRequest();
+        return;
+    }
+    if (tunnelPhase_ == TTunnelPhase::Handshake)
+        tunnelPhase_ = TTunnelPhase::Open;
+    SendRequest();
+}
+
+void THttpCli::SendRequest() {
     rcvCount_ = 0;
-    nextStep_ = &THttpCli::ProcessHeaderLine;
+    contentLengthSeen_ = false;
+    headerBytes_ = 0;
+    rcvdHeader_.BeginResponse();
     SetHttpState(hsWaitingHeader);
+    timers_.Connected();
     try {
         switch (requestType_) {
             case hrGet:
@@ -289,6 +336,45 @@ void THttpCli::SocketConnected(socket::TCustomWSocket::Word error) {
     }
 }
 
+void THttpCli::SendTunnelRequest() {
+    tunnelPhase_ = TTunnelPhase::AwaitingReply;
+    tunnelAccepted_ = false;
+    tunnelStatus_.clear();
+    rcvCount_ = 0;
+    headerBytes_ = 0;
+    timers_.Connected();
+    const std::string line = "CONNECT " + tunnel_.Authority + " HTTP/1.0";
+    if (OnCommand)
+        OnCommand(this, line);
+    if (httpState_ != hsConnecting)
+        return;  // the handler ended the request
+    const std::string text = line + "\r\nHost: " + tunnel_.Authority + "\r\n\r\n";
+    socket_->Send(text.data(), static_cast<int>(text.size()));
+}
+
+void THttpCli::ProcessTunnelLine(const std::string& line) {
+    if (!line.empty()) {
+        if (tunnelStatus_.empty()) {
+            tunnelStatus_ = line;
+            TStatusLine status;
+            tunnelAccepted_ = ParseStatusLine(line, status) == TStatusParse::Ok &&
+                              status.StatusCode >= 200 && status.StatusCode < 300;
+            if (!tunnelAccepted_)
+                EndRequest("Proxy refused the tunnel: " + line, 0);
+        }
+        return;
+    }
+    if (tunnelStatus_.empty())
+        return;  // blank lines before the status line
+    tunnelStatus_.clear();
+    // The server speaks only after the handshake has begun: anything else
+    // the proxy sent is not part of the document.
+    rcvCount_ = 0;
+    tunnelPhase_ = TTunnelPhase::Handshake;
+    timers_.Connecting();
+    socket_->StartSsl();
+}
+
 void THttpCli::SendCommand(const std::string& s) {
     if (OnCommand)
         OnCommand(this, s);
@@ -299,7 +385,9 @@ void THttpCli::SendCommand(const std::string& s) {
 void THttpCli::SendRequestHeader(const std::string& method, const std::string& version) {
     requestText_.clear();
     TriggerHeaderBegin();
-    SendCommand(method + " " + target_.Path + " HTTP/" + version);
+    // Inside a tunnel the server itself is addressed: the path alone.
+    const std::string& path = tunnelPhase_ == TTunnelPhase::Open ? tunnel_.Path : target_.Path;
+    SendCommand(method + " " + path + " HTTP/" + version);
     if (!sender_.empty())
         SendCommand("From: " + sender_);
     if (!reference_.empty())
@@ -338,151 +426,6 @@ void THttpCli::SocketDataSent(socket::TCustomWSocket::Word) {
     sentCount_ += n;
     TriggerSendData(sendBuffer_, n);
     socket_->Send(sendBuffer_, n);
-}
-
-void THttpCli::FailRequest(const std::string& reason) {
-    statusCode_ = 404;
-    reasonPhrase_ = reason;
-    CloseConnection();
-}
-
-void THttpCli::SocketDataAvailable(socket::TCustomWSocket::Word) {
-    if (rcvCount_ >= kBufferSize - 1) {
-        // A full buffer holds no line end: the line can never be completed,
-        // and reading nothing while data waits would keep the read loop
-        // turning forever.
-        rcvCount_ = 0;
-        FailRequest("Header line too long");
-        return;
-    }
-    int len = socket_->Receive(rcvBuffer_ + rcvCount_, kBufferSize - 1 - rcvCount_);
-    if (requestType_ == hrNone || len <= 0)
-        return;
-    rcvCount_ += len;
-    rcvBuffer_[rcvCount_] = '\0';
-
-    if (httpState_ == hsWaitingBody) {
-        currentLine_.assign(rcvBuffer_, static_cast<std::size_t>(rcvCount_));
-        // Emptied first: a chunk that fails to be stored is not handed on
-        // again in front of the next one.
-        rcvCount_ = 0;
-        if (nextStep_ != nullptr)
-            (this->*nextStep_)();
-        else
-            PostReady();
-        return;
-    }
-
-    while (rcvCount_ > 0) {
-        const void* nul = std::memchr(rcvBuffer_, '\0', static_cast<std::size_t>(rcvCount_));
-        const std::size_t limit =
-            nul != nullptr ? static_cast<std::size_t>(static_cast<const char*>(nul) - rcvBuffer_)
-                           : static_cast<std::size_t>(rcvCount_);
-        const void* lf = std::memchr(rcvBuffer_, '\n', limit);
-        if (lf == nullptr)
-            break;
-        auto end = static_cast<std::size_t>(static_cast<const char*>(lf) - rcvBuffer_);
-        std::size_t lineLen = end;
-        if (lineLen > 0 && rcvBuffer_[lineLen - 1] == '\r')
-            --lineLen;
-        std::string line(rcvBuffer_, lineLen);
-        rcvCount_ -= static_cast<int>(end + 1);
-        std::memmove(rcvBuffer_, rcvBuffer_ + end + 1, static_cast<std::size_t>(rcvCount_));
-        rcvBuffer_[rcvCount_] = '\0';
-        if (httpState_ == hsWaitingHeader || httpState_ == hsWaitingBody) {
-            currentLine_ = std::move(line);
-            if (nextStep_ != nullptr)
-                (this->*nextStep_)();
-            else
-                PostReady();
-        }
-    }
-}
-
-void THttpCli::ProcessHeaderLine() {
-    if (headerLineCount_ == 0)
-        TriggerHeaderBegin();
-    ++headerLineCount_;
-
-    const std::string& line = currentLine_;
-    if (!line.empty()) {
-        rcvdHeader_.push_back(line);
-        TStatusLine status;
-        THeaderField field;
-        switch (ParseStatusLine(line, status)) {
-            case TStatusParse::Ok:
-                statusCode_ = status.StatusCode;
-                reasonPhrase_ = status.ReasonPhrase;
-                break;
-            case TStatusParse::Malformed:
-                throw std::invalid_argument("malformed status line");
-            case TStatusParse::NotStatusLine:
-                if (!ParseHeaderLine(line, field))
-                    break;
-                if (field.Name == "location") {
-                    relocationPending_ = true;
-                    ApplyLocation(field.Value, !proxy_.empty(), target_);
-                } else if (field.Name == "content-length") {
-                    std::optional<std::int64_t> n = ParseContentLength(field.Value);
-                    if (!n || *n > 0x7FFFFFFF)
-                        throw std::invalid_argument("malformed content length");
-                    contentLength_ = static_cast<int>(*n);
-                } else if (field.Name == "content-type") {
-                    contentType_ = field.Value;
-                } else if (field.Name == "www-authenticate") {
-                    authChallenges_.push_back(field.Value);
-                }
-                break;
-        }
-        if (OnHeaderData)
-            OnHeaderData(this);
-        if (statusCode_ >= 400)
-            socket_->Close();
-        return;
-    }
-
-    if (relocationPending_) {
-        using Sock = socket::TCustomWSocket;
-        socket_->OnSessionClosed = [this](Sock*, Sock::Word e) { RelocationClosed(e); };
-        socket_->Close();
-        return;
-    }
-    if (LowerAscii(ExtractFileExt(docName_)) == ".exe" && contentType_ == "text/html")
-        ReplaceExt(docName_, "htm");
-    SetHttpState(hsWaitingBody);
-    nextStep_ = &THttpCli::ProcessBodyData;
-    TriggerHeaderEnd();
-    if (rcvCount_ > 0) {
-        currentLine_.assign(rcvBuffer_, static_cast<std::size_t>(rcvCount_));
-        rcvCount_ = 0;
-        ProcessBodyData();
-    }
-    rcvCount_ = 0;
-}
-
-void THttpCli::ProcessBodyData() {
-    if (bodyChunkCount_ == 0)
-        TriggerDocBegin();
-    ++bodyChunkCount_;
-    const int len = static_cast<int>(currentLine_.size());
-    bodyRcvdCount_ += len;
-    TriggerDocData(currentLine_.data(), len);
-    if (rcvdStream_ != nullptr && rcvdStream_->Write(currentLine_.data(), len) != len)
-        throw std::runtime_error("Stream write error");
-}
-
-void THttpCli::SocketClosed(socket::TCustomWSocket::Word) {
-    if (bodyChunkCount_ > 0)
-        TriggerDocEnd();
-    PostReady();
-}
-
-void THttpCli::RelocationClosed(socket::TCustomWSocket::Word) {
-    relocationPending_ = false;
-    BindSocketClosed();
-    // The rest of the relocation response is not the start of the next one.
-    rcvCount_ = 0;
-    platform::PostMessage(window_->Handle(), WM_HTTP_LOGIN, 0, 0);
 }
 
 }  // namespace zelvo::http

@@ -10,7 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "http/HeaderLog.h"
 #include "http/RequestTarget.h"
+#include "http/RequestTimers.h"
 #include "http/Stream.h"
 #include "http/UrlHelpers.h"
 #include "platform/MessageLoop.h"
@@ -50,6 +52,8 @@ public:
     static constexpr platform::UINT WM_HTTP_SET_READY = platform::WM_USER + 2;
     static constexpr platform::UINT WM_HTTP_LOGIN = platform::WM_USER + 3;
     static constexpr int kBufferSize = 8192;
+    static constexpr int kMaxRelocations = 20;
+    static constexpr int kMaxHeaderBytes = 256 * 1024;  // one response's header lines together
 
     THttpCli();
     virtual ~THttpCli();
@@ -92,10 +96,23 @@ public:
     void SetCookie(const std::string& v) { cookie_ = v; }
     const std::string& ContentTypePost() const { return contentTypePost_; }
     void SetContentTypePost(const std::string& v) { contentTypePost_ = v; }
-    const std::vector<std::string>& RcvdHeader() const { return rcvdHeader_; }
-    std::vector<std::string>& RcvdHeader() { return rcvdHeader_; }
+    // The lines of the last ten responses, relocations included.
+    const std::vector<std::string>& RcvdHeader() const { return rcvdHeader_.Lines(); }
+    std::vector<std::string>& RcvdHeader() { return rcvdHeader_.Lines(); }
     bool MultiThreaded() const { return multiThreaded_; }
     void SetMultiThreaded(bool v);
+    // Limits that make every request end, in milliseconds (0: none): setting
+    // up a connection, name lookup included; silence from the server; the
+    // whole request.
+    unsigned ConnectTimeOut() const { return timers_.ConnectLimit; }
+    void SetConnectTimeOut(unsigned ms) { timers_.ConnectLimit = ms; }
+    unsigned ReceiveTimeOut() const { return timers_.SilenceLimit; }
+    void SetReceiveTimeOut(unsigned ms) { timers_.SilenceLimit = ms; }
+    unsigned RequestTimeOut() const { return timers_.RequestLimit; }
+    void SetRequestTimeOut(unsigned ms) { timers_.RequestLimit = ms; }
+    // The largest document kept; a longer one fails the request.
+    std::int64_t MaxDocumentSize() const { return maxDocumentSize_; }
+    void SetMaxDocumentSize(std::int64_t bytes) { maxDocumentSize_ = bytes; }
 
     // Public, read by callers.
     int StatusCode() const { return statusCode_; }
@@ -147,15 +164,19 @@ protected:
     virtual void TriggerSendEnd();
 
 private:
-    using TNextStep = void (THttpCli::*)();
-
     void ExecuteRequest(THttpRequest requestType);
     platform::LRESULT WndProc(platform::UINT msg, platform::WPARAM wParam, platform::LPARAM lParam);
     void SetHttpState(THttpState state);
     void PostReady();
     void BindSocketClosed();
     void SendRequestHeader(const std::string& method, const std::string& version);
-    void FailRequest(const std::string& reason);
+    // Ends the running request as Abort does, with its own reason.
+    void EndRequest(const std::string& reason, int requestDoneError);
+    void ConnectSocket();
+    void SendRequest();
+    void SendTunnelRequest();
+    void ProcessTunnelLine(const std::string& line);
+    void HandleLines();
 
     void SocketLookupDone(socket::TCustomWSocket::Word error);
     void SocketConnected(socket::TCustomWSocket::Word error);
@@ -164,7 +185,9 @@ private:
     void SocketClosed(socket::TCustomWSocket::Word error);
     void RelocationClosed(socket::TCustomWSocket::Word error);
     void ProcessHeaderLine();
-    void ProcessBodyData();
+    void ProcessBodyData(const char* data, int len);
+    void ProcessHeaderField(const std::string& line);
+    void EndOfHeader();
 
     std::unique_ptr<socket::TWSocket> socket_;
     std::unique_ptr<platform::MessageWindow> window_;
@@ -198,14 +221,25 @@ private:
     std::string contentTypePost_ = "application/x-www-form-urlencoded";
     std::string cookie_;
     bool relocationPending_ = false;
-    std::vector<std::string> rcvdHeader_;
+    int relocations_ = 0;
+    bool contentLengthSeen_ = false;  // in the current response
+    int headerBytes_ = 0;             // of the current response
+    std::int64_t maxDocumentSize_ = 32 * 1024 * 1024;
+    // Through a proxy, an https document first needs a tunnel and then TLS.
+    enum class TTunnelPhase : std::uint8_t { None, AwaitingReply, Handshake, Open };
+    TTunnelPhase tunnelPhase_ = TTunnelPhase::None;
+    TTunnel tunnel_;
+    std::string tunnelStatus_;  // the proxy's status line, once it came
+    bool tunnelAccepted_ = false;
+    bool closeReported_ = false;  // this connection's end was handled
+    THeaderLog rcvdHeader_;
+    TRequestTimers timers_;
     TStream* rcvdStream_ = nullptr;
     int bodyRcvdCount_ = 0;
     int sentCount_ = 0;
     TStream* sendStream_ = nullptr;
     std::string requestText_;
     int requestDoneError_ = 0;
-    TNextStep nextStep_ = nullptr;
 };
 
 }  // namespace zelvo::http

@@ -32,8 +32,10 @@ TRequestTarget TargetFromURL(const std::string& url, const std::string& proxy,
         if (port.empty())
             port = DefaultPort(scheme);
     }
+    // Appended, not assigned: GCC 12 at -O3 flags the assignment of a
+    // literal with a -Wrestrict false positive.
     if (t.Path.empty())
-        t.Path = "/";
+        t.Path.push_back('/');
     t.HostName = host;
     t.ConnectPort = port;
     return t;

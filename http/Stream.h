@@ -3,6 +3,7 @@
 // document to. The caller owns them; the client only holds references.
 #include <cstdint>
 #include <string>
+#include <utility>
 
 namespace zelvo::http {
 
@@ -16,6 +17,8 @@ public:
     virtual std::int64_t Size() const = 0;
     virtual std::int64_t Position() const = 0;
     virtual void SetPosition(std::int64_t position) = 0;
+    // Drops everything written so far, when the document is refused.
+    virtual void Discard() {}
 };
 
 // A stream held in memory, as the main form attaches for a page.
@@ -31,9 +34,16 @@ public:
     void SetPosition(std::int64_t position) override;
 
     const std::string& Data() const { return data_; }
+    // Empties the stream and gives its memory back.
     void Clear() {
-        data_.clear();
+        std::string().swap(data_);
         pos_ = 0;
+    }
+    void Discard() override { Clear(); }
+    // The contents, moved out; the stream is left empty.
+    std::string TakeData() {
+        pos_ = 0;
+        return std::exchange(data_, std::string());
     }
 
 private:

@@ -2,10 +2,12 @@
 //
 //   zelvo-page --file PATH                      the ticker text, byte for byte
 //   zelvo-page --frames N [--step S] --file PATH  the first N captions of the strip
-//   zelvo-page [--proxy HOST[:PORT]] [--user U --password P] [--log] URL
+//   zelvo-page [--proxy HOST[:PORT]] [--proxy-port PORT] [--user U --password P] [--log] URL
 //                                               fetches the page as the ticker does
+//   zelvo-page --help | --version
 //
 // No display is needed: the scroller runs against a view that only records.
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
@@ -30,17 +32,22 @@ constexpr const char* kUsage =
     "usage: zelvo-page --file PATH\n"
     "       zelvo-page --frames N [--step S] --file PATH\n"
     "       zelvo-page [options] URL\n"
+    "       zelvo-page --help | --version\n"
     "\n"
     "  --file PATH   read PATH as the received page and write the ticker text\n"
     "                to standard output, byte for byte, without a line break\n"
     "  --frames N    write instead the first N captions the strip shows, one a\n"
     "                line (the caption \" Zelvo\" ends the list when the text is blank)\n"
     "  --step S      characters advanced per tick (default 2)\n"
-    "  URL           fetch the page over HTTP, as the ticker does, instead of --file\n"
+    "  URL           fetch the page over HTTP or HTTPS, as the ticker does, instead\n"
+    "                of --file; whatever follows a \"#\" is not sent\n"
     "  --proxy HOST[:PORT]   fetch through an HTTP proxy (port 80 unless given)\n"
+    "  --proxy-port PORT     the proxy's port when HOST names none\n"
     "  --user U, --password P  Basic authorization\n"
     "  --log         write the exchange's log lines to standard error\n"
-    "A page that cannot be fetched: the ticker's message on standard error, exit 1.\n";
+    "  --help        this text;  --version  the program's version\n"
+    "A page that cannot be fetched: the ticker's message on standard error, exit 1.\n"
+    "A wrong command line: exit 2.\n";
 
 struct Options {
     std::optional<std::string> file;
@@ -52,6 +59,8 @@ struct Options {
     std::string user;
     std::string password;
     bool log = false;
+    bool help = false;
+    bool version = false;
 };
 
 struct UsageError {
@@ -70,6 +79,7 @@ T ParseNumber(std::string_view option, std::string_view text, T min) {
 
 Options ParseArguments(int argc, char** argv) {
     Options options;
+    std::optional<std::string> proxyPortGiven, proxyPortInHost;
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
         auto value = [&]() -> std::string_view {
@@ -90,7 +100,15 @@ Options ParseArguments(int argc, char** argv) {
             const auto colon = proxy.rfind(':');
             options.proxyHost = proxy.substr(0, colon);
             if (colon != std::string::npos)
-                options.proxyPort = proxy.substr(colon + 1);
+                proxyPortInHost = proxy.substr(colon + 1);
+        } else if (arg == "--proxy-port") {
+            const std::string_view port = value();
+            ParseNumber<unsigned>(arg, port, 1u);
+            proxyPortGiven = std::string(port);
+        } else if (arg == "--help") {
+            options.help = true;
+        } else if (arg == "--version") {
+            options.version = true;
         } else if (arg == "--user") {
             options.user = std::string(value());
         } else if (arg == "--password") {
@@ -104,6 +122,16 @@ Options ParseArguments(int argc, char** argv) {
                 throw UsageError{"more than one address given"};
             options.url = std::string(arg);
         }
+    }
+    if (options.help || options.version)
+        return options;
+    if (proxyPortGiven && options.proxyHost.empty())
+        throw UsageError{"--proxy-port goes with --proxy"};
+    // A port written with the host wins, as the ticker's own settings do.
+    options.proxyPort = proxyPortInHost.value_or(proxyPortGiven.value_or("80"));
+    if (options.url) {
+        // A fragment names a place inside the page; it never goes on the wire.
+        options.url->resize(std::min(options.url->size(), options.url->find('#')));
     }
     if (!options.file && !options.url)
         throw UsageError{"no page given"};
@@ -162,6 +190,14 @@ int main(int argc, char** argv) {
     } catch (const UsageError& e) {
         std::fprintf(stderr, "zelvo-page: %s\n%s", e.message.c_str(), kUsage);
         return 2;
+    }
+    if (options.help) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (options.version) {
+        std::printf("zelvo-page %s\n", ZELVO_VERSION);
+        return 0;
     }
     std::string tickerText;
     if (options.url) {

@@ -199,6 +199,42 @@ TEST_F(Retrieval, ARefusedConnectionIsReported) {
     EXPECT_NE(Log().find("GET Failed !"), std::string::npos);
 }
 
+TEST_F(Retrieval, AServerThatFailsEndsTheFetchWithItsMessageAndTheScheduleGoesOn) {
+    zt::LoopbackServer silent([](zt::LoopbackServer::Conn& c) {
+        c.ReadRequest();
+        c.WaitForPeerClose();
+    });
+    zt::LoopbackServer good(Serve("HTTP/1.0 200 OK\r\n\r\n<p>news</p>"));
+    config::Live().AutoRetrievalOn = true;
+    config::Live().RetrievalInterval = 1;
+    host.enabled[2] = host.enabled[3] = false;
+    host.sites[1] = Url(silent, "/");
+    cycle.HttpCli1.SetReceiveTimeOut(100);
+    cycle.timerRetrieveTimer();
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text, "Unable to retrieve URL, no data received for 0.1 s.     ");
+    EXPECT_FALSE(cycle.RetrievalBusy);
+    EXPECT_EQ(timerRetrieve.Interval(), 60000u);
+
+    // The next minute's tick fetches again.
+    host.sites[1] = Url(good, "/");
+    cycle.timerRetrieveTimer();
+    EXPECT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(scroller.TickerText, app::PageToTickerText("<p>news</p>"));
+}
+
+TEST_F(Retrieval, AHalfAnswerIsAFailureNotNews) {
+    zt::LoopbackServer half(Serve("HTTP/1.0 200 OK\r\nContent-Type: te"));
+    host.testURL = Url(half, "/");
+    cycle.RetrieveTestURL();
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text,
+              "Unable to retrieve URL, connection closed before the header ended.     ");
+    EXPECT_TRUE(scroller.TickerText.empty());
+    EXPECT_NE(Log().find("ReasonPhrase = Connection closed before the header ended\r\n"),
+              std::string::npos);
+}
+
 TEST_F(Retrieval, AnEmptyTestAddressOnlyBeeps) {
     host.testURL = " \t";
     cycle.MinuteCount = 7;
@@ -240,7 +276,9 @@ TEST(FailureReasons, MappedInTheirOrder) {
     EXPECT_EQ(TRetrievalCycle::FailureReason("Not Found", 404), "not Found");
     EXPECT_EQ(TRetrievalCycle::FailureReason("Connection aborted on request", 404),
               "connection aborted on request");
-    EXPECT_EQ(TRetrievalCycle::FailureReason("", 500), "");
+    // Never an empty reason: the message would read "Unable to retrieve URL, ."
+    EXPECT_EQ(TRetrievalCycle::FailureReason("", 500), "status 500");
+    EXPECT_EQ(TRetrievalCycle::FailureReason("  ", 404), "status 404");
 }
 
 TEST_F(Retrieval, TheAutomaticExitClosesAfterTheConfiguredHours) {

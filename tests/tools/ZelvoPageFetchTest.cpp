@@ -16,12 +16,14 @@ struct ToolRun {
     std::string out;
 };
 
-ToolRun RunTool(const std::string& arguments) {
+// stderr joins stdout when asked, for the messages.
+ToolRun RunTool(const std::string& arguments, bool withErrors = false) {
     const char* bin = std::getenv("ZELVO_BINARY_DIR");
     ToolRun run;
     if (bin == nullptr)
         return run;
-    std::string command = std::string(bin) + "/tools/zelvo-page " + arguments + " 2>/dev/null";
+    std::string command = std::string(bin) + "/tools/zelvo-page " + arguments +
+                          (withErrors ? " 2>&1" : " 2>/dev/null");
     FILE* pipe = ::popen(command.c_str(), "r");
     if (pipe == nullptr)
         return run;
@@ -60,7 +62,7 @@ TEST(ZelvoPageFetch, GoesThroughAProxyWithAuthorization) {
         c.Write("HTTP/1.0 200 OK\r\n\r\n<p>via proxy</p>");
     });
     ToolRun run = RunTool("--proxy 127.0.0.1:" + proxy.PortText() +
-                      " --user me --password secret http://news.example/a.html");
+                          " --user me --password secret http://news.example/a.html");
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.out, zelvo::app::PageToTickerText("<p>via proxy</p>"));
     ASSERT_EQ(proxy.Requests().size(), 1u);
@@ -82,4 +84,49 @@ TEST(ZelvoPageFetch, APageThatCannotBeFetchedExitsWithOne) {
                   .exitCode,
               1);
     EXPECT_EQ(RunTool("--log").exitCode, 2);
+}
+
+TEST(ZelvoPageFetch, TheFragmentStaysOffTheWireAndTheProxyPortIsUsed) {
+    if (std::getenv("ZELVO_BINARY_DIR") == nullptr)
+        GTEST_SKIP() << "run through ctest";
+    zelvo::testing::LoopbackServer proxy([](zelvo::testing::LoopbackServer::Conn& c) {
+        c.ReadRequest();
+        c.Write("HTTP/1.0 200 OK\r\n\r\n<p>here</p>");
+    });
+    ToolRun run = RunTool("--proxy 127.0.0.1 --proxy-port " + proxy.PortText() +
+                          " 'http://news.example/a.html#part two'");
+    EXPECT_EQ(run.exitCode, 0);
+    ASSERT_EQ(proxy.Requests().size(), 1u);
+    EXPECT_EQ(proxy.Requests()[0].rfind("GET http://news.example/a.html HTTP/1.0\r\n", 0), 0u)
+        << proxy.Requests()[0];
+    EXPECT_EQ(RunTool("--proxy-port 8080 http://127.0.0.1/").exitCode, 2);
+    EXPECT_EQ(RunTool("--proxy 127.0.0.1 --proxy-port none http://127.0.0.1/").exitCode, 2);
+}
+
+TEST(ZelvoPageFetch, AFailedFetchGivesTheTickersMessage) {
+    if (std::getenv("ZELVO_BINARY_DIR") == nullptr)
+        GTEST_SKIP() << "run through ctest";
+    zelvo::testing::LoopbackServer server([](zelvo::testing::LoopbackServer::Conn& c) {
+        c.ReadRequest();
+        c.Write("HTTP/1.0 200 OK\r\nContent-Length: 1000\r\n\r\n" + std::string(75, 'a'));
+    });
+    ToolRun run = RunTool("http://127.0.0.1:" + server.PortText() + "/", true);
+    EXPECT_EQ(run.exitCode, 1);
+    const std::string message =
+        "zelvo-page: Unable to retrieve URL, document incomplete: 75 of 1000 bytes.\n";
+    ASSERT_GE(run.out.size(), message.size());
+    EXPECT_EQ(run.out.substr(run.out.size() - message.size()), message) << run.out;
+}
+
+TEST(ZelvoPageFetch, HelpAndVersion) {
+    if (std::getenv("ZELVO_BINARY_DIR") == nullptr)
+        GTEST_SKIP() << "run through ctest";
+    ToolRun help = RunTool("--help");
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_EQ(help.out.rfind("usage: zelvo-page", 0), 0u);
+    EXPECT_NE(help.out.find("--proxy-port PORT"), std::string::npos);
+    ToolRun version = RunTool("--version");
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.out.rfind("zelvo-page ", 0), 0u);
+    EXPECT_EQ(version.out.back(), '\n');
 }
