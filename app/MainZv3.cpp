@@ -11,6 +11,7 @@
 #include <QWindow>
 
 #include "app/AbtZv3.h"
+#include "app/PageConversion.h"
 #include "config/CnfgZv3.h"
 #include "config/LiveSettings.h"
 #include "config/RegIniFile.h"
@@ -94,7 +95,8 @@ TfrmMain::TfrmMain(TScreen screen) : screen_(screen) {
     connect(lblTicker, &TTickerLabel::pressed, this, [this](QPoint p) { BeginDrag(p); });
     connect(lblTicker, &TTickerLabel::dragged, this, [this](QPoint p) { Drag(p); });
     connect(lblTicker, &TTickerLabel::released, this, [this] { dragOffset_.reset(); });
-    connect(lblTicker, &TTickerLabel::doubleClicked, this, [this] { mnuBrowserViewClick(); });
+    connect(lblTicker, &TTickerLabel::doubleClicked, this,
+            [this](QPoint pos) { StripDoubleClick(pos.x()); });
 
     timerCaption.SetOnTimer([this] { Scroller.timerCaptionTimer(); });
     timerExplain.SetOnTimer([this] { Scroller.timerExplainTimer(); });
@@ -103,9 +105,11 @@ TfrmMain::TfrmMain(TScreen screen) : screen_(screen) {
     timerRetrieve.SetOnTimer([this] { Retrieval->timerRetrieveTimer(); });
     timerTimeOut.SetOnTimer([this] { Retrieval->timerTimeOutTimer(); });
 
-    setWindowTitle(ToQString(platform::ApplicationTitle()));
+    // The title mirrors the strip's frames, which are UTF-8.
+    setWindowTitle(QString::fromStdString(platform::ApplicationTitle()));
     if (auto* app = platform::Application::Instance())
-        app->OnTitleChanged([this](const std::string& title) { setWindowTitle(ToQString(title)); });
+        app->OnTitleChanged(
+            [this](const std::string& title) { setWindowTitle(QString::fromStdString(title)); });
 
     sessionWindow_ = std::make_unique<platform::MessageWindow>(
         [this](platform::UINT msg, platform::WPARAM w, platform::LPARAM l) {
@@ -281,7 +285,60 @@ void TfrmMain::mnuBrowserViewClick() {
     platform::ProcessMessages();
     if (frmConfig_ == nullptr)
         return;
-    std::string url = platform::Trim(frmConfig_->CurrentURLCaption());
+    LaunchBrowser(platform::Trim(frmConfig_->CurrentURLCaption()));
+}
+
+namespace {
+
+// A feed's link is UTF-8 and may carry characters a command line should not:
+// those bytes go percent-encoded, which every browser reads back.
+std::string UriOfLink(const std::string& link) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string uri;
+    for (char c : link) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b <= 32 || b >= 0x7F || c == '"') {
+            uri += '%';
+            uri += kHex[b >> 4];
+            uri += kHex[b & 15];
+        } else {
+            uri += c;
+        }
+    }
+    return uri;
+}
+
+}  // namespace
+
+std::optional<std::string> TfrmMain::HeadlineLinkAt(int x) const {
+    const TTickerScroller::TFrame& frame = Scroller.LastFrame;
+    // Only a frame of the scroller maps to the text; the connecting text and
+    // " Zelvo" do not.
+    if (Retrieval == nullptr || Retrieval->Headlines.empty() ||
+        lblTicker->Caption() != frame.caption)
+        return std::nullopt;
+    const int index = lblTicker->CharacterAt(x);
+    if (index < 0 || static_cast<std::size_t>(index) < frame.indent)
+        return std::nullopt;
+    const std::size_t pos = frame.textStart + (static_cast<std::size_t>(index) - frame.indent);
+    const THeadline* headline = HeadlineAt(Retrieval->Headlines, pos);
+    if (headline == nullptr)
+        return std::nullopt;
+    return headline->link;
+}
+
+void TfrmMain::StripDoubleClick(int x) {
+    const std::optional<std::string> link = HeadlineLinkAt(x);
+    if (!link) {
+        mnuBrowserViewClick();
+        return;
+    }
+    platform::ProcessMessages();
+    if (frmConfig_ != nullptr)
+        LaunchBrowser(UriOfLink(*link));
+}
+
+void TfrmMain::LaunchBrowser(const std::string& url) {
     if (TrimBlanks(frmConfig_->BrowserText()).empty())
         frmConfig_->SetBrowserText("IExplore.exe");
     if (platform::ShellBrowse(frmConfig_->BrowserText(), url) <= 32 &&

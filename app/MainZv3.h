@@ -117,6 +117,10 @@ public:
 
     // Tray menu commands and tray events.
     void mnuBrowserViewClick();
+    // A double click on the strip at x: the headline's link when a feed's
+    // headline is under the pointer, else the current page.
+    void StripDoubleClick(int x);
+    std::optional<std::string> HeadlineLinkAt(int x) const;
     void mnuConnectClick() override;
     void mnuCancelClick() { CancelRetrieval(); }
     void CancelRetrieval() override;
@@ -212,6 +216,8 @@ private:
     void BeginDrag(QPoint globalPos);
     void Drag(QPoint globalPos);
     void LaunchViewer(const std::string& path, const std::string& failure);
+    // The browser on url, else url through its association, else a warning.
+    void LaunchBrowser(const std::string& url);
     platform::LRESULT SessionProc(platform::UINT msg, platform::WPARAM wParam,
                                   platform::LPARAM lParam);
 

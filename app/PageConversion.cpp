@@ -11,6 +11,9 @@
 #include "app/SimpleHTMLParser.h"
 #include "platform/FileReplace.h"
 #include "platform/Paths.h"
+#include "text/FeedReader.h"
+#include "text/PageDecoding.h"
+#include "text/Utf8.h"
 
 namespace zelvo::app {
 
@@ -259,12 +262,27 @@ void RemoveSpans(std::string& text, std::string_view open, std::string_view clos
         return i == npos ? npos : w + (i - r);
     };
 
+    // The distance counts characters: bytes that do not continue one. Only a
+    // span at least maxDistance bytes long can be too far, and counting stops
+    // once maxDistance characters are seen.
+    auto byteAt = [&](std::size_t p) { return p < w ? text[p] : text[r + (p - w)]; };
+    auto WithinChars = [&](std::size_t a, std::size_t b) {
+        if (b - a < maxDistance)
+            return true;
+        std::size_t chars = 0;
+        for (std::size_t p = a; p < b; ++p) {
+            if (!text::IsContinuation(byteAt(p)) && ++chars >= maxDistance)
+                return false;
+        }
+        return true;
+    };
+
     for (;;) {
         const std::size_t a = findFirst(open);
         if (a == npos)
             break;
         const std::size_t b = findFirst(close);
-        if (b == npos || a >= b || b - a >= maxDistance)
+        if (b == npos || a >= b || !WithinChars(a, b))
             break;
         const std::size_t from = a + cutFrom;
         const std::size_t to = b + cutTo;
@@ -289,27 +307,54 @@ struct TTableRow {
 
 using namespace std::string_view_literals;
 
+// The table's characters outside ASCII, in UTF-8: whole sequences, so a
+// letter whose encoding shares a byte with them is never torn apart.
+constexpr std::string_view kAnchorMarker = "\xC2\xA6"sv;    // U+00A6 broken bar
+constexpr std::string_view kLeftQuote = "\xE2\x80\x9C"sv;   // U+201C
+constexpr std::string_view kRightQuote = "\xE2\x80\x9D"sv;  // U+201D
+constexpr std::string_view kCopyright = "\xC2\xA9 "sv;      // U+00A9 and a blank
+constexpr std::string_view kRegistered = "\xC2\xAE "sv;     // U+00AE and a blank
+
 // The order matters: every row works on the result of the one before.
 constexpr TTableRow kTable[] = {
-    {true, "\t"sv, " "sv, 0},         {true, "&nbsp;"sv, ""sv, 0},
-    {true, "&nbsp"sv, ""sv, 0},       {true, "&#0124;"sv, ""sv, 0},
-    {true, "&#0145;"sv, "'"sv, 0},    {true, "&#0146;"sv, "'"sv, 0},
-    {true, "&#0147;"sv, "'"sv, 0},    {true, "&#0148;"sv, "'"sv, 0},
-    {true, "&#0151;"sv, "--"sv, 0},   {true, "&#145;"sv, "'"sv, 0},
-    {true, "&#146;"sv, "'"sv, 0},     {true, "&#147;"sv, "'"sv, 0},
-    {true, "&#148;"sv, "'"sv, 0},     {true, "&#149;"sv, " "sv, 0},
-    {true, "&#151;"sv, "--"sv, 0},    {true, "&#160;"sv, " "sv, 0},
-    {true, "&#169;"sv, "\xA9 "sv, 0}, {true, "&#174;"sv, "\xAE "sv, 0},
-    {true, "&#183;"sv, " "sv, 0},     {true, "&#241;"sv, "n"sv, 0},
-    {false, "//"sv, "-->"sv, 125},    {true, "\r\n"sv, "  "sv, 0},
-    {true, "\r"sv, ""sv, 0},          {true, "\n"sv, ""sv, 0},
-    {true, "\xA6"sv, "   "sv, 0},     {true, "\x93"sv, "'"sv, 0},
-    {true, "\x94"sv, "'"sv, 0},       {true, "&#01"sv, ""sv, 0},
-    {true, "&copy;"sv, "\xA9 "sv, 0}, {true, "&reg;"sv, "\xAE "sv, 0},
-    {true, "&"sv, ""sv, 0},           {true, "amp;"sv, " && "sv, 0},
-    {true, "quot;"sv, "'"sv, 0},      {true, "|"sv, "  "sv, 0},
-    {true, "     "sv, "  "sv, 0},     {false, "["sv, "]"sv, 125},
-    {false, "{"sv, "}"sv, 125},       {false, "/*"sv, "*/"sv, 65},
+    {true, "\t"sv, " "sv, 0},
+    {true, "&nbsp;"sv, ""sv, 0},
+    {true, "&nbsp"sv, ""sv, 0},
+    {true, "&#0124;"sv, ""sv, 0},
+    {true, "&#0145;"sv, "'"sv, 0},
+    {true, "&#0146;"sv, "'"sv, 0},
+    {true, "&#0147;"sv, "'"sv, 0},
+    {true, "&#0148;"sv, "'"sv, 0},
+    {true, "&#0151;"sv, "--"sv, 0},
+    {true, "&#145;"sv, "'"sv, 0},
+    {true, "&#146;"sv, "'"sv, 0},
+    {true, "&#147;"sv, "'"sv, 0},
+    {true, "&#148;"sv, "'"sv, 0},
+    {true, "&#149;"sv, " "sv, 0},
+    {true, "&#151;"sv, "--"sv, 0},
+    {true, "&#160;"sv, " "sv, 0},
+    {true, "&#169;"sv, kCopyright, 0},
+    {true, "&#174;"sv, kRegistered, 0},
+    {true, "&#183;"sv, " "sv, 0},
+    {true, "&#241;"sv, "n"sv, 0},
+    {false, "//"sv, "-->"sv, 125},
+    {true, "\r\n"sv, "  "sv, 0},
+    {true, "\r"sv, ""sv, 0},
+    {true, "\n"sv, ""sv, 0},
+    {true, kAnchorMarker, "   "sv, 0},
+    {true, kLeftQuote, "'"sv, 0},
+    {true, kRightQuote, "'"sv, 0},
+    {true, "&#01"sv, ""sv, 0},
+    {true, "&copy;"sv, kCopyright, 0},
+    {true, "&reg;"sv, kRegistered, 0},
+    {true, "&"sv, ""sv, 0},
+    {true, "amp;"sv, " && "sv, 0},
+    {true, "quot;"sv, "'"sv, 0},
+    {true, "|"sv, "  "sv, 0},
+    {true, "     "sv, "  "sv, 0},
+    {false, "["sv, "]"sv, 125},
+    {false, "{"sv, "}"sv, 125},
+    {false, "/*"sv, "*/"sv, 65},
 };
 static_assert(std::size(kTable) == 38);
 
@@ -367,6 +412,12 @@ bool ReplaceAllInPlace(std::string_view find, std::string& text, std::string_vie
         ForwardReplacer<InPlaceSink>(find, replacement, sink).Run(text, first);
     } else {
         const std::string input = std::move(text);
+        // Sized for every occurrence at once: growing by doubling would hold
+        // the input and two generations of the output together.
+        std::size_t count = 0;
+        for (std::size_t at = first; at != npos; at = Find(input, find, at + find.size()))
+            ++count;
+        text.reserve(input.size() + count * (replacement.size() - find.size()) + 16);
         StringSink sink(text, std::string_view(input).substr(0, first));
         ForwardReplacer<StringSink>(find, replacement, sink).Run(input, first);
     }
@@ -416,35 +467,81 @@ std::string BufferText(const std::vector<std::string>& lines) {
 }
 
 std::string PageBufferText(std::string_view bytes) {
-    bytes = bytes.substr(0, bytes.find('\0'));
-    const std::size_t n = bytes.size();
-    std::string text;
-    text.reserve(n + 2);
+    std::string text(bytes.substr(0, bytes.find('\0')));
+    PageBufferTextInPlace(text);
+    return text;
+}
+
+void PageBufferTextInPlace(std::string& text) {
+    const std::size_t cut = text.find('\0');
+    if (cut != npos)
+        text.resize(cut);
+    const std::size_t n = text.size();
+    if (n == 0)
+        return;
+    // Every line break becomes CR LF and the last line gets one: count the
+    // breaks that are not CR LF yet, then fill from the back.
+    std::size_t extra = 0;
+    const char* p = text.data();
     // The next CR and the next LF, each searched again only once passed.
     auto next = [&](char c, std::size_t from) {
-        const void* hit = from < n ? std::memchr(bytes.data() + from, c, n - from) : nullptr;
-        return hit != nullptr
-                   ? static_cast<std::size_t>(static_cast<const char*>(hit) - bytes.data())
-                   : n;
+        const void* hit = from < n ? std::memchr(p + from, c, n - from) : nullptr;
+        return hit != nullptr ? static_cast<std::size_t>(static_cast<const char*>(hit) - p) : n;
     };
     std::size_t cr = next('\r', 0);
     std::size_t lf = next('\n', 0);
-    std::size_t p = 0;
-    while (p < n) {
-        const std::size_t stop = std::min(cr, lf);
-        text.append(bytes.data() + p, stop - p);
-        text += "\r\n";
-        p = stop;
-        if (p < n && bytes[p] == '\r')
-            ++p;
-        if (p < n && bytes[p] == '\n')
-            ++p;
-        if (cr < p)
-            cr = next('\r', p);
-        if (lf < p)
-            lf = next('\n', p);
+    while (cr < n || lf < n) {
+        std::size_t k;
+        if (cr < lf) {
+            if (cr + 1 == lf) {
+                k = lf + 1;
+            } else {
+                ++extra;
+                k = cr + 1;
+            }
+        } else {
+            ++extra;
+            k = lf + 1;
+        }
+        if (cr < k)
+            cr = next('\r', k);
+        if (lf < k)
+            lf = next('\n', k);
     }
-    return text;
+    const bool endsWithBreak = p[n - 1] == '\r' || p[n - 1] == '\n';
+    if (!endsWithBreak)
+        extra += 2;
+    if (extra == 0)
+        return;
+    text.resize(n + extra);
+    char* d = text.data();
+    std::size_t w = n + extra;
+    std::size_t r = n;  // [0, r) still to place
+    if (!endsWithBreak) {
+        d[--w] = '\n';
+        d[--w] = '\r';
+    }
+    while (r > 0) {
+        // The last break before r.
+        std::size_t at = r;
+        while (at > 0 && d[at - 1] != '\r' && d[at - 1] != '\n')
+            --at;
+        const std::size_t plain = r - at;
+        w -= plain;
+        std::memmove(d + w, d + at, plain);
+        if (at == 0)
+            break;
+        const char c = d[at - 1];
+        if (c == '\n' && at >= 2 && d[at - 2] == '\r') {
+            r = at - 2;
+        } else {
+            r = at - 1;
+        }
+        d[--w] = '\n';
+        d[--w] = '\r';
+        if (w == r)
+            break;  // everything before is already in place
+    }
 }
 
 void StripComments(std::string& text) {
@@ -480,9 +577,9 @@ std::string BuildLineText(std::string strippedText) {
             if (parser.IsTag("P"))
                 line += "\r\n\r\n";
             if (parser.IsTag("A"))
-                line += '\xA6';
+                line += kAnchorMarker;
             if (parser.IsTag("a"))
-                line += '\xA6';
+                line += kAnchorMarker;
         }
         parser.Next();
     }
@@ -527,8 +624,102 @@ std::string ConvertBufferText(std::string bufferText) {
     return ApplyReplacementTable(std::move(buffer));
 }
 
+std::string ConvertPageUtf8(std::string utf8) {
+    PageBufferTextInPlace(utf8);
+    return ConvertBufferText(std::move(utf8));
+}
+
 std::string PageToTickerText(std::string_view pageBytes) {
-    return ConvertBufferText(PageBufferText(pageBytes));
+    return ConvertPageUtf8(text::DecodePage(std::string(pageBytes)).text);
+}
+
+namespace {
+
+// A literal ampersand on the strip is written twice (a single one would be
+// a mnemonic prefix).
+void AppendShown(std::string& line, std::string_view plain) {
+    for (char c : plain) {
+        line += c;
+        if (c == '&')
+            line += '&';
+    }
+}
+
+// The feed's title, then every item's, set apart by the separator; each
+// remembers its characters so a click can find its link.
+TTickerPage FeedLine(const text::TFeed& feed) {
+    TTickerPage page;
+    std::string& line = page.text;
+    line = " ";
+    std::size_t chars = 1;
+    bool first = true;
+    auto add = [&](std::string_view title, const std::string& link) {
+        if (title.empty())
+            return;
+        if (!first) {
+            line += kHeadlineSeparator;
+            chars += text::CharCount(kHeadlineSeparator);
+        }
+        first = false;
+        const std::size_t from = line.size();
+        AppendShown(line, title);
+        const std::size_t begin = chars;
+        chars += text::CharCount(std::string_view(line).substr(from));
+        if (!link.empty())
+            page.headlines.push_back({begin, chars, link});
+    };
+    add(feed.title, feed.link);
+    for (const text::TFeedItem& item : feed.items)
+        add(item.title, item.link);
+    line += "  ";
+    return page;
+}
+
+}  // namespace
+
+TTickerPage ConvertReceivedPage(std::string&& bytes, std::string_view contentType,
+                                std::string_view charset) {
+    const bool announced = text::IsFeedMediaType(contentType);
+    text::TDecodedPage decoded = text::DecodePage(std::move(bytes), charset);
+    if (announced || text::HasFeedRoot(decoded.text)) {
+        if (auto feed = text::ReadFeed(decoded.text)) {
+            TTickerPage page = FeedLine(*feed);
+            page.charset = decoded.charset;
+            return page;
+        }
+    }
+    TTickerPage page;
+    page.charset = decoded.charset;
+    page.text = ConvertPageUtf8(std::move(decoded.text));
+    return page;
+}
+
+const THeadline* HeadlineAt(const std::vector<THeadline>& headlines, std::size_t pos) {
+    const auto it = std::upper_bound(headlines.begin(), headlines.end(), pos,
+                                     [](std::size_t p, const THeadline& h) { return p < h.end; });
+    return it != headlines.end() && it->begin <= pos ? &*it : nullptr;
+}
+
+void WritePageText(const std::string& tickerText, std::vector<std::string>& downloadMemo,
+                   const std::string& dir) {
+    std::string folder = dir.empty() ? platform::ExeDir() : dir;
+    if (folder.back() != '/')
+        folder += '/';
+    // One line, and the buffer keeps it: built once with its line break.
+    std::string line;
+    line.reserve(tickerText.size() + 2);
+    line = tickerText;
+    line += "\r\n";
+    downloadMemo.clear();
+    struct KeepLine {
+        std::string& line;
+        std::vector<std::string>& memo;
+        ~KeepLine() {
+            line.resize(line.size() - 2);
+            memo.push_back(std::move(line));
+        }
+    } keep{line, downloadMemo};
+    platform::ReplaceFileContents(folder + kPageTextFile, line);
 }
 
 void ConvertPageText(std::vector<std::string>& downloadMemo, std::string& tickerText,
@@ -536,11 +727,7 @@ void ConvertPageText(std::vector<std::string>& downloadMemo, std::string& ticker
     std::string page = BufferText(downloadMemo);
     downloadMemo.clear();
     tickerText = ConvertBufferText(std::move(page));
-    downloadMemo = LoadBufferLines(tickerText);
-    std::string folder = dir.empty() ? platform::ExeDir() : dir;
-    if (folder.back() != '/')
-        folder += '/';
-    platform::ReplaceFileContents(folder + kPageTextFile, BufferText(downloadMemo));
+    WritePageText(tickerText, downloadMemo, dir);
 }
 
 }  // namespace zelvo::app

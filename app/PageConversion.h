@@ -1,6 +1,10 @@
 #pragma once
 // From a received page to the one line of text that the strip scrolls.
 //
+// Pages are decoded to UTF-8 first and the rules work on characters: the
+// table's few characters beyond ASCII are matched as whole UTF-8 sequences
+// and the span removals count their distance in characters.
+//
 // The page passes through the line buffer of the strip (a list of lines),
 // loses its comments, is cut into text runs and tags, and is then cleaned by
 // a fixed, ordered table of replacements and span removals. The table's
@@ -26,6 +30,8 @@ std::string BufferText(const std::vector<std::string>& lines);
 
 // BufferText(LoadBufferLines(bytes)) in one pass.
 std::string PageBufferText(std::string_view bytes);
+// The same in the text's own buffer: a page is not held twice.
+void PageBufferTextInPlace(std::string& text);
 
 // --- The operations of the table ---------------------------------------------
 
@@ -56,9 +62,44 @@ std::string ApplyReplacementTable(std::string text);
 // line buffer) into the ticker text.
 std::string ConvertBufferText(std::string bufferText);
 
-// The ticker text for the bytes of a received page, as the strip scrolls it.
-// No files, no windows.
+// The ticker text for a page already decoded to UTF-8.
+std::string ConvertPageUtf8(std::string utf8);
+
+// The ticker text for the bytes of a received page, as the strip scrolls it,
+// the charset found by looking at the bytes alone. No files, no windows.
 std::string PageToTickerText(std::string_view pageBytes);
+
+// --- Feeds -----------------------------------------------------------------
+
+// A headline's place in the ticker text, in characters, and where it leads.
+struct THeadline {
+    std::size_t begin = 0;
+    std::size_t end = 0;
+    std::string link;
+};
+
+// What stands between two headlines on the strip.
+inline constexpr const char* kHeadlineSeparator = "  \xE2\x80\xA2  ";  // blank, bullet, blank
+
+struct TTickerPage {
+    std::string text;                  // UTF-8, one line
+    std::vector<THeadline> headlines;  // empty unless the page was a feed
+    std::string charset;               // what the page was read as
+};
+
+// The whole road of a received page: decoded (charset: the response's, or ""
+// to look at the bytes alone), then shown as a feed's headlines when it is a
+// well-formed feed, else converted as a page. The bytes are consumed.
+TTickerPage ConvertReceivedPage(std::string&& bytes, std::string_view contentType,
+                                std::string_view charset = {});
+
+// The headline at character index pos of the ticker text, or nullptr.
+const THeadline* HeadlineAt(const std::vector<THeadline>& headlines, std::size_t pos);
+
+// Writes the ticker text as the one line of "WebPage.txt" in dir (the
+// executable's directory when empty), and leaves it as the buffer's only line.
+void WritePageText(const std::string& tickerText, std::vector<std::string>& downloadMemo,
+                   const std::string& dir = {});
 
 // The conversion step of a successful fetch: takes the page from the line
 // buffer, sets tickerText, leaves the ticker text as the buffer's only line

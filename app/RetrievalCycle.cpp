@@ -5,9 +5,12 @@
 
 #include "app/PageConversion.h"
 #include "config/LiveSettings.h"
+#include "platform/Cp1252.h"
 #include "platform/Dialogs.h"
 #include "platform/Paths.h"
 #include "platform/Text.h"
+#include "text/PageDecoding.h"
+#include "text/Utf8.h"
 
 namespace zelvo::app {
 namespace {
@@ -145,9 +148,11 @@ void TRetrievalCycle::RetrieveURL(std::string url, std::string proxyHost, std::s
     ReleaseBodyStream();
     HttpCli1.SetModifiedSince(0);
 
+    Headlines.clear();
     view_.SetApplicationTitle(config::kProductName);
     host_.SetCurrentURLCaption(" " + url);
-    host_.SetTickerCaption(" Connecting to " + url + "...");
+    // The strip shows UTF-8; the dialog's texts are Windows-1252.
+    host_.SetTickerCaption(" Connecting to " + platform::Cp1252ToUtf8(url) + "...");
     host_.SetPageSizeCaption(BytesCaption(scroller_.TickerText.size()));
 
     bool failed = false;
@@ -176,10 +181,21 @@ void TRetrievalCycle::RetrieveURL(std::string url, std::string proxyHost, std::s
         DownloadMemo.push_back("hdr>" + line);
     SaveLog();
 
-    if (receivedPage_)
-        DownloadMemo = LoadBufferLines(receivedPage_->Data());
-    ConvertPageText(DownloadMemo, scroller_.TickerText, FilesDir);
-    host_.SetPageSizeCaption(BytesCaption(scroller_.TickerText.size()));
+    if (receivedPage_) {
+        // The page moves from stream to conversion; each step lets go of
+        // what it read, so a large page is never held three times.
+        std::string body = receivedPage_->TakeData();
+        receivedPage_.reset();
+        DownloadMemo.clear();
+        TTickerPage page = ConvertReceivedPage(std::move(body), HttpCli1.ContentType(),
+                                               text::CharsetOfContentType(HttpCli1.ContentType()));
+        scroller_.TickerText = std::move(page.text);
+        Headlines = std::move(page.headlines);
+        WritePageText(scroller_.TickerText, DownloadMemo, FilesDir);
+    } else {
+        ConvertPageText(DownloadMemo, scroller_.TickerText, FilesDir);
+    }
+    host_.SetPageSizeCaption(BytesCaption(text::CharCount(scroller_.TickerText)));
     scroller_.ScrollPos = 1;
     view_.SetCaptionTimerEnabled(true);
 }

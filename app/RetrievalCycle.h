@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/PageConversion.h"
 #include "app/TickerScroller.h"
 #include "http/HttpProt.h"
 #include "http/Stream.h"
@@ -52,6 +53,8 @@ public:
     int HoursElapsed = 0;
     int TimeOutTag = 0;  // set by the automatic exit: no question on close
     std::vector<std::string> DownloadMemo;
+    // Where each headline of the ticker text leads, when the page was a feed.
+    std::vector<THeadline> Headlines;
 
     // Where "Zelv.Log" and "WebPage.txt" go: the executable's directory
     // unless the owner says otherwise (the ticker uses the program's folders).

@@ -3,7 +3,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-#include "platform/Cp1252.h"
 #include "toolkit/Look.h"
 
 namespace zelvo::app {
@@ -30,33 +29,94 @@ void TTickerLabel::SetForeColor(int colour) {
     update();
 }
 
+namespace {
+
+// The length of the UTF-8 character that starts at caption[i].
+std::size_t CharLength(const std::string& caption, std::size_t i) {
+    std::size_t len = 1;
+    while (i + len < caption.size() &&
+           (static_cast<unsigned char>(caption[i + len]) & 0xC0) == 0x80)
+        ++len;
+    return len;
+}
+
+QString FromUtf8(const std::string& s) {
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+}  // namespace
+
 std::vector<TTickerLabel::Run> TTickerLabel::Runs(const std::string& caption) {
     std::vector<Run> runs;
     std::string plain;
     auto flush = [&] {
         if (!plain.empty()) {
-            runs.push_back({platform::ToQString(plain), false});
+            runs.push_back({FromUtf8(plain), false});
             plain.clear();
         }
     };
-    for (size_t i = 0; i < caption.size(); ++i) {
-        char c = caption[i];
+    for (std::size_t i = 0; i < caption.size();) {
+        const char c = caption[i];
         if (c != '&') {
-            plain += c;
+            const std::size_t len = CharLength(caption, i);
+            plain.append(caption, i, len);
+            i += len;
             continue;
         }
         if (i + 1 >= caption.size())
             break;  // a prefix with nothing after it shows nothing
-        char next = caption[++i];
-        if (next == '&') {
+        ++i;
+        if (caption[i] == '&') {
             plain += '&';
+            ++i;
             continue;
         }
         flush();
-        runs.push_back({platform::ToQString(std::string(1, next)), true});
+        const std::size_t len = CharLength(caption, i);
+        runs.push_back({FromUtf8(caption.substr(i, len)), true});
+        i += len;
     }
     flush();
     return runs;
+}
+
+std::vector<std::size_t> TTickerLabel::ShownCharacters(const std::string& caption) {
+    std::vector<std::size_t> shown;
+    std::size_t index = 0;  // characters of the caption passed
+    for (std::size_t i = 0; i < caption.size();) {
+        if (caption[i] == '&') {
+            if (i + 1 >= caption.size())
+                break;
+            ++i;
+            ++index;
+        }
+        shown.push_back(index);
+        i += CharLength(caption, i);
+        ++index;
+    }
+    return shown;
+}
+
+int TTickerLabel::CharacterAt(int x) const {
+    if (x < 0)
+        return -1;
+    const std::vector<std::size_t> shown = ShownCharacters(caption_);
+    QString drawn;
+    for (const Run& run : Runs(caption_))
+        drawn += run.text;
+    const QFontMetrics metrics(font());
+    // Walk the drawn characters (a character beyond the BMP is two units).
+    int left = 0;
+    std::size_t n = 0;
+    for (qsizetype u = 0; u < drawn.size() && n < shown.size(); ++n) {
+        const qsizetype units = drawn.at(u).isHighSurrogate() && u + 1 < drawn.size() ? 2 : 1;
+        const int right = metrics.horizontalAdvance(drawn.left(u + units));
+        if (x >= left && x < right)
+            return static_cast<int>(shown[n]);
+        left = right;
+        u += units;
+    }
+    return -1;
 }
 
 void TTickerLabel::paintEvent(QPaintEvent*) {
@@ -99,7 +159,7 @@ void TTickerLabel::mouseReleaseEvent(QMouseEvent* event) {
 
 void TTickerLabel::mouseDoubleClickEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton)
-        emit doubleClicked();
+        emit doubleClicked(event->position().toPoint());
     QWidget::mouseDoubleClickEvent(event);
 }
 

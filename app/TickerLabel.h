@@ -1,6 +1,6 @@
 #pragma once
-// The strip's one visible control. The caption is Windows-1252 text drawn on
-// one line, left-aligned, vertically centred and cut at the right edge, with
+// The strip's one visible control. The caption is UTF-8 text drawn on one
+// line, left-aligned, vertically centred and cut at the right edge, with
 // the ampersand as a mnemonic prefix: "&&" shows one "&", a single "&"
 // underlines the character after it.
 #include <QWidget>
@@ -28,12 +28,19 @@ public:
     };
     // The caption as it is drawn: runs of plain and underlined text.
     static std::vector<Run> Runs(const std::string& caption);
+    // For every character drawn, the index of its character in the caption
+    // (a mnemonic prefix is not drawn).
+    static std::vector<std::size_t> ShownCharacters(const std::string& caption);
+
+    // The index (in characters) of the caption's character drawn at x, or
+    // -1 past the drawn text.
+    int CharacterAt(int x) const;
 
 signals:
     void pressed(QPoint globalPos);
     void dragged(QPoint globalPos);
     void released();
-    void doubleClicked();
+    void doubleClicked(QPoint pos);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "config/LiveSettings.h"
+#include "text/Utf8.h"
 
 namespace zelvo::app {
 
@@ -24,15 +25,17 @@ std::int32_t WrappingAdd(std::int32_t a, std::int32_t b) {
 void TTickerScroller::timerCaptionTimer() {
     view_.ProcessMessages();
     // Only the visible part of the rest is copied: the text may be megabytes.
-    std::string rest;
+    // Positions count characters of the UTF-8 text.
     const std::size_t start = ScrollPos <= 1 ? 0 : static_cast<std::size_t>(ScrollPos) - 1;
-    if (start < TickerText.size())
-        rest = TickerText.substr(start, kWindowWidth);
+    const std::size_t from = text::ByteOffsetOfChar(TickerText, start);
+    std::string rest(text::FirstChars(TickerText, from, kWindowWidth));
     // Handlers run here may replace the text or move the position; the frame
     // keeps the part read above but takes its indent from the position now.
     view_.ProcessMessages();
     std::string caption = ScrollPos <= 1 ? kFirstFrameIndent : kFrameIndent;
     caption += rest;
+    LastFrame = {caption, start,
+                 text::CharCount(ScrollPos <= 1 ? kFirstFrameIndent : kFrameIndent)};
     view_.SetTickerCaption(caption);
     ScrollPos = WrappingAdd(ScrollPos, config::Live().ScrollStep);
     view_.SetApplicationTitle(caption);

@@ -27,11 +27,22 @@ public:
     // The view must outlive the scroller.
     explicit TTickerScroller(TTickerView& view) : view_(view) {}
 
-    // The text being scrolled, and the 1-based index of the first character
-    // of the next frame. Kept as public state because the retrieval cycle and
-    // the handlers that run inside a tick set them directly.
+    // The text being scrolled (UTF-8), and the 1-based index of the first
+    // character of the next frame. Kept as public state because the retrieval
+    // cycle and the handlers that run inside a tick set them directly.
     std::string TickerText;
     std::int32_t ScrollPos = 1;
+
+    // The last frame this scroller showed: its caption, the index (0-based,
+    // in characters) of the ticker text's character that follows the indent,
+    // and the indent's length. With it a point on the strip finds its
+    // character of the text.
+    struct TFrame {
+        std::string caption;
+        std::size_t textStart = 0;
+        std::size_t indent = 0;
+    };
+    TFrame LastFrame;
 
     // One tick of timerCaption. The characters advanced per tick are the live
     // setting config::Live().ScrollStep, read at every tick.

@@ -47,7 +47,8 @@ void ShowInformation(const std::string& text, const std::string& caption);
 // The standard error box: the application's title, error icon, OK.
 void ShowErrorBox(const std::string& message);
 
-// The application title, which the standard error box carries.
+// The application title, which the standard error box carries. UTF-8: it
+// mirrors the strip's frames.
 void SetApplicationTitle(const std::string& title);
 const std::string& ApplicationTitle();
 

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <utility>
 
 #include "app/RetrievalCycle.h"
 #include "app/TickerScroller.h"
@@ -111,7 +112,7 @@ FetchResult FetchPage(const FetchOptions& options) {
                                                                cycle.HttpCli1.StatusCode()) +
                            ".";
     result.message = messages.message;
-    result.tickerText = scroller.TickerText;
+    result.tickerText = std::move(scroller.TickerText);
     return result;
 }
 

@@ -1,6 +1,6 @@
 // zelvo-page: shows from the command line what the ticker makes of a page.
 //
-//   zelvo-page --file PATH                      the ticker text, byte for byte
+//   zelvo-page --file PATH [--charset NAME]     the ticker text, in UTF-8
 //   zelvo-page --frames N [--step S] --file PATH  the first N captions of the strip
 //   zelvo-page [--proxy HOST[:PORT]] [--proxy-port PORT] [--user U --password P] [--log] URL
 //                                               fetches the page as the ticker does
@@ -25,17 +25,21 @@
 #include "app/TickerScroller.h"
 #include "config/LiveSettings.h"
 #include "platform/CoreApplication.h"
+#include "text/PageDecoding.h"
 
 namespace {
 
 constexpr const char* kUsage =
-    "usage: zelvo-page --file PATH\n"
-    "       zelvo-page --frames N [--step S] --file PATH\n"
+    "usage: zelvo-page --file PATH [--charset NAME]\n"
+    "       zelvo-page --frames N [--step S] --file PATH [--charset NAME]\n"
     "       zelvo-page [options] URL\n"
     "       zelvo-page --help | --version\n"
     "\n"
     "  --file PATH   read PATH as the received page and write the ticker text\n"
-    "                to standard output, byte for byte, without a line break\n"
+    "                to standard output in UTF-8, without a line break (a feed\n"
+    "                shows its headlines)\n"
+    "  --charset NAME  read the file in charset NAME instead of finding it from\n"
+    "                a byte-order mark, a declaration in the page or its bytes\n"
     "  --frames N    write instead the first N captions the strip shows, one a\n"
     "                line (the caption \" Zelvo\" ends the list when the text is blank)\n"
     "  --step S      characters advanced per tick (default 2)\n"
@@ -51,6 +55,7 @@ constexpr const char* kUsage =
 
 struct Options {
     std::optional<std::string> file;
+    std::optional<std::string> charset;
     std::optional<std::string> url;  // the page's address, once fetching is offered
     std::optional<long long> frames;
     std::optional<int> step;
@@ -91,6 +96,11 @@ Options ParseArguments(int argc, char** argv) {
             if (options.file)
                 throw UsageError{"--file given twice"};
             options.file = std::string(value());
+        } else if (arg == "--charset") {
+            options.charset = std::string(value());
+            std::string probe;
+            if (!zelvo::text::DecodeAs("", *options.charset, probe))
+                throw UsageError{"unknown charset \"" + *options.charset + "\""};
         } else if (arg == "--frames") {
             options.frames = ParseNumber<long long>(arg, value(), 0);
         } else if (arg == "--step") {
@@ -139,6 +149,8 @@ Options ParseArguments(int argc, char** argv) {
         throw UsageError{"give either --file PATH or an address, not both"};
     if (!options.url && (!options.proxyHost.empty() || !options.user.empty() || options.log))
         throw UsageError{"--proxy, --user, --password and --log go with an address"};
+    if (options.charset && !options.file)
+        throw UsageError{"--charset goes with --file"};
     if (options.step && !options.frames)
         throw UsageError{"--step only goes with --frames"};
     return options;
@@ -217,13 +229,15 @@ int main(int argc, char** argv) {
         tickerText = result.tickerText;
     } else {
         std::string error;
-        const auto page = ReadWholeFile(*options.file, error);
+        auto page = ReadWholeFile(*options.file, error);
         if (!page) {
             std::fprintf(stderr, "zelvo-page: cannot read %s: %s\n", options.file->c_str(),
                          error.c_str());
             return 2;
         }
-        tickerText = zelvo::app::PageToTickerText(*page);
+        tickerText =
+            zelvo::app::ConvertReceivedPage(std::move(*page), {}, options.charset.value_or(""))
+                .text;
     }
 
     if (!options.frames)

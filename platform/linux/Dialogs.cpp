@@ -47,7 +47,8 @@ void ShowInformation(const std::string& text, const std::string& caption) {
 }
 
 void ShowErrorBox(const std::string& message) {
-    MessageBox(message, ApplicationTitle(), MB_OK | MB_ICONERROR);
+    // The title is UTF-8 (it mirrors the strip); box texts are Windows-1252.
+    MessageBox(message, Utf8ToCp1252(ApplicationTitle()), MB_OK | MB_ICONERROR);
 }
 
 }  // namespace zelvo::platform

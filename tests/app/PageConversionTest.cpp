@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -9,9 +10,13 @@
 #include <vector>
 
 #include "support/PageGenerator.h"
-#include "app/ReferenceConversion.h"
+#include "app/TickerScroller.h"
+#include "config/LiveSettings.h"
 #include "platform/FileReplace.h"
+#include "support/ReferenceConversion.h"
 #include "support/TempDir.h"
+#include "text/PageDecoding.h"
+#include "text/Utf8.h"
 
 namespace zelvo::app {
 namespace {
@@ -66,11 +71,11 @@ TEST(PageConversionTest, UpperCaseTagsMatchWithAttributesLowerCaseOnlyBare) {
 }
 
 TEST(PageConversionTest, AnchorsLeaveBlanks) {
-    EXPECT_EQ(BuildLineText("<A HREF=x.htm>News</A>"), "\xA6 News");
+    EXPECT_EQ(BuildLineText("<A HREF=x.htm>News</A>"), "\u00A6 News");
     EXPECT_EQ(PageToTickerText("<A HREF=x.htm>News</A>"), "    News  ");
-    EXPECT_EQ(BuildLineText("<a>News</a>"), "\xA6\xA6 News");
+    EXPECT_EQ(BuildLineText("<a>News</a>"), "\u00A6\u00A6 News");
     EXPECT_EQ(PageToTickerText("<a>News</a>"), Blanks(4) + "News  ");
-    EXPECT_EQ(BuildLineText("<a href=x>News</a>"), "\xA6 News");
+    EXPECT_EQ(BuildLineText("<a href=x>News</a>"), "\u00A6 News");
 }
 
 TEST(PageConversionTest, EntitiesFollowTheTableOrder) {
@@ -79,7 +84,7 @@ TEST(PageConversionTest, EntitiesFollowTheTableOrder) {
     EXPECT_EQ(PageToTickerText("1 &lt; 2"), " 1 lt; 2  ");
     EXPECT_EQ(PageToTickerText("amp; quot;x"), "  &&  'x  ");
     EXPECT_EQ(PageToTickerText("a&#0151;b&#151;c&#169;d&#174;e&copy;f&reg;g"),
-              " a--b--c\xA9 d\xAE e\xA9 f\xAE g  ");
+              " a--b--c\u00A9 d\u00AE e\u00A9 f\u00AE g  ");
     EXPECT_EQ(PageToTickerText("\x93q\x94 &#0147;r&#148; se&#241;or"), " 'q' 'r' senor  ");
     EXPECT_EQ(PageToTickerText("a|b"), " a  b  ");
     // Removing an inner entity completes an outer one, which goes too.
@@ -140,12 +145,21 @@ TEST(PageConversionTest, EmptyAndTagOnlyPagesGiveTwoBlanks) {
 TEST(PageConversionTest, UnterminatedTagAtTheEndMeetsTheBuffersLineBreak) {
     // The buffer's closing CR LF belongs to the tag's text: "a\r\n" is no
     // longer the bare name, so only the exact-prefix test passes.
-    EXPECT_EQ(BuildLineText(PageBufferText("Hi <a")), " Hi \xA6");
-    EXPECT_EQ(BuildLineText(PageBufferText("Hi <A")), " Hi \xA6");
+    EXPECT_EQ(BuildLineText(PageBufferText("Hi <a")), " Hi \u00A6");
+    EXPECT_EQ(BuildLineText(PageBufferText("Hi <A")), " Hi \u00A6");
     EXPECT_EQ(PageToTickerText("Hi <a"), " Hi   ");
 }
 
 // --- Forward scanning against the rescanning reference -------------------------
+
+// The ticker's text for a page read as Windows-1252, and what the byte form
+// of old gives for it, read the same way: the two must agree on every page.
+std::string ReadAsCp1252(const std::string& page) {
+    return ConvertPageUtf8(text::Cp1252ToUtf8(page));
+}
+std::string Reference(const std::string& page) {
+    return text::Cp1252ToUtf8(reference::PageToTickerText(page));
+}
 
 std::string RandomText(std::mt19937& rng, std::string_view alphabet, std::size_t maxLen) {
     std::uniform_int_distribution<std::size_t> len(0, maxLen);
@@ -240,8 +254,7 @@ TEST(ForwardScanningTest, WholeConversionAgreesWithRescanningOnGeneratedPages) {
         for (int i = 0; i < 60; ++i) {
             const std::size_t size = i % 20 == 0 ? 20000 : gen.Below(2500);
             const std::string page = i % 3 == 0 ? gen.Dense(size) : gen.Page(size);
-            ASSERT_EQ(PageToTickerText(page), reference::PageToTickerText(page))
-                << "seed " << seed << " page " << i;
+            ASSERT_EQ(ReadAsCp1252(page), Reference(page)) << "seed " << seed << " page " << i;
         }
     }
 }
@@ -250,7 +263,7 @@ TEST(ForwardScanningTest, LargePagesAgreeWithRescanning) {
     testing::PageGenerator gen(4242);
     for (int i = 0; i < 3; ++i) {
         const std::string page = gen.Page(200000);
-        ASSERT_EQ(PageToTickerText(page), reference::PageToTickerText(page)) << i;
+        ASSERT_EQ(ReadAsCp1252(page), Reference(page)) << i;
     }
 }
 
@@ -285,7 +298,117 @@ TEST(ForwardScanningTest, AdversarialPagesAgreeWithRescanning) {
         }(),
     };
     for (std::size_t i = 0; i < pages.size(); ++i)
-        ASSERT_EQ(PageToTickerText(pages[i]), reference::PageToTickerText(pages[i])) << i;
+        ASSERT_EQ(ReadAsCp1252(pages[i]), Reference(pages[i])) << i;
+}
+
+// --- Characters, not bytes ------------------------------------------------------
+
+TEST(CharacterConversionTest, LettersWhoseBytesMeetTheTableSurviveInUtf8) {
+    // "æ" is C3 A6 and an em dash E2 80 94: bytes the table once took for
+    // the broken bar and the closing quote.
+    EXPECT_EQ(PageToTickerText("<p>K\u00E6rlighed \u2014 f\u00F8rst</p>"),
+              "  K\u00E6rlighed \u2014 f\u00F8rst  ");
+    EXPECT_EQ(PageToTickerText("\u201Cq\u201D \u00A6 <a>x</a>"), " 'q'   x  ");
+}
+
+TEST(CharacterConversionTest, SpanDistancesCountCharacters) {
+    // "[" and 123 letters of two bytes each: 124 characters, within the 125
+    // allowed; one letter more is too far.
+    std::string wide;
+    for (int i = 0; i < 123; ++i)
+        wide += "\u00E9";
+    EXPECT_EQ(PageToTickerText("a [" + wide + "] b"), " a  b  ");
+    EXPECT_EQ(PageToTickerText("a [" + wide + "\u00E9] b"), " a [" + wide + "\u00E9] b  ");
+}
+
+TEST(CharacterConversionTest, Cp1252PagesGiveTheOldTextReadAsCp1252) {
+    // Every byte, the five unassigned ones included, in and around markup.
+    std::string page;
+    for (int b = 1; b < 256; ++b) {
+        page += static_cast<char>(b);
+        if (b % 16 == 0)
+            page += "<a>&amp;[x]<br>";
+    }
+    EXPECT_EQ(ReadAsCp1252(page), Reference(page));
+    EXPECT_NE(ReadAsCp1252(page).find("\u0081"), std::string::npos);
+    EXPECT_NE(ReadAsCp1252(page).find("\u009D"), std::string::npos);
+}
+
+TEST(CharacterConversionTest, FramesOfCp1252PagesAgreeWithTheOldFrames) {
+    struct Frames : TTickerView {
+        std::vector<std::string> shown;
+        void SetTickerCaption(const std::string& c) override { shown.push_back(c); }
+        void SetApplicationTitle(const std::string&) override {}
+        void SetCaptionTimerEnabled(bool) override {}
+        void SetExplainTimerEnabled(bool) override {}
+        void ProcessMessages() override {}
+    };
+    // The old scroller: bytes.
+    auto oldFrames = [](const std::string& t, int step, int count) {
+        std::vector<std::string> out;
+        std::int32_t pos = 1;
+        for (int i = 0; i < count; ++i) {
+            const std::size_t start = pos <= 1 ? 0 : static_cast<std::size_t>(pos) - 1;
+            std::string caption = pos <= 1 ? "      " : " ";
+            if (start < t.size())
+                caption += t.substr(start, 225);
+            out.push_back(text::Cp1252ToUtf8(caption));
+            pos += step;
+            if (std::all_of(caption.begin(), caption.end(),
+                            [](char c) { return static_cast<unsigned char>(c) <= 32; }))
+                pos = 1;
+        }
+        return out;
+    };
+    testing::PageGenerator gen(99);
+    for (int i = 0; i < 40; ++i) {
+        const std::string page = gen.Page(gen.Below(4000));
+        const int step = 1 + i % 3;
+        config::Live().ScrollStep = step;
+        Frames view;
+        TTickerScroller scroller(view);
+        scroller.TickerText = ReadAsCp1252(page);
+        const std::string old = reference::PageToTickerText(page);
+        if (std::all_of(old.begin(), old.end(),
+                        [](char c) { return static_cast<unsigned char>(c) <= 32; }))
+            continue;  // the scroller stops at once on a blank text
+        const int count = 2 * static_cast<int>(old.size()) / step + 3;
+        for (int k = 0; k < count; ++k)
+            scroller.timerCaptionTimer();
+        ASSERT_EQ(view.shown, oldFrames(old, step, count)) << "page " << i;
+    }
+    config::Live().ScrollStep = 2;
+}
+
+// --- Feeds ------------------------------------------------------------------------
+
+TEST(FeedConversionTest, HeadlinesFollowTheFeedTitleWithTheirLinks) {
+    const std::string rss =
+        "<?xml version=\"1.0\"?><rss version=\"2.0\"><channel><title>Daily &amp; Co</title>"
+        "<link>http://127.0.0.1/</link>"
+        "<item><title>First</title><link>http://127.0.0.1/1</link></item>"
+        "<item><title><![CDATA[Second <b>bold</b>]]></title><link>http://127.0.0.1/2</link></item>"
+        "</channel></rss>";
+    TTickerPage page = ConvertReceivedPage(std::string(rss), "text/xml");
+    const std::string sep = kHeadlineSeparator;
+    EXPECT_EQ(page.text, " Daily && Co" + sep + "First" + sep + "Second bold  ");
+    ASSERT_EQ(page.headlines.size(), 3u);
+    const std::size_t firstAt = text::CharCount(page.text.substr(0, page.text.find("First")));
+    EXPECT_EQ(HeadlineAt(page.headlines, firstAt)->link, "http://127.0.0.1/1");
+    EXPECT_EQ(HeadlineAt(page.headlines, firstAt + 4)->link, "http://127.0.0.1/1");
+    EXPECT_EQ(HeadlineAt(page.headlines, firstAt + 5), nullptr) << "the separator leads nowhere";
+    const std::size_t secondAt = text::CharCount(page.text.substr(0, page.text.find("Second")));
+    EXPECT_EQ(HeadlineAt(page.headlines, secondAt + 7)->link, "http://127.0.0.1/2");
+    EXPECT_EQ(HeadlineAt(page.headlines, 1)->link, "http://127.0.0.1/");
+    EXPECT_EQ(HeadlineAt(page.headlines, 0), nullptr);
+}
+
+TEST(FeedConversionTest, AMalformedFeedIsConvertedAsAPage) {
+    TTickerPage page =
+        ConvertReceivedPage("<rss><channel><title>T</title><item><title>A</item></channel></rss>",
+                            "application/rss+xml");
+    EXPECT_TRUE(page.headlines.empty());
+    EXPECT_EQ(page.text, " T A  ");
 }
 
 // --- The conversion step of a fetch ----------------------------------------------

@@ -143,7 +143,8 @@ TEST_F(Retrieval, APageIsFetchedLoggedConvertedAndScrolled) {
     EXPECT_EQ(scroller.ScrollPos, 1);
     EXPECT_TRUE(host.captionTimer);
     EXPECT_EQ(host.urlCaption, " " + Url(server, "/news.html"));
-    EXPECT_EQ(host.sizeCaption, " Bytes: " + std::to_string(scroller.TickerText.size()));
+    EXPECT_EQ(host.sizeCaption, " Bytes: " + std::to_string(scroller.TickerText.size()))
+        << "an ASCII text has as many characters as bytes";
     EXPECT_EQ(host.tickerCaption, " Connecting to " + Url(server, "/news.html") + "...");
     EXPECT_EQ(host.title, "Zelvo");
     EXPECT_EQ(host.cancelHistory, (std::vector<bool>{true, false}));
@@ -160,6 +161,36 @@ TEST_F(Retrieval, APageIsFetchedLoggedConvertedAndScrolled) {
               std::string::npos)
         << log;
     EXPECT_EQ(log.substr(log.size() - 2), "\r\n");
+}
+
+TEST_F(Retrieval, TheResponsesCharsetDecidesAndThePageFileIsUtf8) {
+    // ISO-8859-5 bytes that are not UTF-8, and a page declaring something else.
+    const std::string body = "<meta charset=koi8-r><p>\xC0\xD0\xD4 \xE9</p>";
+    zt::LoopbackServer server(
+        Serve("HTTP/1.0 200 OK\r\nContent-Type: text/html; charset=ISO-8859-5\r\n\r\n" + body));
+    host.sites[1] = Url(server, "/ru.html");
+    cycle.timerRetrieveTimer();
+    EXPECT_EQ(scroller.TickerText, "  \u0420\u0430\u0434 \u0449  ");
+    EXPECT_EQ(Slurp(dir / "WebPage.txt"), scroller.TickerText + "\r\n");
+    EXPECT_EQ(host.sizeCaption, " Bytes: 9") << "characters, not bytes";
+    EXPECT_TRUE(cycle.Headlines.empty());
+}
+
+TEST_F(Retrieval, AFeedShowsItsHeadlinesAndKnowsTheirLinks) {
+    const std::string feed =
+        "<?xml version=\"1.0\" encoding=\"windows-1252\"?><rss version=\"2.0\"><channel>"
+        "<title>Loopback \x93news\x94</title><item><title>One</title>"
+        "<link>http://127.0.0.1/1</link></item></channel></rss>";
+    zt::LoopbackServer server(
+        Serve("HTTP/1.0 200 OK\r\nContent-Type: application/rss+xml\r\n\r\n" + feed));
+    host.sites[1] = Url(server, "/feed");
+    cycle.timerRetrieveTimer();
+    EXPECT_EQ(scroller.TickerText,
+              std::string(" Loopback \u201Cnews\u201D") + app::kHeadlineSeparator + "One  ");
+    EXPECT_EQ(Slurp(dir / "WebPage.txt"), scroller.TickerText + "\r\n");
+    ASSERT_EQ(cycle.Headlines.size(), 1u);
+    EXPECT_EQ(cycle.Headlines[0].link, "http://127.0.0.1/1");
+    EXPECT_TRUE(host.captionTimer);
 }
 
 TEST_F(Retrieval, ASecondSuccessLogsTheHeadersOfBoth) {

@@ -52,7 +52,11 @@ TEST(TickerLabelText, AmpersandsFollowTheMnemonicRule) {
     EXPECT_EQ(Plain(TTickerLabel::Runs("a&&&b")), "a&_b");
     EXPECT_EQ(Plain(TTickerLabel::Runs("end&")), "end");
     EXPECT_EQ(Plain(TTickerLabel::Runs("")), "");
-    EXPECT_EQ(TTickerLabel::Runs("caf\xE9")[0].text, QString::fromUtf8("caf\xC3\xA9"));
+    EXPECT_EQ(TTickerLabel::Runs("caf\u00E9")[0].text, QString::fromUtf8("caf\xC3\xA9"));
+    // A mnemonic takes the whole character after it, whatever its length.
+    EXPECT_EQ(Plain(TTickerLabel::Runs("&\u00E9t\u00E9")), "_\xE9t\xE9");
+    EXPECT_EQ(TTickerLabel::ShownCharacters("a&&b&\u20ACc"),
+              (std::vector<std::size_t>{0, 2, 3, 5, 6}));
 }
 
 TEST(ToolkitLook, ColoursAreBlueGreenRedBothWays) {

@@ -67,6 +67,28 @@ private:
     config::TLiveSettings saved_;
 };
 
+TEST_F(TickerScrollerTest, PositionsAndTheWindowCountCharacters) {
+    config::Live().ScrollStep = 2;
+    // Letters of one, two, three and four bytes.
+    scroller.TickerText = "a\u00E9\u20AC\U0001F600b\u00E9";
+    EXPECT_EQ(Frames(4), (std::vector<std::string>{"      a\u00E9\u20AC\U0001F600b\u00E9",
+                                                   " \u20AC\U0001F600b\u00E9", " b\u00E9", " "}));
+    EXPECT_EQ(scroller.LastFrame.caption, " ");
+    // 225 characters of two bytes each fill the window exactly.
+    std::string wide;
+    for (int i = 0; i < 300; ++i)
+        wide += "\u00E9";
+    scroller.TickerText = wide;
+    scroller.ScrollPos = 1;
+    const std::string frame = Frames(1)[0];
+    EXPECT_EQ(frame, "      " + wide.substr(0, 450));
+    EXPECT_EQ(scroller.LastFrame.textStart, 0u);
+    EXPECT_EQ(scroller.LastFrame.indent, 6u);
+    Frames(1);
+    EXPECT_EQ(scroller.LastFrame.textStart, 2u);
+    EXPECT_EQ(scroller.LastFrame.indent, 1u);
+}
+
 TEST_F(TickerScrollerTest, EightLettersWithStepTwoCycleWithOneBlankFrame) {
     config::Live().ScrollStep = 2;
     scroller.TickerText = "ABCDEFGH";

@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <QFontMetrics>
+
+#include <filesystem>
 #include <fstream>
 
 #include "app/MainZv3.h"
+#include "app/PageConversion.h"
 #include "config/CnfgZv3.h"
 #include "config/LiveSettings.h"
 #include "config/RegIniFile.h"
@@ -11,6 +15,7 @@
 #include "support/StandInPrograms.h"
 #include "support/TempDir.h"
 #include "support/TrayFakes.h"
+#include "support/WaitFor.h"
 
 using namespace zelvo;
 namespace zt = zelvo::testing;
@@ -242,4 +247,60 @@ TEST_F(TrayCommands, AnAddressThatIsNoWebAddressIsNeverOpened) {
     EXPECT_EQ(programs.Take("xdg-open"), std::vector<std::string>{"http://127.0.0.1:9/"});
     EXPECT_FALSE(programs.Started("local-program"));
     EXPECT_FALSE(programs.Started("xdg-open"));
+}
+
+namespace {
+
+// A browser stand-in that writes down what it was asked to open.
+std::string BrowserStandIn(const zt::TempDir& dir) {
+    const std::string path = dir / "browser.sh";
+    std::ofstream script(path);
+    script << "#!/bin/sh\nfor a; do last=$a; done; printf '%s' \"$last\" > '" << (dir / "opened.part") << "'\nmv '"
+           << (dir / "opened.part") << "' '" << (dir / "opened") << "'\n";
+    script.close();
+    std::filesystem::permissions(path, std::filesystem::perms::owner_all);
+    return path;
+}
+
+std::string Opened(const zt::TempDir& dir) {
+    if (!zt::WaitFor([&] { return std::filesystem::exists(dir / "opened"); }))
+        return "(nothing opened)";
+    std::ifstream in(dir / "opened");
+    std::string s((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::filesystem::remove(dir / "opened");
+    return s;
+}
+
+}  // namespace
+
+TEST_F(TrayCommands, DoubleClickOnAHeadlineOpensItsLinkElseTheCurrentPage) {
+    Start();
+    dialog->SetBrowserText(BrowserStandIn(dir));
+    dialog->SetCurrentURLCaption(" http://127.0.0.1:9/page");
+    app::TTickerPage page = app::ConvertReceivedPage(
+        "<rss><channel><title>News</title><item><title>Caf\u00E9 opens</title>"
+        "<link>http://127.0.0.1:9/caf\u00E9</link></item><item><title>Second</title>"
+        "<link>http://127.0.0.1:9/2</link></item></channel></rss>",
+        "application/rss+xml");
+    form->Scroller.TickerText = page.text;
+    form->Retrieval->Headlines = page.headlines;
+    form->Scroller.ScrollPos = 1;
+    form->Scroller.timerCaptionTimer();
+    const std::string caption = form->lblTicker->Caption();
+    const QFontMetrics metrics(form->lblTicker->font());
+    auto xOf = [&](const std::string& word) {
+        const std::string before = caption.substr(0, caption.find(word));
+        return metrics.horizontalAdvance(QString::fromStdString(before)) + 2;
+    };
+    form->StripDoubleClick(xOf("Second"));
+    EXPECT_EQ(Opened(dir), "http://127.0.0.1:9/2");
+    form->StripDoubleClick(xOf("opens"));
+    EXPECT_EQ(Opened(dir), "http://127.0.0.1:9/caf%C3%A9") << "sent as a plain address";
+    // The indent, and a caption the scroller did not make, open the page.
+    form->StripDoubleClick(1);
+    EXPECT_EQ(Opened(dir), "http://127.0.0.1:9/page");
+    form->SetTickerCaption(" Zelvo");
+    form->StripDoubleClick(xOf("Second"));
+    EXPECT_EQ(Opened(dir), "http://127.0.0.1:9/page");
+    EXPECT_TRUE(boxes.boxes.empty());
 }

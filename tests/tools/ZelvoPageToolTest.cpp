@@ -96,6 +96,25 @@ TEST_F(ZelvoPageToolTest, FileGivesTheTickerTextByteForByte) {
     }
 }
 
+TEST_F(ZelvoPageToolTest, CharsetsAndFeedsComeOutAsUtf8) {
+    // Shift_JIS for two characters, undeclared: read as told.
+    auto result =
+        Run({"--file", Page("sjis.html", "<p>\x93\xfa\x96\x7b</p>"), "--charset", "Shift_JIS"});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.out, "  \u65E5\u672C  ");
+    // Without the option the page's own declaration decides.
+    result = Run({"--file", Page("koi.html", "<meta charset=koi8-r>\xF2\xD5\xD3")});
+    EXPECT_EQ(result.out, " \u0420\u0443\u0441  ");
+    result = Run({"--file", Page("feed.xml",
+                                 "<rss><channel><title>T</title><item><title>A &amp; B</title>"
+                                 "</item><item><title>C</title></item></channel></rss>")});
+    EXPECT_EQ(result.out,
+              std::string(" T") + kHeadlineSeparator + "A && B" + kHeadlineSeparator + "C  ");
+    result = Run({"--file", Page("x.html", "x"), "--charset", "no-such-charset"});
+    EXPECT_EQ(result.exitCode, 2);
+    EXPECT_NE(result.err.find("usage:"), std::string::npos) << result.err;
+}
+
 TEST_F(ZelvoPageToolTest, FramesAreTheStripsCaptionsOneALine) {
     config::TLiveSettings saved = config::Live();
     for (int step : {2, 3}) {

@@ -1,4 +1,4 @@
-#include "app/ReferenceConversion.h"
+#include "support/ReferenceConversion.h"
 
 #include <algorithm>
 

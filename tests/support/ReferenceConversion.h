@@ -1,8 +1,9 @@
 #pragma once
-// The conversion in its historical, rescanning form: every replacement and
-// every removal searches the text from its start again. Its cost grows with
-// occurrences times length, so the ticker does not use it; it is the yardstick
-// the forward conversion is checked and measured against.
+// The conversion in its historical form: bytes of Windows-1252, and every
+// replacement and every removal searching the text from its start again. Its
+// cost grows with occurrences times length, so the ticker does not use it; it
+// is the yardstick the character conversion is checked and measured against
+// (its result, read as Windows-1252, is what the ticker must show).
 #include <string>
 #include <string_view>
 
