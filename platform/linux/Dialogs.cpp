@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "platform/Cp1252.h"
 #include "platform/linux/DialogFallback.h"
 
 namespace zelvo::platform {
