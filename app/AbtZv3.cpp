@@ -7,7 +7,7 @@
 #include <QVBoxLayout>
 
 #include "platform/Cp1252.h"
-#include "platform/linux/QtText.h"
+#include "toolkit/QtText.h"
 
 namespace zelvo::app {
 using platform::ToQString;

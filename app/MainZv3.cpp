@@ -31,7 +31,7 @@
 #include "platform/Text.h"
 #include "platform/TrayNotify.h"
 #include "platform/Workspace.h"
-#include "platform/linux/QtText.h"
+#include "toolkit/Look.h"
 
 namespace zelvo::app {
 using platform::ToQString;
@@ -90,10 +90,7 @@ TfrmMain::TfrmMain(TScreen screen) : screen_(screen) {
 
     lblTicker = new TTickerLabel(this);
     lblTicker->SetCaption(" Zelvo");
-    QFont font("MS Sans Serif");
-    font.setPointSize(8);
-    font.setBold(true);
-    lblTicker->setFont(font);
+    lblTicker->setFont(platform::ToQFont(config::TTickerFont{}));
     resize(1028, kStripHeight);
     lblTicker->setGeometry(0, 0, width(), kLabelHeight);
 
@@ -218,7 +215,7 @@ void TfrmMain::FormCreate() {
     Scroller.TickerText.clear();
     timerRetrieve.SetEnabled(false);
     timerCaption.SetEnabled(false);
-    HelpFile = platform::ExeDir() + "help/index.html";
+    HelpFile = Folders.Help + "index.html";
 
     platform::ProcessMessages();
 
@@ -238,10 +235,7 @@ void TfrmMain::FormCreate() {
 void TfrmMain::ApplyLook(const TStripLook& look) {
     lblTicker->SetBackcolor(look.Backcolor);
     lblTicker->SetForeColor(look.ForeColor);
-    QFont font(ToQString(look.FontName));
-    font.setPointSize(look.FontSize > 0 ? look.FontSize : 8);
-    font.setBold(look.Bold());
-    lblTicker->setFont(font);
+    lblTicker->setFont(platform::ToQFont(look.FontName, look.FontSize, look.Bold()));
 }
 
 void TfrmMain::SetTopmost(bool topmost) {
@@ -268,13 +262,12 @@ void TfrmMain::ApplyTopmost() {
 
 // ---------------------------------------------------------------- commands
 
-void TfrmMain::LaunchViewer(const std::string& fileName, const std::string& failure) {
+void TfrmMain::LaunchViewer(const std::string& path, const std::string& failure) {
     platform::ProcessMessages();
     // Appended piece by piece: GCC 12 at -O3 flags the chained concatenation
     // with a -Wrestrict false positive.
     std::string parameters = "\"";
-    parameters += platform::ExeDir();
-    parameters += fileName;
+    parameters += path;
     parameters += '"';
     if (frmConfig_ == nullptr)
         return;
@@ -285,11 +278,11 @@ void TfrmMain::LaunchViewer(const std::string& fileName, const std::string& fail
 }
 
 void TfrmMain::mnuViewTextPgClick() {
-    LaunchViewer("WebPage.txt", "Unable to launch viewer, ");
+    LaunchViewer(Folders.Page + "WebPage.txt", "Unable to launch viewer, ");
 }
 
 void TfrmMain::mnuEditURLFileClick() {
-    LaunchViewer("WebURLs.txt", "Unable to launch editor, ");
+    LaunchViewer(Folders.UrlList + "WebURLs.txt", "Unable to launch editor, ");
 }
 
 void TfrmMain::mnuBrowserViewClick() {
@@ -352,8 +345,8 @@ void TfrmMain::StripDoubleClick(int x) {
 void TfrmMain::LaunchBrowser(const std::string& url) {
     if (TrimBlanks(frmConfig_->BrowserText()).empty())
         frmConfig_->SetBrowserText("IExplore.exe");
-    if (platform::ShellExecute(frmConfig_->BrowserText(), url) <= 32 &&
-        platform::ShellExecute(url, "") <= 32)
+    if (platform::ShellBrowse(frmConfig_->BrowserText(), url) <= 32 &&
+        platform::ShellOpenAddress(url) <= 32)
         platform::ShowWarning(std::string("Unable to launch browser, ") + kCheckConfiguration);
     platform::ProcessMessages();
 }
@@ -542,26 +535,14 @@ void TfrmMain::ProcessMessages() {
 }
 
 config::TTickerFont TfrmMain::TickerFont() const {
-    QFont f = lblTicker->font();
     config::TTickerFont font;
-    font.Name = platform::FromQString(f.family());
-    font.Size = f.pointSize();
-    font.Bold = f.bold();
-    font.Italic = f.italic();
-    font.Underline = f.underline();
-    font.StrikeOut = f.strikeOut();
+    platform::FromQFont(lblTicker->font(), font);
     font.Color = lblTicker->ForeColor();
     return font;
 }
 
 void TfrmMain::SetTickerFont(const config::TTickerFont& font) {
-    QFont f(ToQString(font.Name));
-    f.setPointSize(font.Size > 0 ? font.Size : 8);
-    f.setBold(font.Bold);
-    f.setItalic(font.Italic);
-    f.setUnderline(font.Underline);
-    f.setStrikeOut(font.StrikeOut);
-    lblTicker->setFont(f);
+    lblTicker->setFont(platform::ToQFont(font));
     lblTicker->SetForeColor(font.Color);
     lblTicker->update();
 }
@@ -575,7 +556,7 @@ void TfrmMain::SetTickerBackColor(config::TColor color) {
 
 void TfrmMain::SetStripColor(config::TColor color) {
     QPalette pal = palette();
-    pal.setColor(QPalette::Window, TTickerLabel::ToColor(color));
+    pal.setColor(QPalette::Window, platform::ToQColor(color));
     setPalette(pal);
 }
 

@@ -16,6 +16,7 @@
 #include "app/TickerScroller.h"
 #include "config/ConfigHost.h"
 #include "platform/MessageLoop.h"
+#include "platform/Paths.h"
 #include "platform/PopupMenu.h"
 #include "platform/Types.h"
 #include "platform/WindowTimer.h"
@@ -97,6 +98,8 @@ public:
     int SavedTop = 0;
     int StripMaxHeight = 0;
     std::string HelpFile;
+    // Where the page text, the log, the URL list and the guide are.
+    platform::ProgramFolders Folders = platform::Folders();
     bool HoverFlag = false;
 
     // The strip's design height: the label and the one-pixel line below it.
@@ -192,7 +195,7 @@ private:
     void CreateTrayIcon();
     void BeginDrag(QPoint globalPos);
     void Drag(QPoint globalPos);
-    void LaunchViewer(const std::string& fileName, const std::string& failure);
+    void LaunchViewer(const std::string& path, const std::string& failure);
     // The browser on url, else url through its association, else a warning.
     void LaunchBrowser(const std::string& url);
     platform::LRESULT SessionProc(platform::UINT msg, platform::WPARAM wParam,

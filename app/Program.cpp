@@ -28,6 +28,8 @@ void TZelvoProgram::CreateForms() {
     frmConfig_ = std::make_unique<config::TfrmConfig>(*frmMain_, client_, places_.Config);
     retrieval_ = std::make_unique<TRetrievalCycle>(client_, *frmConfig_, frmMain_->Scroller,
                                                    *frmMain_, frmMain_->timerRetrieve);
+    // The page and the log go where the strip's folders say.
+    retrieval_->FilesDir = frmMain_->Folders.Page;
     frmAbout_ = std::make_unique<TfrmAbout>();
 
     TfrmMain& strip = *frmMain_;

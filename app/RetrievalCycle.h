@@ -47,7 +47,8 @@ public:
     // Where each headline of the ticker text leads, when the page was a feed.
     std::vector<THeadline> Headlines;
 
-    // Where "Zelv.Log" and "WebPage.txt" go (the executable's directory).
+    // Where "Zelv.Log" and "WebPage.txt" go: the executable's directory
+    // unless the owner says otherwise (the ticker uses the program's folders).
     std::string FilesDir;
 
     void timerRetrieveTimer();

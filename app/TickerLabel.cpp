@@ -3,6 +3,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include "toolkit/Look.h"
+
 namespace zelvo::app {
 
 TTickerLabel::TTickerLabel(QWidget* parent) : QWidget(parent) {
@@ -25,12 +27,6 @@ void TTickerLabel::SetBackcolor(int colour) {
 void TTickerLabel::SetForeColor(int colour) {
     foreColor_ = colour;
     update();
-}
-
-QColor TTickerLabel::ToColor(int c) {
-    auto v = static_cast<unsigned>(c);
-    return QColor(static_cast<int>(v & 0xFF), static_cast<int>((v >> 8) & 0xFF),
-                  static_cast<int>((v >> 16) & 0xFF));
 }
 
 namespace {
@@ -125,8 +121,8 @@ int TTickerLabel::CharacterAt(int x) const {
 
 void TTickerLabel::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    painter.fillRect(rect(), ToColor(backcolor_));
-    painter.setPen(ToColor(foreColor_));
+    painter.fillRect(rect(), platform::ToQColor(backcolor_));
+    painter.setPen(platform::ToQColor(foreColor_));
     painter.setClipRect(rect());
     QFont plainFont = font();
     QFont underlined = plainFont;

@@ -36,8 +36,6 @@ public:
     // -1 past the drawn text.
     int CharacterAt(int x) const;
 
-    static QColor ToColor(int windowsColour);
-
 signals:
     void pressed(QPoint globalPos);
     void dragged(QPoint globalPos);

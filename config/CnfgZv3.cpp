@@ -24,10 +24,13 @@
 #include "platform/Paths.h"
 #include "platform/Screen.h"
 #include "platform/Text.h"
-#include "platform/linux/QtText.h"
+#include "toolkit/Look.h"
 
 namespace zelvo::config {
+using platform::FromQColor;
 using platform::FromQString;
+using platform::ToQColor;
+using platform::ToQFont;
 using platform::ToQString;
 
 namespace {
@@ -46,7 +49,7 @@ TfrmConfig::TfrmConfig(TConfigHost& host, http::THttpCli& client, TConfigPlaces 
     : QDialog(parent),
       host_(host),
       client_(client),
-      exeDir_(places.ExeDir.empty() ? platform::ExeDir() : std::move(places.ExeDir)),
+      exeDir_(places.ExeDir.empty() ? platform::Folders().UrlList : std::move(places.ExeDir)),
       storePath_(std::move(places.StorePath)) {
     if (!exeDir_.empty() && exeDir_.back() != '/')
         exeDir_ += '/';

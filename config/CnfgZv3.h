@@ -34,7 +34,7 @@ namespace zelvo::config {
 class TRegIniFile;
 
 // Where the dialog finds its files; empty means the program's own places
-// (the executable's directory, the current user's store).
+// (the URL list's folder, the current user's store).
 struct TConfigPlaces {
     std::string ExeDir;
     std::string StorePath;

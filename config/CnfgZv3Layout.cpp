@@ -18,7 +18,7 @@
 #include "config/SettingsSchema.h"
 #include "config/UrlList.h"
 #include "platform/MessageLoop.h"
-#include "platform/linux/QtText.h"
+#include "toolkit/QtText.h"
 
 namespace zelvo::config {
 using platform::FromQString;

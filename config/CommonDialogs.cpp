@@ -11,47 +11,28 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "platform/linux/QtText.h"
+#include "toolkit/Look.h"
 
 namespace zelvo::config {
+using platform::FromQColor;
 using platform::FromQString;
+using platform::ToQColor;
+using platform::ToQFont;
 using platform::ToQString;
 
 namespace {
 
-TColor FromQColor(const QColor& c) {
-    return c.red() | (c.green() << 8) | (c.blue() << 16);
-}
-
-QFont ToQFont(const TTickerFont& f) {
-    QFont font(ToQString(f.Name));
-    font.setPointSize(std::max(1, f.Size));
-    font.setBold(f.Bold);
-    font.setItalic(f.Italic);
-    font.setUnderline(f.Underline);
-    font.setStrikeOut(f.StrikeOut);
-    return font;
-}
-
-TTickerFont FromQFont(const QFont& font, TColor color) {
+// The strip is one line high: larger or smaller faces than the dialog offers
+// do not fit it.
+TTickerFont ChosenFont(const QFont& font, TColor color) {
     TTickerFont f;
-    f.Name = FromQString(font.family());
-    // The strip is one line high: larger or smaller faces than the dialog
-    // offers do not fit it.
-    f.Size = std::clamp(font.pointSize() > 0 ? font.pointSize() : 8, 8, 12);
-    f.Bold = font.bold();
-    f.Italic = font.italic();
-    f.Underline = font.underline();
-    f.StrikeOut = font.strikeOut();
+    platform::FromQFont(font, f);
+    f.Size = std::clamp(f.Size > 0 ? f.Size : 8, 8, 12);
     f.Color = color;
     return f;
 }
 
 }  // namespace
-
-QColor ToQColor(TColor c) {
-    return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
-}
 
 std::optional<TColor> ToolkitChooseColor(QWidget* parent, TColor initial) {
     QColor chosen = QColorDialog::getColor(ToQColor(initial), parent);
@@ -100,7 +81,7 @@ std::optional<TTickerFont> ToolkitChooseFont(QWidget* parent, const TTickerFont&
     layout->addWidget(buttons);
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
-    return FromQFont(fonts->currentFont(), color);
+    return ChosenFont(fonts->currentFont(), color);
 }
 
 std::optional<std::string> ToolkitChooseProgram(QWidget* parent, const std::string& title) {

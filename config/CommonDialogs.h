@@ -1,7 +1,6 @@
 #pragma once
 // The toolkit's colour, font and file dialogs, as the configuration dialog
 // asks for them. Each returns nothing when the user cancels.
-#include <QColor>
 #include <optional>
 #include <string>
 
@@ -10,9 +9,6 @@
 class QWidget;
 
 namespace zelvo::config {
-
-// A colour value 0x00BBGGRR as the toolkit's colour.
-QColor ToQColor(TColor c);
 
 std::optional<TColor> ToolkitChooseColor(QWidget* parent, TColor initial);
 // The font dialog with the text colour beside the face, size and effects.

@@ -10,7 +10,7 @@
 #include <charconv>
 
 #include "config/UrlList.h"
-#include "platform/linux/QtText.h"
+#include "toolkit/QtText.h"
 
 namespace zelvo::config {
 using platform::FromQString;

@@ -26,7 +26,9 @@ public:
     virtual void MessageBeep(UINT type) = 0;
 };
 
-// The service in force; the toolkit's own until SetDialogService replaces it.
+// The service in force: the one SetDialogService installed, else the
+// toolkit's boxes while the windowed Application runs, else a line on
+// standard error (a question is then answered No).
 DialogService& Dialogs();
 // Installs a service (nullptr restores the toolkit's) and returns the previous one.
 DialogService* SetDialogService(DialogService* service);

@@ -2,9 +2,7 @@
 
 #include <charconv>
 
-#include "platform/Cp1252.h"
 #include "platform/MessageLoop.h"
-#include "platform/linux/QtText.h"
 
 namespace zelvo::socket {
 
@@ -25,12 +23,8 @@ bool ParseSeconds(const std::string& text, long& seconds) {
 
 }  // namespace
 
-TWaitCtrl::TWaitCtrl(QWidget* parent)
-    : QLabel(parent),
-      second_(1000, [this] { Tick(); }),
-      token_(std::make_shared<TWaitCtrl*>(this)) {
-    setAlignment(Qt::AlignCenter);
-}
+TWaitCtrl::TWaitCtrl()
+    : second_(1000, [this] { Tick(); }), token_(std::make_shared<TWaitCtrl*>(this)) {}
 
 TWaitCtrl::~TWaitCtrl() {
     *token_ = nullptr;
@@ -38,12 +32,23 @@ TWaitCtrl::~TWaitCtrl() {
 }
 
 std::string TWaitCtrl::Caption() const {
-    std::u16string utf16 = text().toStdU16String();
-    return platform::Utf16ToCp1252(utf16);
+    return caption_;
 }
 
 void TWaitCtrl::SetCaption(const std::string& caption) {
-    setText(platform::ToQString(caption));
+    if (caption == caption_)
+        return;
+    caption_ = caption;
+    if (OnChange)
+        OnChange();
+}
+
+void TWaitCtrl::SetVisible(bool visible) {
+    if (visible == visible_)
+        return;
+    visible_ = visible;
+    if (OnChange)
+        OnChange();
 }
 
 void TWaitCtrl::Start() {

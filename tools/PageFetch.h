@@ -19,7 +19,7 @@ struct FetchResult {
     std::string message;  // what the ticker would have said, when it failed
 };
 
-// Needs a running platform::Application (offscreen is enough).
+// Needs a platform::CoreApplication.
 FetchResult FetchPage(const FetchOptions& options);
 
 }  // namespace zelvo::tools

@@ -24,7 +24,7 @@
 #include "app/PageConversion.h"
 #include "app/TickerScroller.h"
 #include "config/LiveSettings.h"
-#include "platform/Application.h"
+#include "platform/CoreApplication.h"
 #include "text/PageDecoding.h"
 
 namespace {
@@ -213,10 +213,9 @@ int main(int argc, char** argv) {
     }
     std::string tickerText;
     if (options.url) {
-        // The fetch runs on the ticker's message loop; no window is ever shown.
-        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        // The fetch runs on the ticker's message loop, without a display.
         int qtArgc = 1;
-        zelvo::platform::Application app(qtArgc, argv);
+        zelvo::platform::CoreApplication app(qtArgc, argv);
         zelvo::tools::FetchOptions fetch{*options.url, options.proxyHost, options.proxyPort,
                                          options.user, options.password,  options.log};
         const auto result = zelvo::tools::FetchPage(fetch);

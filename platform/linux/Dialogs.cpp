@@ -1,62 +1,36 @@
 #include "platform/Dialogs.h"
 
-#include <QApplication>
-#include <QMessageBox>
+#include <cstdio>
 
 #include "platform/Cp1252.h"
-#include "platform/linux/QtText.h"
+#include "platform/linux/DialogFallback.h"
 
 namespace zelvo::platform {
 namespace {
 
-class ToolkitDialogs : public DialogService {
+// Nobody is there to answer: the text goes where a console user sees it and
+// a question is answered No, which never starts anything.
+class ConsoleDialogs : public DialogService {
 public:
     int MessageBox(const std::string& text, const std::string& caption, UINT flags) override {
-        QMessageBox box;
-        box.setWindowTitle(ToQString(caption));
-        box.setText(ToQString(text));
-        switch (flags & 0xF0) {
-            case MB_ICONERROR:
-                box.setIcon(QMessageBox::Critical);
-                break;
-            case MB_ICONQUESTION:
-                box.setIcon(QMessageBox::Question);
-                break;
-            case MB_ICONWARNING:
-                box.setIcon(QMessageBox::Warning);
-                break;
-            case MB_ICONINFORMATION:
-                box.setIcon(QMessageBox::Information);
-                break;
-            default:
-                break;
-        }
-        box.setWindowFlag(Qt::WindowStaysOnTopHint);
-        if ((flags & 0x0F) == MB_YESNO) {
-            box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-            box.setDefaultButton(QMessageBox::Yes);
-            return box.exec() == QMessageBox::Yes ? IDYES : IDNO;
-        }
-        box.setStandardButtons(QMessageBox::Ok);
-        box.exec();
-        return IDOK;
+        std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+        return (flags & 0x0F) == MB_YESNO ? IDNO : IDOK;
     }
-
-    void MessageBeep(UINT) override { QApplication::beep(); }
+    void MessageBeep(UINT) override {}
 };
 
-ToolkitDialogs& Toolkit() {
-    static ToolkitDialogs dialogs;
-    return dialogs;
-}
-
+ConsoleDialogs console;
+DialogService* fallback = &console;
 DialogService* current = nullptr;
-std::string appTitle;
 
 }  // namespace
 
+void SetFallbackDialogService(DialogService* service) {
+    fallback = service != nullptr ? service : &console;
+}
+
 DialogService& Dialogs() {
-    return current != nullptr ? *current : Toolkit();
+    return current != nullptr ? *current : *fallback;
 }
 
 DialogService* SetDialogService(DialogService* service) {

@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <QMessageBox>
 
-#include "platform/linux/QtText.h"
+#include "toolkit/QtText.h"
 
 namespace zelvo::platform {
 

@@ -6,39 +6,14 @@
 #include <QStringList>
 #include <QUrl>
 
-#include "platform/Cp1252.h"
 #include "platform/Dialogs.h"
-#include "platform/linux/QtText.h"
+#include "toolkit/QtText.h"
 
 namespace zelvo::platform {
 namespace {
 
 constexpr int kStarted = 42;
 constexpr int kFileNotFound = 2;
-
-QStringList SplitParameters(const std::string& parameters) {
-    QStringList out;
-    QString current;
-    bool quoted = false;
-    bool any = false;
-    for (QChar c : ToQString(parameters)) {
-        if (c == '"') {
-            quoted = !quoted;
-            any = true;
-        } else if (!quoted && (c == ' ' || c == '\t')) {
-            if (any)
-                out << current;
-            current.clear();
-            any = false;
-        } else {
-            current += c;
-            any = true;
-        }
-    }
-    if (any)
-        out << current;
-    return out;
-}
 
 QString FindProgram(const QString& file) {
     if (file.contains('/')) {
@@ -48,32 +23,93 @@ QString FindProgram(const QString& file) {
     return QStandardPaths::findExecutable(file);
 }
 
-bool OpenWithDesktop(const QStringList& targets) {
-    QString opener = QStandardPaths::findExecutable("xdg-open");
-    if (opener.isEmpty() || targets.isEmpty())
-        return false;
-    for (const QString& target : targets)
-        if (!QProcess::startDetached(opener, {target}))
-            return false;
-    return true;
+bool IsWindowsProgramName(const QString& name) {
+    return name.endsWith(".exe", Qt::CaseInsensitive);
+}
+
+// The desktop's opener takes exactly one target and no "--".
+int OpenWithDesktop(const QString& target) {
+    const QString opener = QStandardPaths::findExecutable("xdg-open");
+    if (opener.isEmpty() || target.isEmpty())
+        return kFileNotFound;
+    return QProcess::startDetached(opener, {target}) ? kStarted : kFileNotFound;
+}
+
+int Start(const QString& program, const QStringList& arguments) {
+    return QProcess::startDetached(program, arguments) ? kStarted : kFileNotFound;
+}
+
+QString Unquoted(const std::string& parameters) {
+    QString text = ToQString(parameters);
+    if (text.size() >= 2 && text.startsWith('"') && text.endsWith('"'))
+        text = text.mid(1, text.size() - 2);
+    return text;
 }
 
 }  // namespace
 
+std::string EncodeAddress(std::string_view address) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(address.size());
+    for (char c : address) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte <= 0x20 || byte == 0x7F) {
+            out += '%';
+            out += kHex[byte >> 4];
+            out += kHex[byte & 0x0F];
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+bool IsOpenableAddress(std::string_view address) {
+    for (std::string_view scheme : {"http://", "https://", "file://"}) {
+        if (address.size() < scheme.size())
+            continue;
+        bool same = true;
+        for (size_t i = 0; i < scheme.size() && same; ++i) {
+            char c = address[i];
+            if (c >= 'A' && c <= 'Z')
+                c = static_cast<char>(c - 'A' + 'a');
+            same = c == scheme[i];
+        }
+        if (same)
+            return true;
+    }
+    return false;
+}
+
 int ShellExecute(const std::string& file, const std::string& parameters, int) {
-    QString name = ToQString(file).trimmed();
+    const QString name = ToQString(file).trimmed();
     if (name.isEmpty())
         return kFileNotFound;
-    QStringList args = SplitParameters(parameters);
-    QString program = FindProgram(name);
-    if (!program.isEmpty())
-        return QProcess::startDetached(program, args) ? kStarted : kFileNotFound;
-    if (name.endsWith(".exe", Qt::CaseInsensitive))
-        return OpenWithDesktop(args) ? kStarted : kFileNotFound;
-    // A document or an address: its associated program opens it.
-    if (args.isEmpty() && (name.contains("://") || QFileInfo::exists(name)))
-        return OpenWithDesktop({name}) ? kStarted : kFileNotFound;
+    const QString argument = Unquoted(parameters);
+    const QStringList arguments = argument.isEmpty() ? QStringList() : QStringList{argument};
+    if (const QString program = FindProgram(name); !program.isEmpty())
+        return Start(program, arguments);
+    if (IsWindowsProgramName(name))
+        return OpenWithDesktop(argument);
     return kFileNotFound;
+}
+
+int ShellBrowse(const std::string& browser, const std::string& address) {
+    const QString name = ToQString(browser).trimmed();
+    if (name.isEmpty())
+        return kFileNotFound;
+    if (const QString program = FindProgram(name); !program.isEmpty())
+        return Start(program, {QStringLiteral("--"), ToQString(EncodeAddress(address))});
+    if (IsWindowsProgramName(name))
+        return ShellOpenAddress(address);
+    return kFileNotFound;
+}
+
+int ShellOpenAddress(const std::string& address) {
+    if (!IsOpenableAddress(address))
+        return kFileNotFound;
+    return OpenWithDesktop(ToQString(EncodeAddress(address)));
 }
 
 bool WinHelp(const std::string& helpFile, unsigned context) {
@@ -84,7 +120,7 @@ bool WinHelp(const std::string& helpFile, unsigned context) {
     // The guide is a web page; each topic is an anchor in it.
     QUrl topic = QUrl::fromLocalFile(QFileInfo(ToQString(helpFile)).absoluteFilePath());
     topic.setFragment(QStringLiteral("topic-%1").arg(context));
-    return OpenWithDesktop({QString::fromLatin1(topic.toEncoded())});
+    return OpenWithDesktop(QString::fromLatin1(topic.toEncoded())) > 32;
 }
 
 }  // namespace zelvo::platform

@@ -18,8 +18,8 @@
 
 #include "platform/Cp1252.h"
 #include "platform/linux/IconData.h"
-#include "platform/linux/QtText.h"
 #include "platform/linux/TrayMenuBus.h"
+#include "toolkit/QtText.h"
 
 struct SniPixmap {
     int width = 0;

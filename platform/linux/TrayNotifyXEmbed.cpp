@@ -14,7 +14,7 @@
 #include "platform/Cp1252.h"
 #include "platform/MessageLoop.h"
 #include "platform/linux/IconData.h"
-#include "platform/linux/QtText.h"
+#include "toolkit/QtText.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "PageGenerator.h"
+#include "support/PageGenerator.h"
 #include "app/TickerScroller.h"
 #include "config/LiveSettings.h"
 #include "platform/FileReplace.h"

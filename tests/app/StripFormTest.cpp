@@ -15,6 +15,7 @@
 #include "support/ScopedEnv.h"
 #include "support/TempDir.h"
 #include "support/TrayFakes.h"
+#include "toolkit/Look.h"
 
 using namespace zelvo;
 using app::TfrmMain;
@@ -59,9 +60,26 @@ TEST(TickerLabelText, AmpersandsFollowTheMnemonicRule) {
               (std::vector<std::size_t>{0, 2, 3, 5, 6}));
 }
 
-TEST(TickerLabelText, ColoursAreBlueGreenRed) {
-    EXPECT_EQ(TTickerLabel::ToColor(0x0000FF), QColor(255, 0, 0));
-    EXPECT_EQ(TTickerLabel::ToColor(12632256), QColor(192, 192, 192));
+TEST(ToolkitLook, ColoursAreBlueGreenRedBothWays) {
+    EXPECT_EQ(platform::ToQColor(0x0000FF), QColor(255, 0, 0));
+    EXPECT_EQ(platform::ToQColor(12632256), QColor(192, 192, 192));
+    EXPECT_EQ(platform::FromQColor(QColor(0x12, 0x34, 0x56)), 0x563412);
+}
+
+TEST(ToolkitLook, AFontKeepsItsFaceSizeAndEffects) {
+    config::TTickerFont f;
+    f.Name = "Sans";
+    f.Size = 11;
+    f.Italic = true;
+    f.StrikeOut = true;
+    config::TTickerFont back;
+    back.Color = 255;
+    platform::FromQFont(platform::ToQFont(f), back);
+    EXPECT_EQ(back.Name, "Sans");
+    EXPECT_EQ(back.Size, 11);
+    EXPECT_TRUE(back.Italic && back.StrikeOut && !back.Underline);
+    EXPECT_EQ(back.Color, 255);  // not the font's to say
+    EXPECT_EQ(platform::ToQFont("Sans", 0, true).pointSize(), 8);
 }
 
 TEST_F(StripForm, FirstCopyOnAnEmptyStoreSitsAboveTheTaskbar) {

@@ -15,6 +15,7 @@
 #include "support/DialogRecorder.h"
 #include "support/Files.h"
 #include "support/ScopedEnv.h"
+#include "support/StandInPrograms.h"
 #include "support/TempDir.h"
 #include "support/TrayFakes.h"
 #include "support/WaitFor.h"
@@ -207,13 +208,58 @@ TEST_F(TrayCommands, AViewerThatStartsIsNotReported) {
     EXPECT_TRUE(boxes.boxes.empty());
 }
 
+// The viewer gets the program's own files wherever they live, as one
+// argument each; the browser gets the site's address and nothing else.
+TEST_F(TrayCommands, ViewerEditorAndBrowserGetOneArgumentEach) {
+    zt::StandInPrograms programs;
+    programs.Add("viewer");
+    programs.Add("xdg-open");
+    Start();
+    form->Folders.Page = dir / "state dir/";
+    form->Folders.UrlList = dir / "config dir/";
+    dialog->SetViewerText("viewer");
+    form->mnuViewTextPgClick();
+    EXPECT_EQ(programs.Take("viewer"), std::vector<std::string>{dir / "state dir/WebPage.txt"});
+    form->mnuEditURLFileClick();
+    EXPECT_EQ(programs.Take("viewer"), std::vector<std::string>{dir / "config dir/WebURLs.txt"});
+
+    // No browser: the desktop opens the address, as one target.
+    dialog->SetBrowserText("zelvo-no-such-browser");
+    dialog->SetCurrentURLCaption("http://127.0.0.1:9/news.html /etc/passwd");
+    form->mnuBrowserViewClick();
+    EXPECT_EQ(programs.Take("xdg-open"),
+              std::vector<std::string>{"http://127.0.0.1:9/news.html%20/etc/passwd"});
+    EXPECT_TRUE(boxes.boxes.empty());
+}
+
+TEST_F(TrayCommands, AnAddressThatIsNoWebAddressIsNeverOpened) {
+    zt::StandInPrograms programs;
+    programs.Add("xdg-open");
+    programs.Add("local-program");
+    Start();
+    dialog->SetBrowserText("zelvo-no-such-browser");
+    for (const std::string address : {"local-program", "/etc/passwd", "-e http://127.0.0.1:9/"}) {
+        dialog->SetCurrentURLCaption(address);
+        form->mnuBrowserViewClick();
+    }
+    ASSERT_EQ(boxes.boxes.size(), 3u);
+    EXPECT_EQ(boxes.boxes[2].text, "Unable to launch browser, check Configuration Dialog.   ");
+    // A good address last: whatever the others started has shown up by the
+    // time it has.
+    dialog->SetCurrentURLCaption("http://127.0.0.1:9/");
+    form->mnuBrowserViewClick();
+    EXPECT_EQ(programs.Take("xdg-open"), std::vector<std::string>{"http://127.0.0.1:9/"});
+    EXPECT_FALSE(programs.Started("local-program"));
+    EXPECT_FALSE(programs.Started("xdg-open"));
+}
+
 namespace {
 
 // A browser stand-in that writes down what it was asked to open.
 std::string BrowserStandIn(const zt::TempDir& dir) {
     const std::string path = dir / "browser.sh";
     std::ofstream script(path);
-    script << "#!/bin/sh\nprintf '%s' \"$1\" > '" << (dir / "opened.part") << "'\nmv '"
+    script << "#!/bin/sh\nfor a; do last=$a; done; printf '%s' \"$last\" > '" << (dir / "opened.part") << "'\nmv '"
            << (dir / "opened.part") << "' '" << (dir / "opened") << "'\n";
     script.close();
     std::filesystem::permissions(path, std::filesystem::perms::owner_all);

@@ -21,8 +21,15 @@ states() { xprop -id "$strip" _NET_WM_STATE; }
 states | grep -q _NET_WM_STATE_STICKY || fail "not sticky: $(states)"
 states | grep -q _NET_WM_STATE_ABOVE || fail "not above others: $(states)"
 
-note=$(wait_window $ticker '^Zelvo$') || fail "no note about the missing notification area"
-[ "$note" != "$strip" ] || fail "the note is the strip"
+# The strip carries the same title until its text starts to scroll, so the
+# note is the other window of that name.
+note=""
+for _ in $(seq 150); do
+    note=$(xdotool search --all --onlyvisible --pid $ticker --name '^Zelvo$' 2>/dev/null | grep -vx "$strip" | head -n1 || true)
+    [ -n "$note" ] && break
+    sleep 0.1
+done
+[ -n "$note" ] || fail "no note about the missing notification area"
 
 # The note waits for nobody: the strip's menu opens while it is up.
 open_menu_and_press() {

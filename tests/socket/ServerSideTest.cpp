@@ -372,7 +372,7 @@ TEST_F(ServerSideTest, ReadLineWithAWaitControl) {
     server.ReadLine(30, line);
     EXPECT_EQ(line, "through the control");
     EXPECT_FALSE(ctrl.Running());
-    EXPECT_FALSE(ctrl.isVisible());
+    EXPECT_FALSE(ctrl.Visible());
 }
 
 // ---------------------------------------------------------------------- Wait
@@ -414,11 +414,11 @@ TEST_F(ServerSideTest, WaitWithAWaitControlStopsAtTheState) {
     client.Connect();
     std::vector<bool> shown;
     client.OnChangeState = [&](TCustomWSocket*, TSocketState, TSocketState) {
-        shown.push_back(ctrl.isVisible());
+        shown.push_back(ctrl.Visible());
     };
     EXPECT_TRUE(client.Wait(30, wsConnected));
     EXPECT_EQ(shown, std::vector<bool>{true});
-    EXPECT_FALSE(ctrl.isVisible());
+    EXPECT_FALSE(ctrl.Visible());
     EXPECT_FALSE(ctrl.Running());
     EXPECT_EQ(ctrl.Caption(), "30");  // stopped before a second went by
     client.OnChangeState = nullptr;
@@ -474,7 +474,7 @@ TEST_F(ServerSideTest, FlushWithAWaitControl) {
     client.Flush();
     EXPECT_EQ(client.SendBlocks()[0].Peek().second, 0);
     EXPECT_FALSE(ctrl.Running());
-    EXPECT_FALSE(ctrl.isVisible());
+    EXPECT_FALSE(ctrl.Visible());
     ASSERT_TRUE(WaitFor([&] { return received == sent; }));
 }
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "PageGenerator.h"
+#include "support/PageGenerator.h"
 #include "app/PageConversion.h"
 #include "app/TickerScroller.h"
 #include "config/LiveSettings.h"
@@ -43,7 +43,7 @@ class ZelvoPageToolTest : public ::testing::Test {
 protected:
     void SetUp() override {
         // ctest names the build directory; run by hand, the test program sits
-        // in <build>/tests/app.
+        // in <build>/tests/tools.
         const char* bin = std::getenv("ZELVO_BINARY_DIR");
         const std::filesystem::path build =
             bin != nullptr && bin[0] != '\0'

@@ -1,6 +1,7 @@
 #pragma once
 // The program's Windows-1252 texts at the toolkit's boundary. Only the
-// toolkit side includes this: the Linux implementation and the form classes.
+// toolkit side includes this: the windowed platform layer and the form
+// classes.
 #include <QString>
 #include <string>
 #include <string_view>
