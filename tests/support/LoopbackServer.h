@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "platform/Text.h"
+#include "support/ChildProcess.h"
 
 namespace zelvo::testing {
 
@@ -137,17 +138,7 @@ public:
     int Connections() const { return connections_; }
 
     // A loopback port that nothing listens on (bound, read and released).
-    static std::uint16_t ClosedPort() {
-        int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in addr{};
-        addr.sin_family = AF_INET;
-        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-        socklen_t len = sizeof addr;
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
-        ::close(fd);
-        return ntohs(addr.sin_port);
-    }
+    static std::uint16_t ClosedPort() { return FreeLoopbackPort(); }
 
 private:
     void Record(const std::string& request) {
