@@ -1,14 +1,14 @@
 #include "app/PageConversion.h"
 
-#include <string.h>
-
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <limits>
 #include <utility>
 
 #include "app/SimpleHTMLParser.h"
+#include "app/TextReplace.h"
 #include "platform/FileReplace.h"
 #include "platform/Paths.h"
 #include "text/FeedReader.h"
@@ -19,283 +19,11 @@ namespace zelvo::app {
 
 namespace {
 
-constexpr std::size_t npos = std::string_view::npos;
-
-// Substring search tuned for the table's short patterns. Ordinary text holds
-// a pattern's first byte rarely, and jumping from one to the next is the
-// fastest way through it; a text made of little but that byte ("&&&&...")
-// would stop at every position, so once the stops come thick the C library's
-// search, which skips on byte pairs, takes over.
-std::size_t Find(std::string_view text, std::string_view pattern, std::size_t from = 0) {
-    const std::size_t n = text.size();
-    const std::size_t len = pattern.size();
-    if (from > n || len > n - from)
-        return len == 0 && from <= n ? from : npos;
-    if (len == 0)
-        return from;
-    const char* base = text.data();
-    const char first = pattern[0];
-    const std::size_t lastStart = n - len;  // the last position a match can start at
-    std::size_t i = from;
-    std::size_t stops = 0;
-    while (i <= lastStart) {
-        const void* hit = std::memchr(base + i, first, lastStart - i + 1);
-        if (hit == nullptr)
-            return npos;
-        const std::size_t j = static_cast<std::size_t>(static_cast<const char*>(hit) - base);
-        std::size_t m = 1;
-        while (m < len && base[j + m] == pattern[m])
-            ++m;
-        if (m == len)
-            return j;
-        i = j + 1;
-        if (++stops >= 16 && (i - from) < stops * 32) {
-            const void* found = ::memmem(base + i, n - i, pattern.data(), len);
-            return found != nullptr
-                       ? static_cast<std::size_t>(static_cast<const char*>(found) - base)
-                       : npos;
-        }
-    }
-    return npos;
-}
-
-// The first c in text[from, n), or n. Runs of c are common in hostile pages:
-// the byte at hand is looked at before the library search is called.
-std::size_t FindByte(std::string_view text, std::size_t from, char c) {
-    const std::size_t n = text.size();
-    if (from >= n)
-        return n;
-    if (text[from] == c)
-        return from;
-    const void* hit = std::memchr(text.data() + from, c, n - from);
-    return hit != nullptr ? static_cast<std::size_t>(static_cast<const char*>(hit) - text.data())
-                          : n;
-}
+constexpr std::size_t npos = kNotFound;
 
 bool IsBlankText(std::string_view s) {
     return std::all_of(s.begin(), s.end(),
                        [](char c) { return static_cast<unsigned char>(c) <= 32; });
-}
-
-// Where a pass writes its result. In place, the result is written into the
-// text's own buffer behind the reading position, which works whenever no step
-// writes more than it has read; otherwise into a separate string.
-class InPlaceSink {
-public:
-    explicit InPlaceSink(std::string& text, std::size_t keep) : text_(text), w_(keep) {}
-    std::size_t Size() const { return w_; }
-    const char* Data() const { return text_.data(); }
-    void Put(char c) { text_[w_++] = c; }
-    void Append(const char* from, std::size_t n) {
-        if (from != text_.data() + w_)
-            std::memmove(text_.data() + w_, from, n);
-        w_ += n;
-    }
-    void Drop(std::size_t n) { w_ -= n; }
-    void Finish() { text_.resize(w_); }
-
-private:
-    std::string& text_;
-    std::size_t w_;
-};
-
-class StringSink {
-public:
-    StringSink(std::string& out, std::string_view keep) : out_(out) { out_.assign(keep); }
-    std::size_t Size() const { return out_.size(); }
-    const char* Data() const { return out_.data(); }
-    void Put(char c) { out_.push_back(c); }
-    void Append(const char* from, std::size_t n) { out_.append(from, n); }
-    void Drop(std::size_t n) { out_.resize(out_.size() - n); }
-    void Finish() {}
-
-private:
-    std::string& out_;
-};
-
-// The rescanning replacement, run forward. The sink never holds an occurrence
-// of find. The leftmost occurrence of the whole text is then either one that
-// starts in the last len - 1 bytes written and ends in the unread input (the
-// one starting earliest wins), or else the first one in the input: exactly the
-// one the rescanning loop would replace next. Its replacement is fed back
-// through the same check, which is where matches cascade.
-template <typename Sink>
-class ForwardReplacer {
-public:
-    ForwardReplacer(std::string_view find, std::string_view replacement, Sink& sink)
-        : find_(find), replacement_(replacement), sink_(sink) {}
-
-    // input: the whole text; first: its first occurrence; the sink already
-    // holds input[0, first).
-    void Run(std::string_view input, std::size_t first) {
-        const std::size_t n = input.size();
-        const std::size_t len = find_.size();
-        std::size_t k = first + len;
-        Feed();
-        for (;;) {
-            bool straddles = false;
-            for (std::size_t head = std::min(len - 1, sink_.Size()); head > 0; --head) {
-                const std::size_t tail = len - head;
-                if (k + tail <= n &&
-                    std::memcmp(sink_.Data() + sink_.Size() - head, find_.data(), head) == 0 &&
-                    std::memcmp(input.data() + k, find_.data() + head, tail) == 0) {
-                    sink_.Drop(head);
-                    k += tail;
-                    Feed();
-                    straddles = true;
-                    break;
-                }
-            }
-            if (straddles)
-                continue;
-            const std::size_t match = Find(input, find_, k);
-            if (match == npos)
-                break;
-            sink_.Append(input.data() + k, match - k);
-            k = match + len;
-            Feed();
-        }
-        sink_.Append(input.data() + k, n - k);
-        sink_.Finish();
-    }
-
-private:
-    bool EndsWithFind() const {
-        const std::size_t len = find_.size();
-        return sink_.Size() >= len &&
-               std::memcmp(sink_.Data() + sink_.Size() - len, find_.data(), len) == 0;
-    }
-
-    void PushReplacement() {
-        for (std::size_t i = replacement_.size(); i-- > 0;)
-            pending_.push_back(replacement_[i]);
-    }
-
-    void Feed() {
-        PushReplacement();
-        while (!pending_.empty()) {
-            sink_.Put(pending_.back());
-            pending_.pop_back();
-            if (EndsWithFind()) {
-                sink_.Drop(find_.size());
-                PushReplacement();
-            }
-        }
-    }
-
-    std::string_view find_;
-    std::string_view replacement_;
-    Sink& sink_;
-    std::string pending_;  // bytes still to feed, the next one last
-};
-
-// A single-byte find cannot cascade: the replacement does not hold it.
-void ReplaceByte(std::string& text, char find, std::string_view replacement, std::size_t first) {
-    const std::size_t n = text.size();
-    if (replacement.size() <= 1) {
-        InPlaceSink sink(text, first);
-        std::size_t k = first;
-        while (k < n) {
-            const std::size_t match = FindByte(text, k, find);
-            if (match > k)
-                sink.Append(text.data() + k, match - k);
-            if (match == n)
-                break;
-            if (!replacement.empty())
-                sink.Put(replacement[0]);
-            k = match + 1;
-        }
-        sink.Finish();
-        return;
-    }
-    // Growing: size the text once and fill it from the back.
-    std::size_t count = 0;
-    for (std::size_t k = first; k < n; ++count) {
-        const void* hit = std::memchr(text.data() + k, find, n - k);
-        if (hit == nullptr)
-            break;
-        k = static_cast<std::size_t>(static_cast<const char*>(hit) - text.data()) + 1;
-    }
-    text.resize(n + count * (replacement.size() - 1));
-    std::size_t r = n;  // bytes [first, r) still to move
-    std::size_t w = text.size();
-    while (r > first) {
-        const void* hit = ::memrchr(text.data() + first, find, r - first);
-        const std::size_t match =
-            hit != nullptr ? static_cast<std::size_t>(static_cast<const char*>(hit) - text.data())
-                           : first;
-        const std::size_t plain = hit != nullptr ? r - match - 1 : r - first;
-        w -= plain;
-        std::memmove(text.data() + w, text.data() + r - plain, plain);
-        if (hit == nullptr)
-            break;
-        w -= replacement.size();
-        std::memcpy(text.data() + w, replacement.data(), replacement.size());
-        r = match;
-    }
-}
-
-// Span removal as the rescanning loop does it: in the current text take the
-// first open a and the first close b; stop when either is missing, a >= b or
-// b - a >= maxDistance; otherwise cut [a + cutFrom, b + cutTo) and look again.
-// Run forward and in place over the kept text (the buffer's front) and the
-// unread input: the kept text never holds a whole open or close (both first
-// ones lie past its start), so the next first ones either straddle its end or
-// lie in the input. Requires cutFrom < open.size(), cutFrom <= close.size()
-// and cutTo >= close.size() - 1, which also keeps writing behind reading.
-void RemoveSpans(std::string& text, std::string_view open, std::string_view close,
-                 std::size_t maxDistance, std::size_t cutFrom, std::size_t cutTo) {
-    const std::size_t n = text.size();
-    std::size_t w = 0;  // kept text: text[0, w)
-    std::size_t r = 0;  // unread input: text[r, n)
-
-    auto findFirst = [&](std::string_view pattern) -> std::size_t {
-        const std::size_t len = pattern.size();
-        for (std::size_t s = w >= len - 1 ? w - (len - 1) : 0; s < w; ++s) {
-            const std::size_t head = w - s;
-            const std::size_t tail = len - head;
-            if (r + tail <= n && std::memcmp(text.data() + s, pattern.data(), head) == 0 &&
-                std::memcmp(text.data() + r, pattern.data() + head, tail) == 0)
-                return s;
-        }
-        const std::size_t i = Find(text, pattern, r);
-        return i == npos ? npos : w + (i - r);
-    };
-
-    // The distance counts characters: bytes that do not continue one. Only a
-    // span at least maxDistance bytes long can be too far, and counting stops
-    // once maxDistance characters are seen.
-    auto byteAt = [&](std::size_t p) { return p < w ? text[p] : text[r + (p - w)]; };
-    auto WithinChars = [&](std::size_t a, std::size_t b) {
-        if (b - a < maxDistance)
-            return true;
-        std::size_t chars = 0;
-        for (std::size_t p = a; p < b; ++p) {
-            if (!text::IsContinuation(byteAt(p)) && ++chars >= maxDistance)
-                return false;
-        }
-        return true;
-    };
-
-    for (;;) {
-        const std::size_t a = findFirst(open);
-        if (a == npos)
-            break;
-        const std::size_t b = findFirst(close);
-        if (b == npos || a >= b || !WithinChars(a, b))
-            break;
-        const std::size_t from = a + cutFrom;
-        const std::size_t to = b + cutTo;
-        if (from > w) {
-            std::memmove(text.data() + w, text.data() + r, from - w);
-        }
-        const std::size_t oldW = w;
-        w = from;
-        r += to - oldW;
-    }
-    if (r < n && r != w)
-        std::memmove(text.data() + w, text.data() + r, n - r);
-    text.resize(w + (n - std::min(r, n)));
 }
 
 struct TTableRow {
@@ -368,67 +96,37 @@ bool IsEntityRow(const TTableRow& row) {
 // found in one pass over the ampersands instead of one search per row.
 std::uint32_t PresentEntityFinds(std::string_view text, const TTableRow* rows, std::size_t count) {
     const std::uint32_t all = count >= 32 ? ~0u : (1u << count) - 1;
-    std::uint32_t bare = 0;  // rows whose find is the ampersand alone
-    bool second[256] = {};   // the bytes that may follow an ampersand in a find
+    std::uint32_t bare = 0;            // rows whose find is the ampersand alone
+    std::uint32_t bySecond[256] = {};  // rows by the byte after their ampersand
     for (std::size_t i = 0; i < count; ++i) {
         if (rows[i].find.size() == 1)
             bare |= 1u << i;
         else
-            second[static_cast<unsigned char>(rows[i].find[1])] = true;
+            bySecond[static_cast<unsigned char>(rows[i].find[1])] |= 1u << i;
     }
     const std::size_t n = text.size();
     std::uint32_t present = 0;
-    for (std::size_t k = 0; k < n && present != all;) {
-        const std::size_t at = FindByte(text, k, '&');
-        if (at == n)
-            break;
-        k = at + 1;
+    ForEachByte(text, '&', [&](std::size_t at) {
         present |= bare;
-        if (k >= n || !second[static_cast<unsigned char>(text[k])])
-            continue;
-        const std::string_view rest = text.substr(at);
-        for (std::size_t i = 0; i < count; ++i) {
-            if ((present & (1u << i)) == 0 && rest.starts_with(rows[i].find))
-                present |= 1u << i;
+        if (at + 1 < n) {
+            std::uint32_t open = bySecond[static_cast<unsigned char>(text[at + 1])] & ~present;
+            const std::string_view rest = text.substr(at);
+            for (; open != 0; open &= open - 1) {
+                const int i = std::countr_zero(open);
+                if (rest.starts_with(rows[i].find))
+                    present |= 1u << i;
+            }
         }
-    }
+        return present != all;
+    });
     return present;
-}
-
-// The operations leave the text alone when nothing changes and otherwise
-// work in the text's own buffer, so a table pass over a large page neither
-// copies unchanged text nor touches fresh memory.
-
-bool ReplaceAllInPlace(std::string_view find, std::string& text, std::string_view replacement) {
-    if (find.empty())
-        return false;
-    const std::size_t first = Find(text, find);
-    if (first == npos || Find(replacement, find) != npos)
-        return false;
-    if (find.size() == 1) {
-        ReplaceByte(text, find[0], replacement, first);
-    } else if (replacement.size() <= find.size()) {
-        InPlaceSink sink(text, first);
-        ForwardReplacer<InPlaceSink>(find, replacement, sink).Run(text, first);
-    } else {
-        const std::string input = std::move(text);
-        // Sized for every occurrence at once: growing by doubling would hold
-        // the input and two generations of the output together.
-        std::size_t count = 0;
-        for (std::size_t at = first; at != npos; at = Find(input, find, at + find.size()))
-            ++count;
-        text.reserve(input.size() + count * (replacement.size() - find.size()) + 16);
-        StringSink sink(text, std::string_view(input).substr(0, first));
-        ForwardReplacer<StringSink>(find, replacement, sink).Run(input, first);
-    }
-    return true;
 }
 
 void RemoveRangeInPlace(std::string& text, std::string_view open, int maxDistance,
                         std::string_view close) {
     if (IsBlankText(open) || IsBlankText(close))
         return;
-    if (maxDistance <= 0 || Find(text, open) == npos)
+    if (maxDistance <= 0 || FindText(text, open) == npos)
         return;
     RemoveSpans(text, open, close, static_cast<std::size_t>(maxDistance), 0, close.size());
 }
@@ -546,7 +244,7 @@ void PageBufferTextInPlace(std::string& text) {
 
 void StripComments(std::string& text) {
     // Each comment keeps its "<" and the ">" of its closer.
-    if (Find(text, "<!--") == npos)
+    if (FindText(text, "<!--") == npos)
         return;
     RemoveSpans(text, "<!--", "-->", std::numeric_limits<std::size_t>::max(), 1, 2);
 }
@@ -563,27 +261,56 @@ void RemoveRange(std::string& text, std::string_view open, int maxDistance,
 }
 
 std::string BuildLineText(std::string strippedText) {
-    std::string line;
-    line.reserve(strippedText.size() + 2);
-    TSimpleHTMLParser parser(std::move(strippedText));
+    std::string& text = strippedText;
+    text.resize(std::min(text.size(), text.find('\0')));
+    // The line is written over the text it comes from, behind the reading:
+    // a text run gives one byte more than it takes but has a separator or a
+    // tag before it, and most tags give less than they take. A page that
+    // starts with text, or a run of the few tags that give more ("<p>" gives
+    // four bytes), would overtake the reading; from there on the line goes
+    // on in a buffer of its own.
+    std::size_t w = 0;
+    std::string spill;
+    bool spilled = false;
+    auto put = [&](std::size_t limit, std::string_view a, std::string_view b = {}) {
+        if (!spilled && w + a.size() + b.size() > limit) {
+            spilled = true;
+            spill.reserve(text.size() + text.size() / 4 + 16);
+            spill.assign(text, 0, w);
+        }
+        if (spilled) {
+            spill += a;
+            spill += b;
+        } else {
+            std::memmove(text.data() + w, a.data(), a.size());
+            w += a.size();
+            std::memmove(text.data() + w, b.data(), b.size());
+            w += b.size();
+        }
+    };
+    auto parser = TSimpleHTMLParser::Over(text);
     while (parser.TokenKind() != TSimpleHTMLParser::TTokenKind::End) {
         if (parser.TokenKind() == TSimpleHTMLParser::TTokenKind::Text) {
-            line += ' ';
-            line += parser.TokenText();
+            put(parser.Position(), " ", parser.TokenText());
         } else {
-            // Four independent tests: a bare "a" or "A" passes both anchor ones.
-            if (parser.IsTag("BR"))
-                line += "\r\n";
-            if (parser.IsTag("P"))
-                line += "\r\n\r\n";
-            if (parser.IsTag("A"))
-                line += kAnchorMarker;
-            if (parser.IsTag("a"))
-                line += kAnchorMarker;
+            // Four independent tests, all made before the tag's bytes may be
+            // written over: a bare "a" or "A" passes both anchor ones.
+            const bool br = parser.IsTag("BR");
+            const bool p = parser.IsTag("P");
+            const int anchors = int{parser.IsTag("A")} + int{parser.IsTag("a")};
+            if (br)
+                put(parser.Position(), "\r\n");
+            if (p)
+                put(parser.Position(), "\r\n\r\n");
+            for (int i = 0; i < anchors; ++i)
+                put(parser.Position(), kAnchorMarker);
         }
         parser.Next();
     }
-    return line;
+    if (spilled)
+        return spill;
+    text.resize(w);
+    return std::move(text);
 }
 
 std::string ApplyReplacementTable(std::string text) {

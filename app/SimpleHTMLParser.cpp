@@ -1,5 +1,6 @@
 #include "app/SimpleHTMLParser.h"
 
+#include <array>
 #include <utility>
 
 #include "platform/Text.h"
@@ -16,20 +17,27 @@ bool IsSeparator(char c) {
 }
 
 // NUL cannot occur: the text was cut at the first one.
-bool EndsTextRun(char c) {
-    return c == '<' || c == '\n' || c == '\r';
-}
+constexpr auto kEndsTextRun = [] {
+    std::array<bool, 256> ends{};
+    ends['<'] = ends['\n'] = ends['\r'] = true;
+    return ends;
+}();
 
 }  // namespace
 
-TSimpleHTMLParser::TSimpleHTMLParser(std::string text) : source_(std::move(text)) {
-    if (const std::size_t nul = source_.find('\0'); nul != std::string::npos)
-        source_.resize(nul);
+TSimpleHTMLParser::TSimpleHTMLParser(std::string text) : owned_(std::move(text)) {
+    source_ = owned_;
+    source_ = source_.substr(0, source_.find('\0'));
+    Next();
+}
+
+TSimpleHTMLParser::TSimpleHTMLParser(InPlace, std::string_view text)
+    : source_(text.substr(0, text.find('\0'))) {
     Next();
 }
 
 void TSimpleHTMLParser::Next() {
-    tokenText_.clear();
+    tokenText_ = {};
     const std::size_t end = source_.size();
     while (cursor_ < end && IsSeparator(source_[cursor_]))
         ++cursor_;
@@ -37,33 +45,30 @@ void TSimpleHTMLParser::Next() {
         tokenKind_ = TTokenKind::End;
         return;
     }
-    const std::string_view src(source_);
+    const std::string_view src = source_;
     if (src[cursor_] == '<') {
         const std::size_t start = cursor_ + 1;
         std::size_t close = src.find('>', start);
         if (close == std::string_view::npos) {
-            tokenText_.assign(src.substr(start));
+            tokenText_ = src.substr(start);
             cursor_ = end;
         } else {
-            tokenText_.assign(src.substr(start, close - start));
+            tokenText_ = src.substr(start, close - start);
             cursor_ = close + 1;
         }
         tokenKind_ = TTokenKind::Tag;
         return;
     }
     std::size_t stop = cursor_;
-    while (stop < end && !EndsTextRun(src[stop]))
+    while (stop < end && !kEndsTextRun[static_cast<unsigned char>(src[stop])])
         ++stop;
-    tokenText_.assign(src.substr(cursor_, stop - cursor_));
+    tokenText_ = src.substr(cursor_, stop - cursor_);
     cursor_ = stop;
     tokenKind_ = TTokenKind::Text;
 }
 
-bool TSimpleHTMLParser::IsTag(std::string_view name) const {
-    if (tokenKind_ != TTokenKind::Tag)
-        return false;
-    return platform::SameAsciiText(tokenText_, name) ||
-           std::string_view(tokenText_).starts_with(name);
+bool TSimpleHTMLParser::MatchesTag(std::string_view name) const {
+    return platform::SameAsciiText(tokenText_, name) || tokenText_.starts_with(name);
 }
 
 }  // namespace zelvo::app

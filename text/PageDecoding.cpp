@@ -407,14 +407,15 @@ bool DecodeAs(std::string_view bytes, std::string_view charset, std::string& out
 }
 
 TDecodedPage DecodePage(std::string&& bytes, std::string_view headerCharset) {
-    TDecodedPage page;
-    auto decodeWith = [&](const TCharset& charset) {
+    // knownValid: the bytes were already found to be well-formed UTF-8.
+    auto decodeWith = [&](const TCharset& charset, bool knownValid = false) {
+        TDecodedPage page;
         page.charset = charset.name;
         if (charset.codec == TCodec::Utf8) {
             if (StartsWith(bytes, "\xEF\xBB\xBF"))
                 bytes.erase(0, 3);
             // Well-formed UTF-8 goes on as it is: no second copy of the page.
-            page.text = IsValidUtf8(bytes) ? std::move(bytes) : RepairUtf8(bytes);
+            page.text = knownValid || IsValidUtf8(bytes) ? std::move(bytes) : RepairUtf8(bytes);
         } else {
             DecodeAs(bytes, charset.name, page.text);
         }
@@ -436,7 +437,7 @@ TDecodedPage DecodePage(std::string&& bytes, std::string_view headerCharset) {
     if (declared.codec != TCodec::None)
         return decodeWith(declared);
     if (IsValidUtf8(bytes))
-        return decodeWith({TCodec::Utf8, "UTF-8"});
+        return decodeWith({TCodec::Utf8, "UTF-8"}, true);
     return decodeWith({TCodec::Cp1252, "windows-1252"});
 }
 

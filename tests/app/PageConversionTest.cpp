@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "support/PageGenerator.h"
 #include "app/TickerScroller.h"
 #include "config/LiveSettings.h"
 #include "platform/FileReplace.h"
 #include "support/Files.h"
+#include "support/PageGenerator.h"
 #include "support/ReferenceConversion.h"
 #include "support/TempDir.h"
 #include "text/PageDecoding.h"
@@ -284,6 +284,27 @@ TEST(ForwardScanningTest, AdversarialPagesAgreeWithRescanning) {
             std::string s;
             for (int i = 0; i < 2000; ++i)
                 s += "&amp;&nbsp;&#01|";
+            return s;
+        }(),
+        // Tags that give more bytes than they take, with and without text
+        // between them: the line overtakes the text it is written over.
+        [] {
+            std::string s;
+            for (int i = 0; i < 3000; ++i)
+                s += i % 2 ? "<p>" : "<a>";
+            return s + "tail &amp; end";
+        }(),
+        [] {
+            std::string s = "lead";
+            for (int i = 0; i < 2000; ++i)
+                s += i % 3 ? "<P>x" : "<A>y<a>";
+            return s;
+        }(),
+        [] {
+            // Room made by line breaks first, used up some way in.
+            std::string s = "<br><br><br>";
+            for (int i = 0; i < 2000; ++i)
+                s += i % 2 ? "<p>" : "<A>z";
             return s;
         }(),
         [] {

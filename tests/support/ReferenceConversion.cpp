@@ -66,7 +66,8 @@ std::string PageToTickerText(std::string_view pageBytes) {
     for (TSimpleHTMLParser parser(s); parser.TokenKind() != TSimpleHTMLParser::TTokenKind::End;
          parser.Next()) {
         if (parser.TokenKind() == TSimpleHTMLParser::TTokenKind::Text) {
-            line += " " + parser.TokenText();
+            line += ' ';
+            line += parser.TokenText();
             continue;
         }
         if (parser.IsTag("BR"))
