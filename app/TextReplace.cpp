@@ -77,6 +77,14 @@ std::size_t FindText(std::string_view text, std::string_view pattern, std::size_
 
 namespace {
 
+// The table's patterns are a few bytes long: a loop beats a library call.
+bool SameBytes(const char* a, const char* b, std::size_t n) {
+    for (std::size_t i = 0; i < n; ++i)
+        if (a[i] != b[i])
+            return false;
+    return true;
+}
+
 // Where a pass writes its result. In place, the result is written into the
 // text's own buffer behind the reading position, which works whenever no step
 // writes more than it has read; otherwise into a separate string.
@@ -137,8 +145,8 @@ public:
             for (std::size_t head = std::min(len - 1, sink_.Size()); head > 0; --head) {
                 const std::size_t tail = len - head;
                 if (k + tail <= n &&
-                    std::memcmp(sink_.Data() + sink_.Size() - head, find_.data(), head) == 0 &&
-                    std::memcmp(input.data() + k, find_.data() + head, tail) == 0) {
+                    SameBytes(sink_.Data() + sink_.Size() - head, find_.data(), head) &&
+                    SameBytes(input.data() + k, find_.data() + head, tail)) {
                     sink_.Drop(head);
                     k += tail;
                     Feed();
@@ -164,7 +172,7 @@ private:
         const std::size_t len = find_.size();
         const std::size_t size = sink_.Size();
         return size >= len && sink_.Data()[size - 1] == find_[len - 1] &&
-               std::memcmp(sink_.Data() + size - len, find_.data(), len - 1) == 0;
+               SameBytes(sink_.Data() + size - len, find_.data(), len - 1);
     }
 
     void PushReplacement() {
@@ -327,8 +335,8 @@ void RemoveSpans(std::string& text, std::string_view open, std::string_view clos
         for (std::size_t s = w >= len - 1 ? w - (len - 1) : 0; s < w; ++s) {
             const std::size_t head = w - s;
             const std::size_t tail = len - head;
-            if (r + tail <= n && std::memcmp(text.data() + s, pattern.data(), head) == 0 &&
-                std::memcmp(text.data() + r, pattern.data() + head, tail) == 0)
+            if (r + tail <= n && SameBytes(text.data() + s, pattern.data(), head) &&
+                SameBytes(text.data() + r, pattern.data() + head, tail))
                 return s;
         }
         const std::size_t i = FindText(text, pattern, r);
