@@ -28,7 +28,9 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # The libraries come from what the programs link (dpkg-shlibdeps); launching
 # the browser, the viewer and the guide needs the desktop's opener besides.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "xdg-utils")
+# The TLS library is loaded when first needed, so the shared-library scan
+# cannot see it.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "xdg-utils, libssl3 | libssl3t64")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-dejavu-core")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_GENERATOR DEB)
