@@ -23,11 +23,16 @@ int BioWrite(BIO* bio, const char* data, int len) {
     return static_cast<int>(n);
 }
 
+// The session tells a peer's plain close from a failed read by asking the
+// BIO whether the stream has ended; without the answer a server that closes
+// without close_notify would break the stream instead of ending it.
 int BioRead(BIO* bio, char* data, int len) {
     BIO_clear_retry_flags(bio);
     ssize_t n = ::recv(BIO_get_fd(bio, nullptr), data, static_cast<size_t>(len), 0);
     if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR))
         BIO_set_retry_read(bio);
+    if (n == 0 && len > 0)
+        BIO_set_flags(bio, BIO_FLAGS_IN_EOF);
     return static_cast<int>(n);
 }
 
@@ -52,6 +57,8 @@ long BioCtrl(BIO* bio, int cmd, long num, void* ptr) {
                     *static_cast<int*>(ptr) = fd;
                 return fd;
             }
+        case BIO_CTRL_EOF:
+            return BIO_test_flags(bio, BIO_FLAGS_IN_EOF) != 0 ? 1 : 0;
         case BIO_CTRL_FLUSH:
             return 1;
         default:
