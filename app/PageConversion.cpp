@@ -282,10 +282,11 @@ std::string BuildLineText(std::string strippedText) {
             spill += a;
             spill += b;
         } else {
-            std::memmove(text.data() + w, a.data(), a.size());
-            w += a.size();
-            std::memmove(text.data() + w, b.data(), b.size());
-            w += b.size();
+            for (const std::string_view piece : {a, b}) {
+                if (!piece.empty())
+                    std::memmove(text.data() + w, piece.data(), piece.size());
+                w += piece.size();
+            }
         }
     };
     auto parser = TSimpleHTMLParser::Over(text);

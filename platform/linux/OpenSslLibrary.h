@@ -54,6 +54,7 @@ namespace zelvo::platform {
     X(BIO_get_data) \
     X(BIO_set_init) \
     X(BIO_set_flags) \
+    X(BIO_test_flags) \
     X(BIO_clear_flags)
 // clang-format on
 

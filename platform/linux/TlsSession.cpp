@@ -29,11 +29,16 @@ int BioWrite(BIO* bio, const char* data, int len) {
     return static_cast<int>(n);
 }
 
+// The session tells a peer's plain close from a failed read by asking the
+// BIO whether the stream has ended; without the answer a server that closes
+// without close_notify would break the stream instead of ending it.
 int BioRead(BIO* bio, char* data, int len) {
     lib->BIO_clear_flags(bio, BIO_FLAGS_RWS | BIO_FLAGS_SHOULD_RETRY);
     ssize_t n = ::recv(Descriptor(bio), data, static_cast<size_t>(len), 0);
     if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR))
         lib->BIO_set_flags(bio, BIO_FLAGS_READ | BIO_FLAGS_SHOULD_RETRY);
+    if (n == 0 && len > 0)
+        lib->BIO_set_flags(bio, BIO_FLAGS_IN_EOF);
     return static_cast<int>(n);
 }
 
@@ -47,6 +52,8 @@ long BioCtrl(BIO* bio, int cmd, long, void* ptr) {
             if (ptr != nullptr)
                 *static_cast<int*>(ptr) = Descriptor(bio);
             return Descriptor(bio);
+        case BIO_CTRL_EOF:
+            return lib->BIO_test_flags(bio, BIO_FLAGS_IN_EOF) != 0 ? 1 : 0;
         case BIO_CTRL_FLUSH:
             return 1;
         default:

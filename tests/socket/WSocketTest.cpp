@@ -1,8 +1,11 @@
 // The socket component against loopback peers of the tests' own.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/MessageLoop.h"
@@ -359,7 +362,19 @@ TEST_F(WSocketTest, LargeSendDrainsToOneEmptyBlock) {
 // FD_WRITE says there is room, and OnDataSent comes once it has all gone.
 TEST_F(WSocketTest, SendBeyondTheSystemBufferResumesOnWriteNotification) {
     std::string got;
-    LoopbackServer server([&](LoopbackServer::Conn& c) { got = c.ReadRequest(); });
+    // The server reads nothing until the send has returned: a reader racing
+    // it on the other core could otherwise make room as fast as it fills.
+    std::atomic<bool> sent{false};
+    LoopbackServer server([&](LoopbackServer::Conn& c) {
+        while (!sent)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        got = c.ReadRequest();
+    });
+    // Let the server go however the test ends, before it is joined.
+    struct Release {
+        std::atomic<bool>& flag;
+        ~Release() { flag = true; }
+    } release{sent};
     TWSocket s;
     Recorder r(s);
     Aim(s, server.Port());
@@ -374,6 +389,7 @@ TEST_F(WSocketTest, SendBeyondTheSystemBufferResumesOnWriteNotification) {
     s.Send(data.data(), static_cast<int>(data.size()));
     EXPECT_FALSE(s.AllSent());
     EXPECT_EQ(r.Count("sent 0"), 0);
+    sent = true;
     ASSERT_TRUE(WaitFor([&] { return r.Count("sent 0") == 1; }, 60000));
     EXPECT_TRUE(s.AllSent());
     ASSERT_TRUE(WaitFor([&] { return r.Count("closed 0") == 1; }));
