@@ -31,7 +31,8 @@ DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "$
 echo "+ the package's dependencies"
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "  Depends: $depends"
-names=$(sed 's/ *([^)]*)//g; s/, */\n/g' <<<"$depends")
+# Each name of an alternative ("a | b") counts.
+names=$(sed 's/ *([^)]*)//g; s/, */\n/g; s/ *| */\n/g' <<<"$depends")
 for lib in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libssl3 xdg-utils; do
     grep -Fxq "$lib" <<<"$names" || fail "Depends lacks $lib"
 done
