@@ -12,7 +12,7 @@
 
 #include "app/AbtZv3.h"
 #include "app/RetrievalCycle.h"
-#include "app/PageConversion.h"
+#include "text/PageConversion.h"
 #include "config/CnfgZv3.h"
 #include "config/LiveSettings.h"
 #include "config/RegIniFile.h"
@@ -325,7 +325,7 @@ std::optional<std::string> TfrmMain::HeadlineLinkAt(int x) const {
     if (index < 0 || static_cast<std::size_t>(index) < frame.indent)
         return std::nullopt;
     const std::size_t pos = frame.textStart + (static_cast<std::size_t>(index) - frame.indent);
-    const THeadline* headline = HeadlineAt(retrieval_->Headlines, pos);
+    const text::THeadline* headline = text::HeadlineAt(retrieval_->Headlines, pos);
     if (headline == nullptr)
         return std::nullopt;
     return headline->link;

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <fstream>
 
-#include "app/PageConversion.h"
+#include "text/PageConversion.h"
 #include "config/LiveSettings.h"
 #include "platform/Cp1252.h"
 #include "platform/Dialogs.h"
@@ -182,13 +182,13 @@ void TRetrievalCycle::RetrieveURL(std::string url, std::string proxyHost, std::s
         std::string body = receivedPage_->TakeData();
         receivedPage_.reset();
         DownloadMemo.clear();
-        TTickerPage page = ConvertReceivedPage(std::move(body), HttpCli1.ContentType(),
+        text::TTickerPage page = text::ConvertReceivedPage(std::move(body), HttpCli1.ContentType(),
                                                text::CharsetOfContentType(HttpCli1.ContentType()));
         scroller_.TickerText = std::move(page.text);
         Headlines = std::move(page.headlines);
-        WritePageText(scroller_.TickerText, DownloadMemo, FilesDir);
+        text::WritePageText(scroller_.TickerText, DownloadMemo, FilesDir);
     } else {
-        ConvertPageText(DownloadMemo, scroller_.TickerText, FilesDir);
+        text::ConvertPageText(DownloadMemo, scroller_.TickerText, FilesDir);
     }
     inputs_.SetPageSizeCaption(BytesCaption(text::CharCount(scroller_.TickerText)));
     scroller_.ScrollPos = 1;

@@ -8,7 +8,7 @@
 
 #include <functional>
 
-#include "app/PageConversion.h"
+#include "text/PageConversion.h"
 #include "app/TickerScroller.h"
 #include "config/RetrievalInputs.h"
 #include "http/HttpProt.h"
@@ -45,7 +45,7 @@ public:
     // The address of the automatic fetch under way.
     std::string txtWorking;
     // Where each headline of the ticker text leads, when the page was a feed.
-    std::vector<THeadline> Headlines;
+    std::vector<text::THeadline> Headlines;
 
     // Where "Zelv.Log" and "WebPage.txt" go: the executable's directory
     // unless the owner says otherwise (the ticker uses the program's folders).

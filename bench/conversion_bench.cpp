@@ -7,7 +7,7 @@
 #include <random>
 #include <string>
 
-#include "app/PageConversion.h"
+#include "text/PageConversion.h"
 #include "support/ReferenceConversion.h"
 
 namespace {
@@ -69,11 +69,11 @@ void Run(benchmark::State& state, const std::string& page, Convert convert) {
 }
 
 std::string Forward(const std::string& page) {
-    return zelvo::app::PageToTickerText(page);
+    return zelvo::text::PageToTickerText(page);
 }
 // A page declared as Windows-1252 by its response, as older sites send them.
 std::string ForwardCp1252(const std::string& page) {
-    return zelvo::app::ConvertReceivedPage(std::string(page), "text/html", "windows-1252").text;
+    return zelvo::text::ConvertReceivedPage(std::string(page), "text/html", "windows-1252").text;
 }
 
 // The ordinary page with its words in other scripts, served as UTF-8.
@@ -89,7 +89,7 @@ std::string Utf8Page(std::size_t size) {
     return out;
 }
 std::string Rescanning(const std::string& page) {
-    return zelvo::app::reference::PageToTickerText(page);
+    return zelvo::text::reference::PageToTickerText(page);
 }
 
 constexpr std::size_t KB = 1024;

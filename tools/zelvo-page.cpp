@@ -21,7 +21,7 @@
 #include <vector>
 
 #include "PageFetch.h"
-#include "app/PageConversion.h"
+#include "text/PageConversion.h"
 #include "app/TickerScroller.h"
 #include "config/LiveSettings.h"
 #include "platform/CoreApplication.h"
@@ -236,7 +236,7 @@ int main(int argc, char** argv) {
             return 2;
         }
         tickerText =
-            zelvo::app::ConvertReceivedPage(std::move(*page), {}, options.charset.value_or(""))
+            zelvo::text::ConvertReceivedPage(std::move(*page), {}, options.charset.value_or(""))
                 .text;
     }
 

@@ -3,7 +3,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/PageConversion.h"
+#include "text/PageConversion.h"
 #include "app/RetrievalCycle.h"
 #include "config/LiveSettings.h"
 #include "support/DialogRecorder.h"
@@ -137,7 +137,7 @@ TEST_F(Retrieval, APageIsFetchedLoggedConvertedAndScrolled) {
     cycle.timerRetrieveTimer();
 
     EXPECT_EQ(cycle.txtWorking, Url(server, "/news.html"));
-    EXPECT_EQ(scroller.TickerText, app::PageToTickerText(body));
+    EXPECT_EQ(scroller.TickerText, text::PageToTickerText(body));
     EXPECT_EQ(Slurp(dir / "WebPage.txt"), scroller.TickerText + "\r\n");
     EXPECT_EQ(scroller.ScrollPos, 1);
     EXPECT_TRUE(host.captionTimer);
@@ -185,7 +185,7 @@ TEST_F(Retrieval, AFeedShowsItsHeadlinesAndKnowsTheirLinks) {
     host.sites[1] = Url(server, "/feed");
     cycle.timerRetrieveTimer();
     EXPECT_EQ(scroller.TickerText,
-              std::string(" Loopback \u201Cnews\u201D") + app::kHeadlineSeparator + "One  ");
+              std::string(" Loopback \u201Cnews\u201D") + text::kHeadlineSeparator + "One  ");
     EXPECT_EQ(Slurp(dir / "WebPage.txt"), scroller.TickerText + "\r\n");
     ASSERT_EQ(cycle.Headlines.size(), 1u);
     EXPECT_EQ(cycle.Headlines[0].link, "http://127.0.0.1/1");
@@ -250,7 +250,7 @@ TEST_F(Retrieval, AServerThatFailsEndsTheFetchWithItsMessageAndTheScheduleGoesOn
     host.sites[1] = Url(good, "/");
     cycle.timerRetrieveTimer();
     EXPECT_EQ(boxes.boxes.size(), 1u);
-    EXPECT_EQ(scroller.TickerText, app::PageToTickerText("<p>news</p>"));
+    EXPECT_EQ(scroller.TickerText, text::PageToTickerText("<p>news</p>"));
 }
 
 TEST_F(Retrieval, AHalfAnswerIsAFailureNotNews) {

@@ -6,7 +6,7 @@
 #include <fstream>
 
 #include "app/MainZv3.h"
-#include "app/PageConversion.h"
+#include "text/PageConversion.h"
 #include "app/Program.h"
 #include "app/RetrievalCycle.h"
 #include "config/CnfgZv3.h"
@@ -281,7 +281,7 @@ TEST_F(TrayCommands, DoubleClickOnAHeadlineOpensItsLinkElseTheCurrentPage) {
     Start();
     dialog->SetBrowserText(BrowserStandIn(dir));
     dialog->SetCurrentURLCaption(" http://127.0.0.1:9/page");
-    app::TTickerPage page = app::ConvertReceivedPage(
+    text::TTickerPage page = text::ConvertReceivedPage(
         "<rss><channel><title>News</title><item><title>Caf\u00E9 opens</title>"
         "<link>http://127.0.0.1:9/caf\u00E9</link></item><item><title>Second</title>"
         "<link>http://127.0.0.1:9/2</link></item></channel></rss>",

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
-#include "app/PageConversion.h"
-#include "app/SimpleHTMLParser.h"
+#include "text/PageConversion.h"
+#include "text/SimpleHTMLParser.h"
 
-namespace zelvo::app::reference {
+namespace zelvo::text::reference {
 
 namespace {
 
@@ -122,4 +122,4 @@ std::string PageToTickerText(std::string_view pageBytes) {
     return s;
 }
 
-}  // namespace zelvo::app::reference
+}  // namespace zelvo::text::reference

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-namespace zelvo::app::reference {
+namespace zelvo::text::reference {
 
 void StripComments(std::string& text);
 std::string ReplaceAll(std::string_view find, std::string_view text, std::string_view replacement);
@@ -16,4 +16,4 @@ void RemoveRange(std::string& text, std::string_view open, int maxDistance, std:
 // The whole road of a page: line buffer, comments, tokens, the 38 rows.
 std::string PageToTickerText(std::string_view pageBytes);
 
-}  // namespace zelvo::app::reference
+}  // namespace zelvo::text::reference

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/PageConversion.h"
+#include "text/PageConversion.h"
 #include "support/LoopbackServer.h"
 
 namespace {
@@ -49,7 +49,7 @@ TEST(ZelvoPageFetch, WritesTheTickerTextOfTheFetchedPage) {
     });
     ToolRun run = RunTool("http://127.0.0.1:" + server.PortText() + "/page.html");
     EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.out, zelvo::app::PageToTickerText(body));
+    EXPECT_EQ(run.out, zelvo::text::PageToTickerText(body));
     ASSERT_EQ(server.Requests().size(), 1u);
     EXPECT_EQ(server.Requests()[0].rfind("GET /page.html HTTP/1.0\r\n", 0), 0u);
 }
@@ -64,7 +64,7 @@ TEST(ZelvoPageFetch, GoesThroughAProxyWithAuthorization) {
     ToolRun run = RunTool("--proxy 127.0.0.1:" + proxy.PortText() +
                           " --user me --password secret http://news.example/a.html");
     EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.out, zelvo::app::PageToTickerText("<p>via proxy</p>"));
+    EXPECT_EQ(run.out, zelvo::text::PageToTickerText("<p>via proxy</p>"));
     ASSERT_EQ(proxy.Requests().size(), 1u);
     const std::string request = proxy.Requests()[0];
     EXPECT_EQ(request.rfind("GET http://news.example/a.html HTTP/1.0\r\n", 0), 0u) << request;

@@ -10,13 +10,13 @@
 #include <vector>
 
 #include "support/PageGenerator.h"
-#include "app/PageConversion.h"
+#include "text/PageConversion.h"
 #include "app/TickerScroller.h"
 #include "config/LiveSettings.h"
 #include "support/Files.h"
 #include "support/TempDir.h"
 
-namespace zelvo::app {
+namespace zelvo::text {
 namespace {
 
 struct RunResult {
@@ -120,7 +120,7 @@ TEST_F(ZelvoPageToolTest, FramesAreTheStripsCaptionsOneALine) {
         const auto result = Run(args);
         ASSERT_EQ(result.exitCode, 0) << result.err;
 
-        class Collect : public TTickerView {
+        class Collect : public app::TTickerView {
         public:
             void SetTickerCaption(const std::string& c) override { text += c + "\n"; }
             void SetApplicationTitle(const std::string&) override {}
@@ -130,7 +130,7 @@ TEST_F(ZelvoPageToolTest, FramesAreTheStripsCaptionsOneALine) {
             std::string text;
         } view;
         config::Live().ScrollStep = step;
-        TTickerScroller scroller(view);
+        app::TTickerScroller scroller(view);
         scroller.TickerText = PageToTickerText(page);
         for (int i = 0; i < 15; ++i)
             scroller.timerCaptionTimer();
@@ -165,4 +165,4 @@ TEST_F(ZelvoPageToolTest, MissingFileAndBadUsageExitWithTwo) {
 }
 
 }  // namespace
-}  // namespace zelvo::app
+}  // namespace zelvo::text

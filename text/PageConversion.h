@@ -17,7 +17,7 @@
 #include <string_view>
 #include <vector>
 
-namespace zelvo::app {
+namespace zelvo::text {
 
 // --- The line buffer -------------------------------------------------------
 
@@ -111,4 +111,4 @@ void ConvertPageText(std::vector<std::string>& downloadMemo, std::string& ticker
 
 inline constexpr const char* kPageTextFile = "WebPage.txt";
 
-}  // namespace zelvo::app
+}  // namespace zelvo::text

@@ -1,4 +1,4 @@
-#include "app/SimpleHTMLParser.h"
+#include "text/SimpleHTMLParser.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-namespace zelvo::app {
+namespace zelvo::text {
 namespace {
 
 using Kind = TSimpleHTMLParser::TTokenKind;
@@ -97,4 +97,4 @@ TEST(SimpleHTMLParserTest, IsTagMatchesWholeNameInAnyCaseOrExactPrefix) {
 }
 
 }  // namespace
-}  // namespace zelvo::app
+}  // namespace zelvo::text

@@ -1,11 +1,11 @@
-#include "app/TextReplace.h"
+#include "text/TextReplace.h"
 
 #include <gtest/gtest.h>
 
 #include <random>
 #include <string>
 
-namespace zelvo::app {
+namespace zelvo::text {
 namespace {
 
 // The search tries sixteen places at a time: matches just inside and just
@@ -43,4 +43,4 @@ TEST(ReplaceAllInPlaceTest, GrowingReplacementsThatCannotCascadeKeepEveryOtherBy
 }
 
 }  // namespace
-}  // namespace zelvo::app
+}  // namespace zelvo::text

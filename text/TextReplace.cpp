@@ -1,4 +1,4 @@
-#include "app/TextReplace.h"
+#include "text/TextReplace.h"
 
 #include <string.h>
 
@@ -14,7 +14,7 @@
 
 #include "text/Utf8.h"
 
-namespace zelvo::app {
+namespace zelvo::text {
 
 // The table's patterns are short and their first bytes often common in text
 // (a blank, "&", "a"), so a search led by the first byte alone would stop all
@@ -379,4 +379,4 @@ void RemoveSpans(std::string& text, std::string_view open, std::string_view clos
     text.resize(w + (n - std::min(r, n)));
 }
 
-}  // namespace zelvo::app
+}  // namespace zelvo::text

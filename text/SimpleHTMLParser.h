@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace zelvo::app {
+namespace zelvo::text {
 
 class TSimpleHTMLParser {
 public:
@@ -57,4 +57,4 @@ private:
     TTokenKind tokenKind_ = TTokenKind::End;
 };
 
-}  // namespace zelvo::app
+}  // namespace zelvo::text

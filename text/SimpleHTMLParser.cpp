@@ -1,11 +1,11 @@
-#include "app/SimpleHTMLParser.h"
+#include "text/SimpleHTMLParser.h"
 
 #include <array>
 #include <utility>
 
 #include "platform/Text.h"
 
-namespace zelvo::app {
+namespace zelvo::text {
 
 namespace {
 
@@ -71,4 +71,4 @@ bool TSimpleHTMLParser::MatchesTag(std::string_view name) const {
     return platform::SameAsciiText(tokenText_, name) || tokenText_.starts_with(name);
 }
 
-}  // namespace zelvo::app
+}  // namespace zelvo::text

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-namespace zelvo::app {
+namespace zelvo::text {
 
 inline constexpr std::size_t kNotFound = std::string_view::npos;
 
@@ -52,4 +52,4 @@ bool ReplaceAllInPlace(std::string_view find, std::string& text, std::string_vie
 void RemoveSpans(std::string& text, std::string_view open, std::string_view close,
                  std::size_t maxDistance, std::size_t cutFrom, std::size_t cutTo);
 
-}  // namespace zelvo::app
+}  // namespace zelvo::text

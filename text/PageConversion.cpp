@@ -1,4 +1,4 @@
-#include "app/PageConversion.h"
+#include "text/PageConversion.h"
 
 #include <algorithm>
 #include <bit>
@@ -7,15 +7,15 @@
 #include <limits>
 #include <utility>
 
-#include "app/SimpleHTMLParser.h"
-#include "app/TextReplace.h"
+#include "text/SimpleHTMLParser.h"
+#include "text/TextReplace.h"
 #include "platform/FileReplace.h"
 #include "platform/Paths.h"
 #include "text/FeedReader.h"
 #include "text/PageDecoding.h"
 #include "text/Utf8.h"
 
-namespace zelvo::app {
+namespace zelvo::text {
 
 namespace {
 
@@ -458,4 +458,4 @@ void ConvertPageText(std::vector<std::string>& downloadMemo, std::string& ticker
     WritePageText(tickerText, downloadMemo, dir);
 }
 
-}  // namespace zelvo::app
+}  // namespace zelvo::text

@@ -1,4 +1,4 @@
-#include "app/PageConversion.h"
+#include "text/PageConversion.h"
 
 #include <gtest/gtest.h>
 
@@ -19,7 +19,7 @@
 #include "text/PageDecoding.h"
 #include "text/Utf8.h"
 
-namespace zelvo::app {
+namespace zelvo::text {
 namespace {
 
 using namespace std::string_literals;
@@ -354,7 +354,7 @@ TEST(CharacterConversionTest, Cp1252PagesGiveTheOldTextReadAsCp1252) {
 }
 
 TEST(CharacterConversionTest, FramesOfCp1252PagesAgreeWithTheOldFrames) {
-    struct Frames : TTickerView {
+    struct Frames : app::TTickerView {
         std::vector<std::string> shown;
         void SetTickerCaption(const std::string& c) override { shown.push_back(c); }
         void SetApplicationTitle(const std::string&) override {}
@@ -385,7 +385,7 @@ TEST(CharacterConversionTest, FramesOfCp1252PagesAgreeWithTheOldFrames) {
         const int step = 1 + i % 3;
         config::Live().ScrollStep = step;
         Frames view;
-        TTickerScroller scroller(view);
+        app::TTickerScroller scroller(view);
         scroller.TickerText = ReadAsCp1252(page);
         const std::string old = reference::PageToTickerText(page);
         if (std::all_of(old.begin(), old.end(),
@@ -465,4 +465,4 @@ TEST(ConvertPageTextTest, AFailedWriteThrowsAfterTheTextIsSet) {
 }
 
 }  // namespace
-}  // namespace zelvo::app
+}  // namespace zelvo::text
