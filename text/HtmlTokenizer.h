@@ -1,0 +1,93 @@
+#pragma once
+// Markup cut into tokens the way a browser's tokenizer cuts it: data,
+// RCDATA, RAWTEXT, script data with its escapes, PLAINTEXT, comments,
+// DOCTYPE, attributes quoted and unquoted, and character references with
+// the full named table. There is no tree builder: the one thing a tree
+// builder would tell the tokenizer, which content model follows a start tag,
+// the tokenizer decides itself from the tag's name (title and textarea:
+// RCDATA; style, xmp, iframe, noembed, noframes: RAWTEXT; script: script
+// data; plaintext: PLAINTEXT), unless the caller asks for XML-like reading.
+//
+// Input is UTF-8 (decoded already); CR LF and lone CR become LF as the
+// input stream's preprocessing says. Output is UTF-8. Work is linear in the
+// input: every byte is looked at a bounded number of times.
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zelvo::text {
+
+enum class TTokenKind { Character, StartTag, EndTag, Comment, Doctype, EndOfFile };
+
+struct THtmlAttribute {
+    std::string name;   // lower-cased in HTML reading, as written in XML-like reading
+    std::string value;  // references decoded
+};
+
+// One token. Consecutive characters come as one Character token. The
+// strings are reused from token to token: copy what must outlive Next().
+struct THtmlToken {
+    TTokenKind kind = TTokenKind::EndOfFile;
+    std::string data;  // characters, comment text, tag name, DOCTYPE name
+    std::vector<THtmlAttribute> attributes;  // duplicates dropped, the first kept
+    bool selfClosing = false;
+    // DOCTYPE only.
+    bool forceQuirks = false;
+    bool hasPublicId = false;
+    bool hasSystemId = false;
+    std::string publicId;
+    std::string systemId;
+
+    // The value of the attribute named name (lower case), or nullptr.
+    const std::string* Attribute(std::string_view name) const;
+};
+
+enum class TTokenizerState { Data, Rcdata, Rawtext, ScriptData, Plaintext, CdataSection };
+
+struct TTokenizerOptions {
+    // HTML reading switches the content model after title, textarea, style,
+    // xmp, iframe, noembed, noframes, script and plaintext start tags.
+    bool switchContentModels = true;
+    // XML-like reading (feeds): <![CDATA[...]]> is character data, tag and
+    // attribute names keep their case, <?...?> is skipped as a comment.
+    bool xmlLike = false;
+};
+
+class THtmlTokenizer {
+public:
+    explicit THtmlTokenizer(std::string_view utf8, TTokenizerOptions options = {});
+
+    // The next token; false once EndOfFile has been returned.
+    bool Next(THtmlToken& token);
+
+    // For callers that act as a tree builder (and for the conformance cases):
+    // the state to continue in, and the last start tag that an appropriate
+    // end tag must match.
+    void SetState(TTokenizerState state);
+    void SetLastStartTag(std::string_view name);
+
+    // Byte offset in the input of the next unread byte (for progress and
+    // for callers that stop early).
+    std::size_t Position() const;
+
+private:
+    struct TImpl;
+    // The state machine keeps its buffers between tokens; it is not copyable.
+    std::string_view input_;
+    TTokenizerOptions options_;
+    std::size_t pos_ = 0;
+    TTokenizerState state_ = TTokenizerState::Data;
+    std::string lastStartTag_;
+    bool done_ = false;
+    bool pendingEof_ = false;
+    std::string pending_;  // characters decided but not yet returned
+    std::string temp_;     // the standard's temporary buffer
+};
+
+// Character references in text decoded as the tokenizer decodes them in data
+// (inAttribute false) or in an attribute value (true): named, decimal and
+// hexadecimal, with the standard's replacements for bad numbers.
+std::string DecodeCharacterReferences(std::string_view text, bool inAttribute = false);
+
+}  // namespace zelvo::text
