@@ -28,6 +28,8 @@ char32_t Big5CodePoint(std::size_t pointer) {
 char32_t Gb18030RangesCodePoint(std::uint32_t pointer) {
     if ((pointer > 39419 && pointer < 189000) || pointer > 1237575)
         return 0;
+    if (pointer >= 189000)
+        return 0x10000 + (pointer - 189000);
     if (pointer == 7457)
         return 0xE7C7;
     const auto* begin = std::begin(indexes::kGb18030Ranges);

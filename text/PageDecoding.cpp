@@ -34,6 +34,20 @@ std::string CleanLabel(std::string_view label) {
     return Lower(label.substr(b, e - b));
 }
 
+bool IsAscii(std::string_view s) {
+    std::size_t i = 0;
+    for (; i + 8 <= s.size(); i += 8) {
+        std::uint64_t w;
+        std::memcpy(&w, s.data() + i, 8);
+        if (w & 0x8080808080808080ull)
+            return false;
+    }
+    for (; i < s.size(); ++i)
+        if (static_cast<unsigned char>(s[i]) >= 0x80)
+            return false;
+    return true;
+}
+
 TDecodedPage Decoded(std::string&& text, TEncoding encoding) {
     return {std::move(text), std::string(EncodingName(encoding))};
 }
@@ -127,14 +141,15 @@ TDecodedPage DecodePage(std::string&& bytes, std::string_view headerCharset) {
         return DecodeWhole(std::move(bytes), *declared);
     // Nothing declared early: the head may still say it further on. The
     // markup is ASCII either way, so the tokenizer reads the page as UTF-8
-    // when it is that and as windows-1252 otherwise, and the reading it had
-    // stands unless the head names another encoding.
-    const bool validUtf8 = IsValidUtf8(bytes);
-    if (validUtf8) {
+    // when it is that and as windows-1252 otherwise, and that reading stands
+    // unless the head names another encoding. Plain ASCII reads the same in
+    // both and is called windows-1252, as browsers call it.
+    if (IsValidUtf8(bytes)) {
+        const TEncoding guess = IsAscii(bytes) ? TEncoding::Windows1252 : TEncoding::Utf8;
         const auto late = EncodingDeclaredInHead(bytes);
-        if (late && *late != TEncoding::Utf8)
-            return DecodeWhole(std::move(bytes), *late);
-        return DecodeWhole(std::move(bytes), TEncoding::Utf8, 0, true);
+        if (late && *late != guess)
+            return DecodeWhole(std::move(bytes), *late, 0, *late == TEncoding::Utf8);
+        return Decoded(std::move(bytes), guess);
     }
     std::string text;
     DecodeBytes(TEncoding::Windows1252, bytes, text);
