@@ -9,7 +9,8 @@
 // data; plaintext: PLAINTEXT), unless the caller asks for XML-like reading.
 //
 // Input is UTF-8 (decoded already); CR LF and lone CR become LF as the
-// input stream's preprocessing says. Output is UTF-8. Work is linear in the
+// input stream's preprocessing says, and bytes that are not UTF-8 become
+// U+FFFD. Output is UTF-8. Work is linear in the
 // input: every byte is looked at a bounded number of times.
 #include <cstddef>
 #include <string>
@@ -52,7 +53,9 @@ struct TTokenizerOptions {
     // xmp, iframe, noembed, noframes, script and plaintext start tags.
     bool switchContentModels = true;
     // XML-like reading (feeds): <![CDATA[...]]> is character data, tag and
-    // attribute names keep their case, <?...?> is skipped as a comment.
+    // attribute names keep their case, <?...?> comes as a Comment token
+    // holding what lies between "<?" and "?>", and no start tag switches
+    // the content model (a feed's title is no RCDATA).
     bool xmlLike = false;
 };
 
@@ -73,7 +76,9 @@ public:
     void SetLastStartTag(std::string_view name);
 
     // Byte offset in the input of the next unread byte (for progress and
-    // for callers that stop early).
+    // for callers that stop early). The tokenizer reads a token to its end
+    // before it returns the characters in front of it, so after a Character
+    // token this is already past the token that follows.
     std::size_t Position() const;
 
 private:
