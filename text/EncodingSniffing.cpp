@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "text/EncodingLabels.h"
+#include "text/HtmlTokenizer.h"
 
 namespace zelvo::text {
 namespace {
@@ -18,6 +19,15 @@ bool IsAsciiLetter(unsigned char c) {
 
 char LowerByte(unsigned char c) {
     return static_cast<char>(c >= 'A' && c <= 'Z' ? c + 0x20 : c);
+}
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (LowerByte(static_cast<unsigned char>(a[i])) != b[i])
+            return false;
+    return true;
 }
 
 // A declared encoding as a page may use it: a page whose markup could be
@@ -224,6 +234,47 @@ std::optional<TEncoding> XmlDeclarationEncoding(std::string_view bytes) {
     return AsDeclared(EncodingForLabel(bytes.substr(i, close - i)));
 }
 
+bool IsHeadElement(std::string_view name) {
+    static constexpr std::string_view kHead[] = {
+        "html",  "head",     "base",     "basefont", "bgsound", "link",    "meta",
+        "title", "noframes", "noscript", "script",   "style",   "template"};
+    for (std::string_view h : kHead)
+        if (name == h)
+            return true;
+    return false;
+}
+
+struct THeadScan {
+    std::optional<TEncoding> encoding;
+    bool decided = false;  // found, or the head ended before the input did
+};
+
+THeadScan ScanHead(std::string_view utf8) {
+    THtmlTokenizer tokenizer(utf8);
+    THtmlToken token;
+    while (tokenizer.Next(token)) {
+        if (token.kind == TTokenKind::EndTag &&
+            (token.data == "head" || token.data == "body" || token.data == "html"))
+            return {std::nullopt, true};
+        if (token.kind != TTokenKind::StartTag)
+            continue;
+        if (!IsHeadElement(token.data))
+            return {std::nullopt, true};
+        if (token.data != "meta")
+            continue;
+        // An unknown charset leaves the http-equiv of the same tag to try.
+        if (const std::string* charset = token.Attribute("charset"))
+            if (const auto encoding = EncodingForLabel(*charset))
+                return {AsDeclared(encoding), true};
+        const std::string* equiv = token.Attribute("http-equiv");
+        const std::string* content = token.Attribute("content");
+        if (equiv && content && EqualsIgnoringCase(*equiv, "content-type"))
+            if (const auto encoding = EncodingOfMetaContent(*content))
+                return {AsDeclared(encoding), true};
+    }
+    return {};
+}
+
 }  // namespace
 
 std::optional<TEncoding> EncodingOfMetaContent(std::string_view s) {
@@ -278,8 +329,16 @@ std::optional<TEncoding> PrescanForEncoding(std::string_view bytes) {
     return XmlDeclarationEncoding(bytes);
 }
 
-std::optional<TEncoding> EncodingDeclaredInHead(std::string_view /*utf8*/) {
-    return std::nullopt;
+std::optional<TEncoding> EncodingDeclaredInHead(std::string_view utf8) {
+    // Heads are mostly short and pages long: read a growing prefix rather
+    // than hand the tokenizer the whole page. A tag cut off by the end of a
+    // prefix is dropped, never mistaken, so what a prefix yields is what the
+    // whole page would, and only a prefix without an answer needs more.
+    for (std::size_t window = 16 * 1024;; window *= 8) {
+        const THeadScan scan = ScanHead(utf8.substr(0, window));
+        if (scan.decided || window >= utf8.size())
+            return scan.encoding;
+    }
 }
 
 }  // namespace zelvo::text

@@ -58,6 +58,37 @@ TEST(PageDecodingTest, TheFirstSourceThatNamesACharsetWins) {
     EXPECT_EQ(Decode("\x80", "us-ascii"), "\u20AC");
 }
 
+// Past the first 1024 bytes only the tokenizer finds a declaration, and
+// only in the head.
+TEST(PageDecodingTest, AMetaLaterInTheHeadStillCounts) {
+    const std::string pad = "<head><!--" + std::string(1100, '-') + "-->";
+    const std::string rus = "\xF2\xD5\xD3";  // KOI8-R
+    TDecodedPage page = DecodePage(pad + "<meta charset=koi8-r>" + rus);
+    EXPECT_EQ(page.charset, "KOI8-R");
+    EXPECT_EQ(page.text.substr(page.text.size() - 6), "Рус");
+    // Well-formed UTF-8 is read as the head says, too.
+    EXPECT_EQ(DecodePage(pad + "<meta charset=windows-1251>\xD0\xB0").charset, "windows-1251");
+    EXPECT_EQ(DecodePage(pad + "<title>x</title><script>a='<meta charset=x>'</script>"
+                               "<meta charset=nonsense><meta http-equiv=content-type "
+                               "content='text/html;charset=koi8-r'>")
+                  .charset,
+              "KOI8-R");
+    // The body, or anything that starts it, ends the search.
+    for (const char* before : {"</head>", "<body>", "<div>", "<p>", "<img src=x>"})
+        EXPECT_EQ(DecodePage(pad + before + "<meta charset=koi8-r>" + rus).charset, "windows-1252")
+            << before;
+    // In a script, it is text.
+    EXPECT_EQ(DecodePage(pad + "<script>'<meta charset=koi8-r>'</script>" + rus).charset,
+              "windows-1252");
+    // Long heads are searched to their end, whichever byte a declaration
+    // starts at.
+    for (std::size_t at : {16 * 1024 - 10, 16 * 1024, 128 * 1024 - 3, 300 * 1024}) {
+        std::string head = "<style>" + std::string(at, ' ') + "</style>";
+        head.resize(std::max(head.size(), at));
+        EXPECT_EQ(DecodePage(head + "<meta charset=koi8-r><body>" + rus).charset, "KOI8-R") << at;
+    }
+}
+
 TEST(PageDecodingTest, Cp1252UnassignedBytesBecomeTheirC1Controls) {
     EXPECT_EQ(Cp1252ToUtf8("\x81\x8D\x8F\x90\x9D"), "\u0081\u008D\u008F\u0090\u009D");
     std::string all;
