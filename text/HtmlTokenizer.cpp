@@ -8,9 +8,9 @@
 
 namespace zelvo::text {
 
-namespace {
-
 using namespace detail;
+
+namespace {
 
 // The content model the tree builder picks after a start tag of this name.
 template <typename State>
