@@ -26,6 +26,11 @@ add_custom_command(OUTPUT ${_changelog}
   DEPENDS ${PROJECT_SOURCE_DIR}/data/package/changelog)
 add_custom_target(zelvo_changelog ALL DEPENDS ${_changelog})
 install(FILES ${PROJECT_SOURCE_DIR}/data/package/copyright ${_changelog} DESTINATION ${CMAKE_INSTALL_DOCDIR})
+# The guide registered with the desktop's documentation index, and the one
+# file the package checker takes for documentation that is the program's data.
+install(FILES ${PROJECT_SOURCE_DIR}/data/package/doc-base DESTINATION ${CMAKE_INSTALL_DATADIR}/doc-base RENAME zelvo)
+install(FILES ${PROJECT_SOURCE_DIR}/data/package/lintian-overrides
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME zelvo)
 
 set(CPACK_PACKAGE_NAME zelvo)
 set(CPACK_PACKAGE_VENDOR "Quorvane")
