@@ -15,6 +15,12 @@
 #ifndef ZELVO_HELP_DIR
 #define ZELVO_HELP_DIR "/usr/local/share/doc/zelvo/help"
 #endif
+#ifndef ZELVO_DATA_FROM_BIN
+#define ZELVO_DATA_FROM_BIN "../share/zelvo"
+#endif
+#ifndef ZELVO_HELP_FROM_BIN
+#define ZELVO_HELP_FROM_BIN "../share/doc/zelvo/help"
+#endif
 
 namespace zelvo::platform {
 namespace {
@@ -57,6 +63,15 @@ bool IsInstallationFolder(const std::string& dir) {
     return false;
 }
 
+// The package installs under /usr whatever prefix its build was configured
+// with, and an install may be moved to another root: the folder where the
+// installation put it beside this program wins over the configured one.
+std::string InstalledDir(const std::string& exeDir, const char* fromBin, const char* configured) {
+    std::error_code ec;
+    const fs::path beside = (fs::path(exeDir) / fromBin).lexically_normal();
+    return WithSeparator(fs::is_directory(beside, ec) ? beside.string() : configured);
+}
+
 }  // namespace
 
 std::string ExeDir() {
@@ -86,7 +101,8 @@ ProgramFolders FoldersFor(const std::string& exeDir) {
     if (UsersToWrite(dir) && !IsInstallationFolder(dir))
         return {dir, dir, dir + "help/", ""};
     return {XdgDir("XDG_STATE_HOME", ".local/state") + "zelvo/", SettingsDir(),
-            WithSeparator(ZELVO_HELP_DIR), WithSeparator(ZELVO_DATA_DIR) + "WebURLs.txt"};
+            InstalledDir(dir, ZELVO_HELP_FROM_BIN, ZELVO_HELP_DIR),
+            InstalledDir(dir, ZELVO_DATA_FROM_BIN, ZELVO_DATA_DIR) + "WebURLs.txt"};
 }
 
 bool PrepareFolders(const ProgramFolders& folders) {

@@ -1,7 +1,8 @@
 #!/bin/bash
 # Checks the installed files under a staging root as a distribution would:
-# every file in its place, the icons at their sizes, the menu entry valid, the
-# manual pages free of warnings, the shipped URL list byte for byte.
+# every file in its place, the icons at their sizes, the menu entry and the
+# software-centre description valid, the manual pages free of warnings, the
+# shipped URL list byte for byte.
 #   tests/package/check-files.sh ROOT    (ROOT holds usr/bin/zelvo and the rest)
 set -euo pipefail
 root=$(realpath "$1")
@@ -16,7 +17,9 @@ for f in /usr/bin/zelvo /usr/bin/zelvo-page \
     /usr/share/icons/hicolor/scalable/apps/zelvo.svg \
     /usr/share/man/man1/zelvo.1.gz /usr/share/man/man1/zelvo-page.1.gz \
     /usr/share/zelvo/WebURLs.txt \
-    /usr/share/doc/zelvo/help/index.html /usr/share/doc/zelvo/help/zelvo.css; do
+    /usr/share/doc/zelvo/help/index.html /usr/share/doc/zelvo/help/zelvo.css \
+    /usr/share/doc/zelvo/copyright /usr/share/doc/zelvo/changelog.gz \
+    /usr/share/metainfo/com.quorvane.zelvo.metainfo.xml; do
     [ -f "$root$f" ] || fail "$f is missing"
 done
 [ -x "$root/usr/bin/zelvo" ] && [ -x "$root/usr/bin/zelvo-page" ] || fail "the programs are not executable"
@@ -39,6 +42,11 @@ python3 -c 'import sys, xml.dom.minidom; xml.dom.minidom.parse(sys.argv[1])' \
 desktop=$root/usr/share/applications/zelvo.desktop
 desktop-file-validate "$desktop" || fail "the menu entry does not validate"
 grep -qx 'Exec=zelvo' "$desktop" && grep -qx 'Icon=zelvo' "$desktop" || fail "the menu entry's command or icon"
+
+# Offline: a check never reaches outside this machine, so the screenshot's
+# address is taken as written.
+appstreamcli validate-tree --no-net --strict "$root" >/dev/null ||
+    fail "the software-centre description does not validate: $(appstreamcli validate-tree --no-net --strict "$root" 2>&1)"
 
 for page in zelvo zelvo-page; do
     warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$root/usr/share/man/man1/$page.1.gz" 2>&1 >/dev/null)

@@ -64,6 +64,18 @@ TEST_F(ProgramFiles, AnInstalledProgramUsesTheUsersStateAndConfigurationFolders)
     EXPECT_NE(f.ShippedUrlList.find("/WebURLs.txt"), std::string::npos) << f.ShippedUrlList;
 }
 
+// The package lands under /usr even from a build configured for another
+// prefix, and an installation may be unpacked under any root: the shipped
+// files beside the program are the ones it must read.
+TEST_F(ProgramFiles, AnInstalledProgramReadsTheShippedFilesOfItsOwnInstallation) {
+    std::filesystem::create_directories(exe / "share/zelvo");
+    std::filesystem::create_directories(exe / "share/doc/zelvo/help");
+    const ProgramFolders f = FoldersFor(ReadOnlyExeDir());
+    EXPECT_EQ(f.ShippedUrlList, exe / "share/zelvo/WebURLs.txt");
+    EXPECT_EQ(f.Help, exe / "share/doc/zelvo/help/");
+    EXPECT_EQ(FoldersFor(exe / "bin//").Help, exe / "share/doc/zelvo/help/");
+}
+
 TEST_F(ProgramFiles, WithoutTheVariablesTheFoldersAreUnderHome) {
     for (const char* value : {"", "relative/state"}) {
         ScopedEnv state("XDG_STATE_HOME", value);
