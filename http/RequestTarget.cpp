@@ -2,6 +2,7 @@
 
 #include "http/TextRules.h"
 #include "http/UrlHelpers.h"
+#include "text/UrlResolution.h"
 
 namespace zelvo::http {
 
@@ -44,7 +45,34 @@ TRequestTarget TargetFromURL(const std::string& url, const std::string& proxy,
     return t;
 }
 
-void ApplyLocation(const std::string& value, bool viaProxy, TRequestTarget& t) {
+namespace {
+
+// "scheme:" before any "/", "?" or "#": the value names its own server.
+bool HasScheme(const std::string& value) {
+    const std::size_t colon = value.find(':');
+    if (colon == std::string::npos || colon == 0 || value.find_first_of("/?#") < colon)
+        return false;
+    for (std::size_t i = 0; i < colon; ++i) {
+        const char c = value[i];
+        const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+        if (!letter && (i == 0 || !((c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.')))
+            return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+void ApplyLocation(const std::string& given, bool viaProxy, TRequestTarget& t) {
+    // Servers may send a reference relative to the document ("page2.htm",
+    // "?p=2", "//mirror/x"); read as it stands, such a value would name a
+    // host. Resolved against the current address it becomes a whole URL.
+    std::string value = given;
+    if (!HasScheme(value) && !(StartsWith(value, "/") && !StartsWith(value, "//"))) {
+        const std::string resolved = text::ResolveUrl(DocumentURL(t, viaProxy), value);
+        if (!resolved.empty())
+            value = resolved;
+    }
     if (viaProxy) {
         if (StartsWith(value, "/")) {
             // The request line through a proxy carries a whole URL, so a

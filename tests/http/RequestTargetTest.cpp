@@ -59,6 +59,27 @@ TEST(RequestTargetTest, LocationMovesServerAndTransport) {
     EXPECT_FALSE(t.Secure);
 }
 
+TEST(RequestTargetTest, RelativeLocationsResolveAgainstTheCurrentDocument) {
+    TRequestTarget t = TargetFromURL("http://a.example:81/news/today.htm", "", "80");
+    ApplyLocation("page2.htm", false, t);
+    EXPECT_EQ(t.Path, "/news/page2.htm");
+    EXPECT_EQ(t.HostName, "a.example");
+    EXPECT_EQ(t.ConnectPort, "81");
+
+    ApplyLocation("../up?x=1", false, t);
+    EXPECT_EQ(t.Path, "/up?x=1");
+
+    ApplyLocation("//b.example/mirror", false, t);
+    EXPECT_EQ(t.HostName, "b.example");
+    EXPECT_EQ(t.Path, "/mirror");
+    EXPECT_EQ(t.ConnectPort, "80");
+
+    TRequestTarget p = TargetFromURL("http://a.example/dir/x", "proxy", "3128");
+    ApplyLocation("y", true, p);
+    EXPECT_EQ(p.Path, "http://a.example/dir/y");
+    EXPECT_EQ(p.HostName, "proxy");
+}
+
 TEST(RequestTargetTest, LocationThroughAProxyKeepsAWholeURL) {
     TRequestTarget t = TargetFromURL("http://a.example:81/x", "proxy", "3128");
     ApplyLocation("/y", true, t);
