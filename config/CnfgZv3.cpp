@@ -140,6 +140,8 @@ void TfrmConfig::LoadSettings() {
     CheckBox1->setChecked(store->Read(section, settings::Site1Enabled));
     CheckBox2->setChecked(store->Read(section, settings::Site2Enabled));
     CheckBox3->setChecked(store->Read(section, settings::Site3Enabled));
+    for (int site = 1; site <= 3; ++site)
+        appliedSites_[site - 1] = SiteURL(site);
     SetTestURL(store->Read(section, settings::SiteTester, MakerHomePage()));
     SetBrowserText(store->Read(section, settings::Browser));
     SetViewerText(store->Read(section, settings::Viewer));
@@ -267,6 +269,14 @@ void TfrmConfig::ApplySettings() {
         host_.mnuConnectClick();
     live.AutoRetrievalOn = on;
     host_.SetRetrievalTimerEnabled(on);
+    // A user who has just typed a site's address wants to see that page,
+    // not the other sites' turns first.
+    if (const int changed = TakeChangedSite(); changed != 0) {
+        if (OnSiteAddressChanged)
+            OnSiteAddressChanged(changed);
+        if (on)
+            host_.mnuConnectClick();
+    }
     client_.SetUsername(FromQString(txtUsername->text()));
 
     const std::string password = platform::Trim(FromQString(txtPassword->text()));
@@ -276,6 +286,17 @@ void TfrmConfig::ApplySettings() {
         client_.SetPassword(password);
         txtPassword->setText(ToQString(kSecret));
     }
+}
+
+int TfrmConfig::TakeChangedSite() {
+    int changed = 0;
+    for (int site = 3; site >= 1; --site) {
+        std::string url = SiteURL(site);
+        if (url != appliedSites_[site - 1] && SiteEnabled(site))
+            changed = site;
+        appliedSites_[site - 1] = std::move(url);
+    }
+    return changed;
 }
 
 void TfrmConfig::btnUpdateClick() {

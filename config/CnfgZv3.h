@@ -92,6 +92,10 @@ public:
     // now, or abort the fetch under way.
     std::function<void()> OnRetrieveTestURL;
     std::function<void()> OnCancelRetrieval;
+    // Update and Save found a new address in an enabled site (1..3, the
+    // first such one): its turn comes next. With automatic retrieval on the
+    // dialog then asks for a fetch at once.
+    std::function<void(int site)> OnSiteAddressChanged;
 
     // --- Handlers, by the events that run them.
     void FormCreate();
@@ -210,6 +214,9 @@ private:
     std::unique_ptr<TRegIniFile> OpenStore() const;
     // What Update makes live, shared with Save.
     void ApplySettings();
+    // The first enabled site whose address differs from the one last made
+    // live, 0 for none; the addresses become the live ones.
+    int TakeChangedSite();
     // Closes the dialog once, through FormClose.
     void CloseDialog();
     void SetSliderPosition(int position);
@@ -224,6 +231,8 @@ private:
     std::string exeDir_;
     std::string storePath_;
     TShowSnapshot snapshot_;
+    // The site addresses as loaded or as last applied by Update or Save.
+    std::string appliedSites_[3];
     int pendingScrollStep_ = 2;
     bool dialogShown_ = false;
     bool closeHandled_ = false;
