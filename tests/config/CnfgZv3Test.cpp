@@ -345,6 +345,51 @@ TEST_F(ConfigDialogTest, UpdateSwitchesAutomaticRetrieval) {
     EXPECT_FALSE(Live().AutoRetrievalOn);
 }
 
+TEST_F(ConfigDialogTest, ANewSiteAddressIsFetchedNextAndAtOnceWhenRetrievalIsOn) {
+    auto dlg = MakeWithUrls("");
+    std::vector<int> changed;
+    dlg->OnSiteAddressChanged = [&changed](int site) { changed.push_back(site); };
+
+    // Nothing changed: the schedule goes on as it was.
+    dlg->show();
+    dlg->btnUpdate->click();
+    EXPECT_TRUE(changed.empty());
+    EXPECT_EQ(host.connects, 0);
+
+    dlg->show();
+    dlg->SetSiteURL(2, "http://127.0.0.1/mine.xml");
+    dlg->btnUpdate->click();
+    EXPECT_EQ(changed, (std::vector<int>{2}));
+    EXPECT_EQ(host.connects, 1);
+
+    // Save too; of two new addresses the first enabled site goes first, and
+    // a disabled site never comes up.
+    dlg->show();
+    dlg->SetSiteURL(1, "http://127.0.0.1/one.xml");
+    dlg->CheckBox1->setChecked(false);
+    dlg->SetSiteURL(3, "http://127.0.0.1/three.xml");
+    dlg->SetSiteURL(2, "http://127.0.0.1/two.xml");
+    dlg->btnSaveConfig->click();
+    EXPECT_EQ(changed, (std::vector<int>{2, 2}));
+    EXPECT_EQ(host.connects, 2);
+
+    // An address typed and cancelled is no change.
+    dlg->show();
+    dlg->SetSiteURL(3, "http://127.0.0.1/typo");
+    dlg->btnCancelConfig->click();
+    dlg->show();
+    dlg->btnUpdate->click();
+    EXPECT_EQ(changed.size(), 2u);
+
+    // With automatic retrieval off the site waits for the user's Retrieve.
+    dlg->show();
+    dlg->rbtnRetrievalOff->click();
+    dlg->SetSiteURL(3, "http://127.0.0.1/later.xml");
+    dlg->btnUpdate->click();
+    EXPECT_EQ(changed, (std::vector<int>{2, 2, 3}));
+    EXPECT_EQ(host.connects, 2);
+}
+
 TEST_F(ConfigDialogTest, NumberFieldsCountTextAsMinimumAndClampOnLeaving) {
     auto dlg = MakeWithUrls("");
     dlg->show();
