@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -29,7 +30,6 @@
 namespace zelvo::config {
 using platform::FromQColor;
 using platform::FromQString;
-using platform::ToQColor;
 using platform::ToQFont;
 using platform::ToQString;
 
@@ -38,8 +38,10 @@ namespace {
 constexpr const char* kSecret = "(Secret)";
 constexpr const char* kInformation = "Information";
 constexpr int kHelpContext = 1000;
-constexpr int kClientWidth = 530;
-constexpr int kClientHeight = 343;
+// The least size of the dialog; a larger font makes it larger.
+constexpr QSize kDesignSize(530, 343);
+// Characters of the proxy port field shown whole.
+constexpr int kPortDigits = 6;
 constexpr int kSiteCheckPage = 7;
 
 }  // namespace
@@ -65,7 +67,7 @@ TfrmConfig::TfrmConfig(TConfigHost& host, http::THttpCli& client, TConfigPlaces 
     setWindowTitle(ToQString("Configure " + std::string(kProductName) + Live().InstanceSuffix));
     BuildControls();
     ConnectHandlers();
-    setFixedSize(kClientWidth, kClientHeight);
+    FitToFont();
 
     // A failure while loading is the application's to report; the dialog is
     // there all the same, with its initial values where loading stopped.
@@ -232,6 +234,24 @@ void TfrmConfig::FormShow() {
         platform::MessageBeep(0);
     }
     dialogShown_ = true;
+}
+
+void TfrmConfig::FitToFont() {
+    ensurePolished();
+    spinInterval->FitToFont();
+    spinTimeOut->FitToFont();
+    txtProxyPort->setFixedWidth(FieldWidthFor(txtProxyPort, kPortDigits));
+    layout()->invalidate();
+    // Every page counts, the hidden ones too: the size does not change with the page.
+    setFixedSize(layout()->totalSizeHint().expandedTo(kDesignSize));
+}
+
+void TfrmConfig::changeEvent(QEvent* event) {
+    QDialog::changeEvent(event);
+    // The dialog's own font is set before it has controls to fit.
+    const bool built = PageControl1 != nullptr;
+    if (built && (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange))
+        FitToFont();
 }
 
 void TfrmConfig::FormHide() {
@@ -500,44 +520,12 @@ void TfrmConfig::cbViewerDropDown() {
     AddProgramName(cbViewer);
 }
 
-void TfrmConfig::SetFieldColour(QLineEdit* field, bool white) {
-    QPalette pal = field->palette();
-    pal.setColor(QPalette::Base,
-                 white ? QApplication::palette(field).color(QPalette::Base) : ToQColor(clSilver));
-    field->setPalette(pal);
-}
-
-void TfrmConfig::txtProxyPortChange(QLineEdit* field) {
-    SetFieldColour(field, !field->text().isEmpty());
-}
-
 void TfrmConfig::txtPasswordChange() {
     // The mask reads as the word it is; anything else, typed or put back,
     // shows as dots only.
     txtPassword->setEchoMode(FromQString(txtPassword->text()) == kSecret ? QLineEdit::Normal
                                                                          : QLineEdit::Password);
 }
-void TfrmConfig::txtProxyPortEnter(QLineEdit* field) {
-    SetFieldColour(field, true);
-}
-void TfrmConfig::txtProxyPortExit(QLineEdit* field) {
-    SetFieldColour(field, !field->text().isEmpty());
-}
-
-bool TfrmConfig::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) {
-        for (auto* field : colouredFields_) {
-            if (watched != field)
-                continue;
-            if (event->type() == QEvent::FocusIn)
-                txtProxyPortEnter(field);
-            else
-                txtProxyPortExit(field);
-        }
-    }
-    return QDialog::eventFilter(watched, event);
-}
-
 // --- Site Check ---------------------------------------------------------------------
 
 void TfrmConfig::btnRetrieveClick() {

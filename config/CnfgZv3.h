@@ -118,9 +118,6 @@ public:
     void btnBrowseViewerClick();
     void cbBrowserDropDown();
     void cbViewerDropDown();
-    void txtProxyPortChange(QLineEdit* field);
-    void txtProxyPortEnter(QLineEdit* field);
-    void txtProxyPortExit(QLineEdit* field);
     void txtPasswordChange();
     void ShowRestartNotice();
     // Site Check
@@ -177,7 +174,7 @@ protected:
     void hideEvent(QHideEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void reject() override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     // What Cancel puts back: the state at showing.
@@ -201,6 +198,9 @@ private:
     };
 
     void BuildControls();
+    // Sizes the dialog for its font: every page's content whole, never
+    // smaller than the design size.
+    void FitToFont();
     QWidget* BuildGeneralPage();
     QWidget* BuildPersonalPage();
     QWidget* BuildProgramPage(const char* label, TDropDown*& list, QPushButton*& browse,
@@ -224,7 +224,6 @@ private:
     void AddProgramName(TDropDown* list);
     QComboBox* SiteList(int site) const;
     QCheckBox* SiteBox(int site) const;
-    void SetFieldColour(QLineEdit* field, bool white);
 
     TConfigHost& host_;
     http::THttpCli& client_;
@@ -237,7 +236,6 @@ private:
     bool dialogShown_ = false;
     bool closeHandled_ = false;
     bool closing_ = false;
-    std::vector<QLineEdit*> colouredFields_;
 };
 
 }  // namespace zelvo::config
