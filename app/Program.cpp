@@ -42,6 +42,7 @@ void TZelvoProgram::CreateForms() {
     cycle.OnTimeOut = [&strip] { strip.close(); };
     frmConfig_->OnRetrieveTestURL = [&cycle] { cycle.RetrieveTestURL(); };
     frmConfig_->OnCancelRetrieval = [&cycle] { cycle.CancelRetrieval(); };
+    frmConfig_->OnSiteAddressChanged = [&cycle](int site) { cycle.TakeSiteNext(site); };
 }
 
 bool TZelvoProgram::Start() {

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <optional>
 
 #include "config/LiveSettings.h"
 #include "http/CredentialMask.h"
@@ -42,6 +43,9 @@ TRetrievalCycle::TRetrievalCycle(http::THttpCli& client, config::TRetrievalInput
     HttpCli1.SetNoCache(false);
     HttpCli1.SetContentTypePost("application/x-www-form-urlencoded");
     HttpCli1.SetMultiThreaded(false);
+    HttpCli1.SetConnectTimeOut(kConnectLimit);
+    HttpCli1.SetReceiveTimeOut(kSilenceLimit);
+    HttpCli1.SetRequestTimeOut(kRequestLimit);
     HttpCli1.OnCommand = [this](http::THttpCli*, const std::string& s) { HttpCli1Command(s); };
     HttpCli1.OnPlainRelocation = [this](http::THttpCli*, const std::string& url) {
         DownloadMemo.push_back("Relocated from https to plain http: " + http::MaskCredentials(url));
@@ -68,6 +72,13 @@ void TRetrievalCycle::timerRetrieveTimer() {
     }
     if (MinuteCount < live.RetrievalInterval)
         return;
+    if (RetrievalBusy) {
+        // The fetch under way (a Site Check, a manual one) keeps this turn
+        // for the next minute: the rotation and the count stay, so no site
+        // loses its turn to it.
+        platform::MessageBeep(0);
+        return;
+    }
     MinuteCount = 0;
     view_.SetCaptionTimerEnabled(false);
     scroller_.TickerText.clear();
@@ -82,13 +93,18 @@ void TRetrievalCycle::timerRetrieveTimer() {
     if (platform::Trim(url).empty()) {
         platform::MessageBeep(0);
         view_.SetCaptionTimerEnabled(true);
-        platform::ShowWarning(std::string("URL for this site is empty, ") +
-                              "check Configuration Dialog.   ");
+        platform::ShowLastingWarning(kFailureBox, std::string("URL for this site is empty, ") +
+                                                      "check Configuration Dialog.   ");
         return;
     }
     url = CutAtHash(url);
     txtWorking = url;
     RetrieveURL(url, inputs_.ProxyHostText(), inputs_.ProxyPortText());
+}
+
+void TRetrievalCycle::TakeSiteNext(int site) {
+    if (site >= 1 && site <= 3 && inputs_.SiteEnabled(site))
+        CurrentSite = site - 1;
 }
 
 int TRetrievalCycle::NextEnabledSite(int current) const {
@@ -127,17 +143,29 @@ void TRetrievalCycle::RetrieveURL(std::string url, std::string proxyHost, std::s
         platform::MessageBeep(0);
         return;
     }
-    RetrievalBusy = true;
-    struct Always {
-        TRetrievalCycle& self;
-        ~Always() {
-            self.receivedPage_.reset();
-            self.SetCancelEnabled(false);
-            self.KeyLatch = false;
-            self.RetrievalBusy = false;
-        }
-    } always{*this};
+    std::optional<std::string> failure;
+    {
+        RetrievalBusy = true;
+        struct Always {
+            TRetrievalCycle& self;
+            ~Always() {
+                self.receivedPage_.reset();
+                self.SetCancelEnabled(false);
+                self.KeyLatch = false;
+                self.RetrievalBusy = false;
+            }
+        } always{*this};
+        failure = Fetch(url, std::move(proxyHost), std::move(proxyPort));
+    }
+    // Shown once the cycle is free again, and the box waits for nobody: the
+    // schedule goes on while it is open. The address that failed stands on
+    // a line of its own below the message.
+    if (failure)
+        platform::ShowLastingWarning(kFailureBox, *failure + "\n" + url);
+}
 
+std::optional<std::string> TRetrievalCycle::Fetch(const std::string& url, std::string proxyHost,
+                                                  std::string proxyPort) {
     DownloadMemo.clear();
     SetCancelEnabled(true);
     KeyLatch = true;
@@ -170,12 +198,10 @@ void TRetrievalCycle::RetrieveURL(std::string url, std::string proxyHost, std::s
         DownloadMemo.push_back("ReasonPhrase = " + http::MaskCredentials(HttpCli1.ReasonPhrase()));
         SaveLog();
         if (HttpCli1.StatusCode() == 0)
-            return;
-        platform::ShowWarning("Unable to retrieve URL, " +
-                              FailureReason(HttpCli1.ReasonPhrase(), HttpCli1.StatusCode()) + "." +
-                              "     ");
+            return std::nullopt;
         view_.SetTickerCaption(" Zelvo");
-        return;
+        return "Unable to retrieve URL, " +
+               FailureReason(HttpCli1.ReasonPhrase(), HttpCli1.StatusCode()) + "." + "     ";
     }
 
     DownloadMemo.push_back("StatusCode = " + std::to_string(HttpCli1.StatusCode()));
@@ -201,6 +227,7 @@ void TRetrievalCycle::RetrieveURL(std::string url, std::string proxyHost, std::s
     inputs_.SetPageSizeCaption(BytesCaption(text::CharCount(scroller_.TickerText)));
     scroller_.ScrollPos = 1;
     view_.SetCaptionTimerEnabled(true);
+    return std::nullopt;
 }
 
 std::string TRetrievalCycle::FailureReason(const std::string& p, int statusCode) {

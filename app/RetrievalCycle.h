@@ -3,17 +3,18 @@
 // report of a failure, and the hand-over of a received page to the
 // conversion and the scroller. Also the automatic exit.
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include <functional>
 
-#include "text/PageConversion.h"
 #include "app/TickerScroller.h"
 #include "config/RetrievalInputs.h"
 #include "http/HttpProt.h"
 #include "http/Stream.h"
 #include "platform/WindowTimer.h"
+#include "text/PageConversion.h"
 
 namespace zelvo::app {
 
@@ -51,8 +52,20 @@ public:
     // unless the owner says otherwise (the ticker uses the program's folders).
     std::string FilesDir;
 
+    // The name of the one box that reports failed fetches.
+    static constexpr const char* kFailureBox = "retrievalFailure";
+    // Limits of one fetch, in milliseconds. Every one ends well before the
+    // shortest interval's next tick (a minute), so that a site that never
+    // answers cannot hold the cycle when another site's turn comes.
+    static constexpr unsigned kConnectLimit = 20000;
+    static constexpr unsigned kSilenceLimit = 30000;
+    static constexpr unsigned kRequestLimit = 45000;
+
     void timerRetrieveTimer();
     int NextEnabledSite(int current) const;
+    // The site (1..3) whose turn comes at the next automatic fetch, when it
+    // is enabled; the rotation goes on from there.
+    void TakeSiteNext(int site);
     void RetrieveTestURL();
     void RetrieveURL(std::string url, std::string proxyHost, std::string proxyPort);
     void CancelRetrieval();
@@ -62,6 +75,10 @@ public:
     static std::string FailureReason(const std::string& reasonPhrase, int statusCode);
 
 private:
+    // The fetch of RetrieveURL while the cycle is busy: the failure message,
+    // or nothing after a success or a failure that only logs.
+    std::optional<std::string> Fetch(const std::string& url, std::string proxyHost,
+                                     std::string proxyPort);
     void HttpCli1Command(const std::string& s);
     void HttpCli1DocBegin();
     void HttpCli1DocEnd();

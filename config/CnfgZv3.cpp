@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -29,7 +30,6 @@
 namespace zelvo::config {
 using platform::FromQColor;
 using platform::FromQString;
-using platform::ToQColor;
 using platform::ToQFont;
 using platform::ToQString;
 
@@ -38,8 +38,10 @@ namespace {
 constexpr const char* kSecret = "(Secret)";
 constexpr const char* kInformation = "Information";
 constexpr int kHelpContext = 1000;
-constexpr int kClientWidth = 530;
-constexpr int kClientHeight = 343;
+// The least size of the dialog; a larger font makes it larger.
+constexpr QSize kDesignSize(530, 343);
+// Characters of the proxy port field shown whole.
+constexpr int kPortDigits = 6;
 constexpr int kSiteCheckPage = 7;
 
 }  // namespace
@@ -65,7 +67,7 @@ TfrmConfig::TfrmConfig(TConfigHost& host, http::THttpCli& client, TConfigPlaces 
     setWindowTitle(ToQString("Configure " + std::string(kProductName) + Live().InstanceSuffix));
     BuildControls();
     ConnectHandlers();
-    setFixedSize(kClientWidth, kClientHeight);
+    FitToFont();
 
     // A failure while loading is the application's to report; the dialog is
     // there all the same, with its initial values where loading stopped.
@@ -140,6 +142,8 @@ void TfrmConfig::LoadSettings() {
     CheckBox1->setChecked(store->Read(section, settings::Site1Enabled));
     CheckBox2->setChecked(store->Read(section, settings::Site2Enabled));
     CheckBox3->setChecked(store->Read(section, settings::Site3Enabled));
+    for (int site = 1; site <= 3; ++site)
+        appliedSites_[site - 1] = SiteURL(site);
     SetTestURL(store->Read(section, settings::SiteTester, MakerHomePage()));
     SetBrowserText(store->Read(section, settings::Browser));
     SetViewerText(store->Read(section, settings::Viewer));
@@ -232,6 +236,24 @@ void TfrmConfig::FormShow() {
     dialogShown_ = true;
 }
 
+void TfrmConfig::FitToFont() {
+    ensurePolished();
+    spinInterval->FitToFont();
+    spinTimeOut->FitToFont();
+    txtProxyPort->setFixedWidth(FieldWidthFor(txtProxyPort, kPortDigits));
+    layout()->invalidate();
+    // Every page counts, the hidden ones too: the size does not change with the page.
+    setFixedSize(layout()->totalSizeHint().expandedTo(kDesignSize));
+}
+
+void TfrmConfig::changeEvent(QEvent* event) {
+    QDialog::changeEvent(event);
+    // The dialog's own font is set before it has controls to fit.
+    const bool built = PageControl1 != nullptr;
+    if (built && (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange))
+        FitToFont();
+}
+
 void TfrmConfig::FormHide() {
     dialogShown_ = false;
 }
@@ -267,6 +289,14 @@ void TfrmConfig::ApplySettings() {
         host_.mnuConnectClick();
     live.AutoRetrievalOn = on;
     host_.SetRetrievalTimerEnabled(on);
+    // A user who has just typed a site's address wants to see that page,
+    // not the other sites' turns first.
+    if (const int changed = TakeChangedSite(); changed != 0) {
+        if (OnSiteAddressChanged)
+            OnSiteAddressChanged(changed);
+        if (on)
+            host_.mnuConnectClick();
+    }
     client_.SetUsername(FromQString(txtUsername->text()));
 
     const std::string password = platform::Trim(FromQString(txtPassword->text()));
@@ -276,6 +306,17 @@ void TfrmConfig::ApplySettings() {
         client_.SetPassword(password);
         txtPassword->setText(ToQString(kSecret));
     }
+}
+
+int TfrmConfig::TakeChangedSite() {
+    int changed = 0;
+    for (int site = 3; site >= 1; --site) {
+        std::string url = SiteURL(site);
+        if (url != appliedSites_[site - 1] && SiteEnabled(site))
+            changed = site;
+        appliedSites_[site - 1] = std::move(url);
+    }
+    return changed;
 }
 
 void TfrmConfig::btnUpdateClick() {
@@ -479,44 +520,12 @@ void TfrmConfig::cbViewerDropDown() {
     AddProgramName(cbViewer);
 }
 
-void TfrmConfig::SetFieldColour(QLineEdit* field, bool white) {
-    QPalette pal = field->palette();
-    pal.setColor(QPalette::Base,
-                 white ? QApplication::palette(field).color(QPalette::Base) : ToQColor(clSilver));
-    field->setPalette(pal);
-}
-
-void TfrmConfig::txtProxyPortChange(QLineEdit* field) {
-    SetFieldColour(field, !field->text().isEmpty());
-}
-
 void TfrmConfig::txtPasswordChange() {
     // The mask reads as the word it is; anything else, typed or put back,
     // shows as dots only.
     txtPassword->setEchoMode(FromQString(txtPassword->text()) == kSecret ? QLineEdit::Normal
                                                                          : QLineEdit::Password);
 }
-void TfrmConfig::txtProxyPortEnter(QLineEdit* field) {
-    SetFieldColour(field, true);
-}
-void TfrmConfig::txtProxyPortExit(QLineEdit* field) {
-    SetFieldColour(field, !field->text().isEmpty());
-}
-
-bool TfrmConfig::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) {
-        for (auto* field : colouredFields_) {
-            if (watched != field)
-                continue;
-            if (event->type() == QEvent::FocusIn)
-                txtProxyPortEnter(field);
-            else
-                txtProxyPortExit(field);
-        }
-    }
-    return QDialog::eventFilter(watched, event);
-}
-
 // --- Site Check ---------------------------------------------------------------------
 
 void TfrmConfig::btnRetrieveClick() {

@@ -92,6 +92,10 @@ public:
     // now, or abort the fetch under way.
     std::function<void()> OnRetrieveTestURL;
     std::function<void()> OnCancelRetrieval;
+    // Update and Save found a new address in an enabled site (1..3, the
+    // first such one): its turn comes next. With automatic retrieval on the
+    // dialog then asks for a fetch at once.
+    std::function<void(int site)> OnSiteAddressChanged;
 
     // --- Handlers, by the events that run them.
     void FormCreate();
@@ -114,9 +118,6 @@ public:
     void btnBrowseViewerClick();
     void cbBrowserDropDown();
     void cbViewerDropDown();
-    void txtProxyPortChange(QLineEdit* field);
-    void txtProxyPortEnter(QLineEdit* field);
-    void txtProxyPortExit(QLineEdit* field);
     void txtPasswordChange();
     void ShowRestartNotice();
     // Site Check
@@ -173,7 +174,7 @@ protected:
     void hideEvent(QHideEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void reject() override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     // What Cancel puts back: the state at showing.
@@ -197,6 +198,9 @@ private:
     };
 
     void BuildControls();
+    // Sizes the dialog for its font: every page's content whole, never
+    // smaller than the design size.
+    void FitToFont();
     QWidget* BuildGeneralPage();
     QWidget* BuildPersonalPage();
     QWidget* BuildProgramPage(const char* label, TDropDown*& list, QPushButton*& browse,
@@ -210,6 +214,9 @@ private:
     std::unique_ptr<TRegIniFile> OpenStore() const;
     // What Update makes live, shared with Save.
     void ApplySettings();
+    // The first enabled site whose address differs from the one last made
+    // live, 0 for none; the addresses become the live ones.
+    int TakeChangedSite();
     // Closes the dialog once, through FormClose.
     void CloseDialog();
     void SetSliderPosition(int position);
@@ -217,18 +224,18 @@ private:
     void AddProgramName(TDropDown* list);
     QComboBox* SiteList(int site) const;
     QCheckBox* SiteBox(int site) const;
-    void SetFieldColour(QLineEdit* field, bool white);
 
     TConfigHost& host_;
     http::THttpCli& client_;
     std::string exeDir_;
     std::string storePath_;
     TShowSnapshot snapshot_;
+    // The site addresses as loaded or as last applied by Update or Save.
+    std::string appliedSites_[3];
     int pendingScrollStep_ = 2;
     bool dialogShown_ = false;
     bool closeHandled_ = false;
     bool closing_ = false;
-    std::vector<QLineEdit*> colouredFields_;
 };
 
 }  // namespace zelvo::config

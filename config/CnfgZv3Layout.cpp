@@ -100,11 +100,11 @@ void OneTabStop(QRadioButton* a, QRadioButton* b) {
 
 void TfrmConfig::BuildControls() {
     PageControl1 = Named(new QTabWidget(this), "PageControl1");
-    // All eight captions stand in one row across the fixed-width dialog.
+    // All eight captions stand whole in one row: the dialog is as wide as
+    // the row needs in the font it has.
     PageControl1->setUsesScrollButtons(false);
+    PageControl1->setElideMode(Qt::ElideNone);
     PageControl1->tabBar()->setExpanding(false);
-    PageControl1->setStyleSheet(
-        QStringLiteral("QTabBar::tab { padding: 3px 2px; min-width: 0px; }"));
     PageControl1->addTab(BuildGeneralPage(), ToQString("General "));
     PageControl1->addTab(BuildPersonalPage(), ToQString("Personal"));
     PageControl1->addTab(
@@ -203,7 +203,6 @@ QWidget* TfrmConfig::BuildGeneralPage() {
     proxy->addWidget(new QLabel(QStringLiteral("Proxy Port:"), page));
     txtProxyPort = Named(new QLineEdit(page), "txtProxyPort");
     txtProxyPort->setMaxLength(settings::ProxyPort.MaxLength);
-    txtProxyPort->setFixedWidth(70);
     proxy->addWidget(txtProxyPort);
     col->addLayout(proxy);
 
@@ -375,12 +374,6 @@ void TfrmConfig::ConnectHandlers() {
     cbBrowser->OnDropDown = [this] { platform::Guarded([this] { cbBrowserDropDown(); }); };
     cbViewer->OnDropDown = [this] { platform::Guarded([this] { cbViewerDropDown(); }); };
 
-    colouredFields_ = {txtProxyPort, txtProxyHost, txtUsername, txtPassword};
-    for (auto* field : colouredFields_) {
-        SetFieldColour(field, false);
-        field->installEventFilter(this);
-        connect(field, &QLineEdit::textChanged, this, [this, field] { txtProxyPortChange(field); });
-    }
     connect(txtPassword, &QLineEdit::textChanged, this, [this] { txtPasswordChange(); });
 }
 

@@ -4,6 +4,8 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QSignalBlocker>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -17,19 +19,18 @@ using platform::FromQString;
 using platform::ToQString;
 
 TSpinEdit::TSpinEdit(int minValue, int maxValue, int maxLength, QWidget* parent)
-    : QWidget(parent), min_(minValue), max_(maxValue) {
+    : QWidget(parent), min_(minValue), max_(maxValue), maxLength_(maxLength) {
     edit_ = new QLineEdit(this);
     edit_->setMaxLength(maxLength);
-    edit_->setFixedWidth(12 + 9 * maxLength);
     up_ = new QToolButton(this);
     up_->setArrowType(Qt::UpArrow);
     down_ = new QToolButton(this);
     down_->setArrowType(Qt::DownArrow);
     for (auto* b : {up_, down_}) {
         b->setAutoRepeat(true);
-        b->setFixedSize(16, 11);
         b->setFocusPolicy(Qt::NoFocus);
     }
+    FitToFont();
     auto* arrows = new QVBoxLayout;
     arrows->setSpacing(0);
     arrows->setContentsMargins(0, 0, 0, 0);
@@ -52,6 +53,20 @@ TSpinEdit::TSpinEdit(int minValue, int maxValue, int maxLength, QWidget* parent)
         if (auto typed = Typed(); typed && Clamp(*typed) != *typed)
             SetValue(*typed);
     });
+}
+
+void TSpinEdit::FitToFont() {
+    edit_->setFixedWidth(FieldWidthFor(edit_, maxLength_));
+    // The two arrows stand one above the other beside the field.
+    const int half = std::max(edit_->sizeHint().height() / 2, 8);
+    for (auto* b : {up_, down_})
+        b->setFixedSize(std::max(16, half * 3 / 2), half);
+}
+
+void TSpinEdit::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+        FitToFont();
 }
 
 bool TSpinEdit::eventFilter(QObject* watched, QEvent* event) {
@@ -99,6 +114,25 @@ void TDropDown::showPopup() {
     if (OnDropDown)
         OnDropDown();
     QComboBox::showPopup();
+}
+
+int FieldWidthFor(const QLineEdit* field, int chars) {
+    const QFontMetrics fm = field->fontMetrics();
+    QStyleOptionFrame option;
+    option.initFrom(field);
+    option.rect = field->contentsRect();
+    option.lineWidth = field->hasFrame() ? field->style()->pixelMetric(QStyle::PM_DefaultFrameWidth,
+                                                                       &option, field)
+                                         : 0;
+    // The field's own margin on either side of the text and room for the cursor.
+    constexpr int kTextMargins = 2 * 2 + 2;
+    const QMargins margins = field->textMargins();
+    const QSize text(fm.horizontalAdvance(QString(chars, QLatin1Char('0'))) + kTextMargins +
+                         margins.left() + margins.right(),
+                     fm.height());
+    const int width =
+        field->style()->sizeFromContents(QStyle::CT_LineEdit, &option, text, field).width();
+    return std::max(width, field->minimumSizeHint().width());
 }
 
 std::vector<std::string> ComboItems(const QComboBox* list) {

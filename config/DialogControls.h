@@ -23,8 +23,12 @@ public:
     int Value() const;
     void SetValue(int value);
     QLineEdit* Edit() const { return edit_; }
+    // Sizes the field for its longest number, and the arrows for the field,
+    // in the font it now has.
+    void FitToFont();
 
 protected:
+    void changeEvent(QEvent* event) override;
     // The arrow keys step the value like the buttons.
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -35,6 +39,7 @@ private:
 
     int min_;
     int max_;
+    int maxLength_;
     QLineEdit* edit_;
     QToolButton* up_;
     QToolButton* down_;
@@ -47,6 +52,10 @@ public:
     std::function<void()> OnDropDown;
     void showPopup() override;
 };
+
+// The width a one-line field needs to show chars digits whole in its font,
+// and never less than the style's least.
+int FieldWidthFor(const QLineEdit* field, int chars);
 
 // Windows-1252 text of a combo box's items, in list order.
 std::vector<std::string> ComboItems(const QComboBox* list);

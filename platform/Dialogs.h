@@ -24,6 +24,13 @@ public:
     // Modal; returns IDOK, IDYES or IDNO.
     virtual int MessageBox(const std::string& text, const std::string& caption, UINT flags) = 0;
     virtual void MessageBeep(UINT type) = 0;
+    // A box nobody waits for: the call returns at once and the box stays
+    // until the user closes it. While the box of that name is open, a newer
+    // text replaces the one it shows, so a failure that recurs every minute
+    // leaves one box, not a pile. Services with nobody to show it to answer
+    // as for MessageBox.
+    virtual void ShowLasting(const std::string& name, const std::string& text,
+                             const std::string& caption, UINT flags);
 };
 
 // The service in force: the one SetDialogService installed, else the
@@ -42,6 +49,8 @@ inline void MessageBeep(UINT type) {
 
 // The warning box of the program: caption "Warning", warning icon, OK.
 void ShowWarning(const std::string& text);
+// The warning box, as a lasting box of that name.
+void ShowLastingWarning(const std::string& name, const std::string& text);
 // An information box with OK.
 void ShowInformation(const std::string& text, const std::string& caption);
 // The standard error box: the application's title, error icon, OK.

@@ -46,6 +46,12 @@ public:
         return (flags & 0x0F) == platform::MB_YESNO ? platform::IDNO : platform::IDOK;
     }
     void MessageBeep(platform::UINT) override {}
+    // The ticker's failure box names the address on a second line; here the
+    // user has just typed it, so the message alone is the result.
+    void ShowLasting(const std::string&, const std::string& text, const std::string& caption,
+                     platform::UINT flags) override {
+        MessageBox(text.substr(0, text.find('\n')), caption, flags);
+    }
     std::string message;
 
 private:

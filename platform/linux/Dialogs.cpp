@@ -39,6 +39,15 @@ DialogService* SetDialogService(DialogService* service) {
     return previous;
 }
 
+void DialogService::ShowLasting(const std::string&, const std::string& text,
+                                const std::string& caption, UINT flags) {
+    MessageBox(text, caption, flags);
+}
+
+void ShowLastingWarning(const std::string& name, const std::string& text) {
+    Dialogs().ShowLasting(name, text, "Warning", MB_OK | MB_ICONWARNING);
+}
+
 void ShowWarning(const std::string& text) {
     MessageBox(text, "Warning", MB_OK | MB_ICONWARNING);
 }

@@ -2,6 +2,9 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPointer>
+#include <map>
+#include <string>
 
 #include "platform/linux/DialogFallback.h"
 #include "toolkit/QtText.h"
@@ -15,22 +18,7 @@ public:
         QMessageBox box;
         box.setWindowTitle(ToQString(caption));
         box.setText(ToQString(text));
-        switch (flags & 0xF0) {
-            case MB_ICONERROR:
-                box.setIcon(QMessageBox::Critical);
-                break;
-            case MB_ICONQUESTION:
-                box.setIcon(QMessageBox::Question);
-                break;
-            case MB_ICONWARNING:
-                box.setIcon(QMessageBox::Warning);
-                break;
-            case MB_ICONINFORMATION:
-                box.setIcon(QMessageBox::Information);
-                break;
-            default:
-                break;
-        }
+        box.setIcon(IconOf(flags));
         box.setWindowFlag(Qt::WindowStaysOnTopHint);
         if ((flags & 0x0F) == MB_YESNO) {
             box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
@@ -43,12 +31,61 @@ public:
     }
 
     void MessageBeep(UINT) override { QApplication::beep(); }
+
+    void ShowLasting(const std::string& name, const std::string& text, const std::string& caption,
+                     UINT flags) override {
+        QPointer<QMessageBox>& open = lasting_[name];
+        if (open == nullptr) {
+            open = new QMessageBox;
+            open->setObjectName(ToQString(name));
+            open->setIcon(IconOf(flags));
+            open->setStandardButtons(QMessageBox::Ok);
+            // An address is shown as it is, never read as markup.
+            open->setTextFormat(Qt::PlainText);
+            open->setModal(false);
+            open->setAttribute(Qt::WA_DeleteOnClose);
+            // It comes up unasked, perhaps while the user types elsewhere.
+            open->setAttribute(Qt::WA_ShowWithoutActivating);
+            open->setWindowFlag(Qt::WindowStaysOnTopHint);
+        }
+        open->setWindowTitle(ToQString(caption));
+        open->setText(ToQString(text));
+        open->show();
+    }
+
+    // Before the toolkit goes: a box still open would outlive it.
+    void CloseLasting() {
+        for (auto& [name, box] : lasting_)
+            delete box.data();
+        lasting_.clear();
+    }
+
+private:
+    static QMessageBox::Icon IconOf(UINT flags) {
+        switch (flags & 0xF0) {
+            case MB_ICONERROR:
+                return QMessageBox::Critical;
+            case MB_ICONQUESTION:
+                return QMessageBox::Question;
+            case MB_ICONWARNING:
+                return QMessageBox::Warning;
+            case MB_ICONINFORMATION:
+                return QMessageBox::Information;
+            default:
+                return QMessageBox::NoIcon;
+        }
+    }
+
+    // A box closed by the user deletes itself and its pointer turns null.
+    std::map<std::string, QPointer<QMessageBox>> lasting_;
 };
 
 }  // namespace
 
 void UseToolkitDialogs(bool on) {
     static ToolkitDialogs toolkit;
+    if (!on)
+        toolkit.CloseLasting();
     SetFallbackDialogService(on ? &toolkit : nullptr);
 }
 

@@ -16,6 +16,7 @@
 #include "support/ScopedEnv.h"
 #include "support/TempDir.h"
 #include "support/TlsCertificates.h"
+#include "support/WaitFor.h"
 #include "text/PageConversion.h"
 
 using namespace zelvo;
@@ -36,6 +37,7 @@ public:
     bool captionTimer = false;
     int closes = 0;
     std::vector<bool> cancelHistory;
+    std::vector<std::string> fetched;  // the address of every fetch begun
 
     std::string SiteURL(int site) const override { return sites[site]; }
     bool SiteEnabled(int site) const override { return enabled[site]; }
@@ -44,7 +46,10 @@ public:
     std::string ProxyPortText() const override { return proxyPort; }
     std::string TestURL() const override { return testURL; }
     void SetTestURL(const std::string& url) override { testURL = url; }
-    void SetCurrentURLCaption(const std::string& c) override { urlCaption = c; }
+    void SetCurrentURLCaption(const std::string& c) override {
+        urlCaption = c;
+        fetched.push_back(c.substr(1));
+    }
     void SetPageSizeCaption(const std::string& c) override { sizeCaption = c; }
     void SetRetrievalCancelEnabled(bool on) override {
         cancelEnabled = on;
@@ -216,8 +221,11 @@ TEST_F(Retrieval, ANotFoundPageIsReportedAndLogged) {
     cycle.RetrieveTestURL();
     EXPECT_EQ(host.testURL, Url(server, "/gone"));
     ASSERT_EQ(boxes.boxes.size(), 1u);
-    EXPECT_EQ(boxes.boxes[0].text, "Unable to retrieve URL, not Found.     ");
+    EXPECT_EQ(boxes.boxes[0].text,
+              "Unable to retrieve URL, not Found.     \n" + Url(server, "/gone"))
+        << "the message as it always read, the failed address below it";
     EXPECT_EQ(boxes.boxes[0].caption, "Warning");
+    EXPECT_EQ(boxes.boxes[0].lasting, TRetrievalCycle::kFailureBox);
     EXPECT_EQ(host.tickerCaption, " Zelvo");
     EXPECT_FALSE(host.captionTimer);
     EXPECT_TRUE(scroller.TickerText.empty());
@@ -249,7 +257,8 @@ TEST_F(Retrieval, AServerThatFailsEndsTheFetchWithItsMessageAndTheScheduleGoesOn
     cycle.HttpCli1.SetReceiveTimeOut(100);
     cycle.timerRetrieveTimer();
     ASSERT_EQ(boxes.boxes.size(), 1u);
-    EXPECT_EQ(boxes.boxes[0].text, "Unable to retrieve URL, no data received for 0.1 s.     ");
+    EXPECT_EQ(boxes.boxes[0].text,
+              "Unable to retrieve URL, no data received for 0.1 s.     \n" + Url(silent, "/"));
     EXPECT_FALSE(cycle.RetrievalBusy);
     EXPECT_EQ(timerRetrieve.Interval(), 60000u);
 
@@ -266,7 +275,8 @@ TEST_F(Retrieval, AHalfAnswerIsAFailureNotNews) {
     cycle.RetrieveTestURL();
     ASSERT_EQ(boxes.boxes.size(), 1u);
     EXPECT_EQ(boxes.boxes[0].text,
-              "Unable to retrieve URL, connection closed before the header ended.     ");
+              "Unable to retrieve URL, connection closed before the header ended.     \n" +
+                  Url(half, "/"));
     EXPECT_TRUE(scroller.TickerText.empty());
     EXPECT_NE(Log().find("ReasonPhrase = Connection closed before the header ended\r\n"),
               std::string::npos);
@@ -301,6 +311,115 @@ TEST_F(Retrieval, ASecondFetchWhileOneRunsOnlyBeeps) {
     EXPECT_TRUE(nested);
     EXPECT_EQ(boxes.beeps.size(), 1u);
     EXPECT_FALSE(cycle.RetrievalBusy);
+}
+
+TEST_F(Retrieval, AFailureBoxHoldsNothingAndTheScheduleGoesOnWhileItIsOpen) {
+    zt::LoopbackServer good(Serve("HTTP/1.0 200 OK\r\n\r\n<p>news</p>"));
+    const std::string refused =
+        "http://127.0.0.1:" + std::to_string(zt::LoopbackServer::ClosedPort()) + "/";
+    config::Live().RetrievalInterval = 1;
+    host.enabled[3] = false;
+    host.sites[1] = refused;
+    host.sites[2] = Url(good, "/");
+
+    cycle.timerRetrieveTimer();
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].lasting, TRetrievalCycle::kFailureBox)
+        << "a box the cycle waits on stops the schedule until someone closes it";
+    EXPECT_EQ(boxes.boxes[0].text.substr(boxes.boxes[0].text.find('\n') + 1), refused);
+    EXPECT_FALSE(cycle.RetrievalBusy);
+    EXPECT_FALSE(host.cancelEnabled);
+
+    // The box is still open: the next minute fetches the next site.
+    cycle.timerRetrieveTimer();
+    EXPECT_EQ(scroller.TickerText, text::PageToTickerText("<p>news</p>"));
+    EXPECT_TRUE(boxes.beeps.empty());
+    // And an empty address reports into the same box.
+    host.sites[1] = " ";
+    cycle.timerRetrieveTimer();
+    ASSERT_EQ(boxes.boxes.size(), 2u);
+    EXPECT_EQ(boxes.boxes[1].lasting, TRetrievalCycle::kFailureBox);
+}
+
+TEST_F(Retrieval, ATickThatFindsTheCycleBusyKeepsTheRotationAndTheTurn) {
+    zt::LoopbackServer server(Serve("HTTP/1.0 200 OK\r\n\r\n<p>one</p>"));
+    config::Live().RetrievalInterval = 1;
+    host.sites[1] = Url(server, "/1");
+    host.sites[2] = Url(server, "/2");
+    host.testURL = Url(server, "/check");
+    cycle.timerRetrieveTimer();  // site 1
+    ASSERT_EQ(host.fetched.size(), 1u);
+
+    // The minute's tick comes while a Site Check fetch waits for its page.
+    bool ticked = false;
+    cycle.HttpCli1.OnCommand = [&](http::THttpCli*, const std::string&) {
+        if (!ticked) {
+            ticked = true;
+            cycle.timerRetrieveTimer();
+        }
+    };
+    cycle.RetrieveTestURL();
+    ASSERT_TRUE(ticked);
+    EXPECT_EQ(boxes.beeps.size(), 1u);
+    EXPECT_EQ(cycle.CurrentSite, 1) << "the refused turn must not pass site 2 by";
+
+    // Site 2 gets its turn at the next tick rather than a whole interval later.
+    cycle.timerRetrieveTimer();
+    EXPECT_EQ(host.fetched, (std::vector<std::string>{Url(server, "/1"), Url(server, "/check"),
+                                                      Url(server, "/2")}));
+}
+
+TEST_F(Retrieval, ASiteThatNeverAnswersDoesNotStarveTheNextOne) {
+    // The minute shrunk to a second, and the fetch's limits with it: the
+    // cycle's own limits must end a hung fetch before the next tick.
+    constexpr unsigned kMinute = 1000;
+    auto scaled = [](unsigned ms) { return ms * kMinute / 60000; };
+    ASSERT_GT(cycle.HttpCli1.ConnectTimeOut(), 0u);
+    ASSERT_GT(cycle.HttpCli1.ReceiveTimeOut(), 0u);
+    ASSERT_GT(cycle.HttpCli1.RequestTimeOut(), 0u);
+    cycle.HttpCli1.SetConnectTimeOut(scaled(cycle.HttpCli1.ConnectTimeOut()));
+    cycle.HttpCli1.SetReceiveTimeOut(scaled(cycle.HttpCli1.ReceiveTimeOut()));
+    cycle.HttpCli1.SetRequestTimeOut(scaled(cycle.HttpCli1.RequestTimeOut()));
+
+    zt::LoopbackServer silent([](zt::LoopbackServer::Conn& c) {
+        c.ReadRequest();
+        c.WaitForPeerClose();
+    });
+    zt::LoopbackServer good(Serve("HTTP/1.0 200 OK\r\n\r\n<p>two</p>"));
+    config::Live().RetrievalInterval = 1;
+    host.enabled[3] = false;
+    host.sites[1] = Url(silent, "/");
+    host.sites[2] = Url(good, "/");
+
+    platform::WindowTimer minute(kMinute, [this] { cycle.timerRetrieveTimer(); });
+    minute.SetEnabled(true);
+    cycle.timerRetrieveTimer();
+    zt::WaitFor([this] { return host.fetched.size() >= 4; }, 6 * kMinute);
+    minute.SetEnabled(false);
+    zt::WaitFor([this] { return !cycle.RetrievalBusy; });
+
+    ASSERT_GE(host.fetched.size(), 4u);
+    host.fetched.resize(4);
+    EXPECT_EQ(host.fetched, (std::vector<std::string>{Url(silent, "/"), Url(good, "/"),
+                                                      Url(silent, "/"), Url(good, "/")}));
+    EXPECT_TRUE(boxes.beeps.empty()) << "no tick may find the hung fetch still running";
+}
+
+TEST_F(Retrieval, AChangedSiteTakesTheNextTurnWhenEnabled) {
+    host.sites[1] = host.sites[2] = host.sites[3] = " ";
+    cycle.CurrentSite = 1;
+    cycle.TakeSiteNext(3);
+    cycle.timerRetrieveTimer();
+    EXPECT_EQ(cycle.CurrentSite, 3);
+    cycle.TakeSiteNext(1);
+    config::Live().RetrievalInterval = 1;
+    cycle.timerRetrieveTimer();
+    EXPECT_EQ(cycle.CurrentSite, 1);
+
+    host.enabled[2] = false;
+    cycle.TakeSiteNext(2);
+    cycle.timerRetrieveTimer();
+    EXPECT_EQ(cycle.CurrentSite, 3) << "a disabled site keeps out of the rotation";
 }
 
 TEST(FailureReasons, MappedInTheirOrder) {

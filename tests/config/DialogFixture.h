@@ -47,10 +47,6 @@ public:
 using testing::Slurp;
 using testing::WriteFile;
 
-inline bool IsSilver(const QLineEdit* field) {
-    return field->palette().color(QPalette::Base) == QColor(192, 192, 192);
-}
-
 class ConfigDialogTest : public ::testing::Test {
 protected:
     void SetUp() override {

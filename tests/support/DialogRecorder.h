@@ -14,6 +14,8 @@ struct RecordedBox {
     std::string text;
     std::string caption;
     platform::UINT flags;
+    // The name of a lasting box; empty for a modal one.
+    std::string lasting;
 };
 
 class DialogRecorder : public platform::DialogService {
@@ -25,7 +27,7 @@ public:
 
     int MessageBox(const std::string& text, const std::string& caption,
                    platform::UINT flags) override {
-        boxes.push_back({text, caption, flags});
+        boxes.push_back({text, caption, flags, {}});
         if (!replies.empty()) {
             int r = replies.front();
             replies.pop_front();
@@ -34,6 +36,11 @@ public:
         return (flags & 0x0F) == platform::MB_YESNO ? platform::IDYES : platform::IDOK;
     }
     void MessageBeep(platform::UINT type) override { beeps.push_back(type); }
+    // Recorded like the others: its caller does not wait for an answer.
+    void ShowLasting(const std::string& name, const std::string& text, const std::string& caption,
+                     platform::UINT flags) override {
+        boxes.push_back({text, caption, flags, name});
+    }
 
     std::vector<RecordedBox> boxes;
     std::vector<platform::UINT> beeps;
