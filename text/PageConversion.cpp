@@ -7,12 +7,13 @@
 #include <limits>
 #include <utility>
 
-#include "text/SimpleHTMLParser.h"
-#include "text/TextReplace.h"
 #include "platform/FileReplace.h"
 #include "platform/Paths.h"
+#include "text/FeedCharset.h"
 #include "text/FeedReader.h"
 #include "text/PageDecoding.h"
+#include "text/SimpleHTMLParser.h"
+#include "text/TextReplace.h"
 #include "text/Utf8.h"
 
 namespace zelvo::text {
@@ -381,9 +382,11 @@ TTickerPage FeedLine(const text::TFeed& feed) {
     line = " ";
     std::size_t chars = 1;
     bool first = true;
+    std::size_t shown = 0;
     auto add = [&](std::string_view title, const std::string& link) {
-        if (title.empty())
+        if (title.empty() || shown == kMaxHeadlines)
             return;
+        ++shown;
         if (!first) {
             line += kHeadlineSeparator;
             chars += text::CharCount(kHeadlineSeparator);
@@ -406,16 +409,18 @@ TTickerPage FeedLine(const text::TFeed& feed) {
 }  // namespace
 
 TTickerPage ConvertReceivedPage(std::string&& bytes, std::string_view contentType,
-                                std::string_view charset) {
-    const bool announced = text::IsFeedMediaType(contentType);
-    text::TDecodedPage decoded = text::DecodePage(std::move(bytes), charset);
-    if (announced || text::HasFeedRoot(decoded.text)) {
-        if (auto feed = text::ReadFeed(decoded.text)) {
+                                std::string_view charset, std::string_view finalUrl) {
+    if (text::IsFeedMediaType(contentType) || text::LooksLikeFeed(bytes)) {
+        // A feed is decoded by XML's rule, not a page's: the page rule would
+        // read a whole undeclared feed as windows-1252 for one bad byte.
+        const text::TDecodedFeed decodedFeed = text::DecodeFeed(bytes, charset);
+        if (auto feed = text::ReadFeed(decodedFeed.text, finalUrl)) {
             TTickerPage page = FeedLine(*feed);
-            page.charset = decoded.charset;
+            page.charset = decodedFeed.charset;
             return page;
         }
     }
+    text::TDecodedPage decoded = text::DecodePage(std::move(bytes), charset);
     TTickerPage page;
     page.charset = decoded.charset;
     page.text = ConvertPageUtf8(std::move(decoded.text));

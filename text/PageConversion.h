@@ -87,11 +87,16 @@ struct TTickerPage {
     std::string charset;               // what the page was read as
 };
 
-// The whole road of a received page: decoded (charset: the response's, or ""
-// to look at the bytes alone), then shown as a feed's headlines when it is a
-// well-formed feed, else converted as a page. The bytes are consumed.
+// The most headlines one line shows.
+inline constexpr std::size_t kMaxHeadlines = 200;
+
+// The whole road of a received page: shown as a feed's headlines when it is
+// a feed by its media type or its first element (decoded by the feed's own
+// rule, its links resolved against finalUrl, the address it came from after
+// relocations), else decoded (charset: the response's, or "" to look at the
+// bytes alone) and converted as a page. The bytes are consumed.
 TTickerPage ConvertReceivedPage(std::string&& bytes, std::string_view contentType,
-                                std::string_view charset = {});
+                                std::string_view charset = {}, std::string_view finalUrl = {});
 
 // The headline at character index pos of the ticker text, or nullptr.
 const THeadline* HeadlineAt(const std::vector<THeadline>& headlines, std::size_t pos);
