@@ -3,12 +3,14 @@
 #include <cstdio>
 #include <fstream>
 
-#include "text/PageConversion.h"
 #include "config/LiveSettings.h"
+#include "http/CredentialMask.h"
 #include "platform/Cp1252.h"
 #include "platform/Dialogs.h"
+#include "platform/FileReplace.h"
 #include "platform/Paths.h"
 #include "platform/Text.h"
+#include "text/PageConversion.h"
 #include "text/PageDecoding.h"
 #include "text/Utf8.h"
 
@@ -41,6 +43,9 @@ TRetrievalCycle::TRetrievalCycle(http::THttpCli& client, config::TRetrievalInput
     HttpCli1.SetContentTypePost("application/x-www-form-urlencoded");
     HttpCli1.SetMultiThreaded(false);
     HttpCli1.OnCommand = [this](http::THttpCli*, const std::string& s) { HttpCli1Command(s); };
+    HttpCli1.OnPlainRelocation = [this](http::THttpCli*, const std::string& url) {
+        DownloadMemo.push_back("Relocated from https to plain http: " + http::MaskCredentials(url));
+    };
     HttpCli1.OnDocBegin = [this](http::THttpCli*) { HttpCli1DocBegin(); };
     HttpCli1.OnDocEnd = [this](http::THttpCli*) { HttpCli1DocEnd(); };
     HttpCli1.OnRequestDone = [this](http::THttpCli*, http::THttpRequest rq,
@@ -160,7 +165,7 @@ void TRetrievalCycle::RetrieveURL(std::string url, std::string proxyHost, std::s
     if (failed) {
         DownloadMemo.push_back("GET Failed !");
         DownloadMemo.push_back("StatusCode   = " + std::to_string(HttpCli1.StatusCode()));
-        DownloadMemo.push_back("ReasonPhrase = " + HttpCli1.ReasonPhrase());
+        DownloadMemo.push_back("ReasonPhrase = " + http::MaskCredentials(HttpCli1.ReasonPhrase()));
         SaveLog();
         if (HttpCli1.StatusCode() == 0)
             return;
@@ -173,7 +178,7 @@ void TRetrievalCycle::RetrieveURL(std::string url, std::string proxyHost, std::s
 
     DownloadMemo.push_back("StatusCode = " + std::to_string(HttpCli1.StatusCode()));
     for (const std::string& line : HttpCli1.RcvdHeader())
-        DownloadMemo.push_back("hdr>" + line);
+        DownloadMemo.push_back("hdr>" + http::MaskCredentials(line));
     SaveLog();
 
     if (receivedPage_) {
@@ -182,8 +187,9 @@ void TRetrievalCycle::RetrieveURL(std::string url, std::string proxyHost, std::s
         std::string body = receivedPage_->TakeData();
         receivedPage_.reset();
         DownloadMemo.clear();
-        text::TTickerPage page = text::ConvertReceivedPage(std::move(body), HttpCli1.ContentType(),
-                                               text::CharsetOfContentType(HttpCli1.ContentType()));
+        text::TTickerPage page =
+            text::ConvertReceivedPage(std::move(body), HttpCli1.ContentType(),
+                                      text::CharsetOfContentType(HttpCli1.ContentType()));
         scroller_.TickerText = std::move(page.text);
         Headlines = std::move(page.headlines);
         text::WritePageText(scroller_.TickerText, DownloadMemo, FilesDir);
@@ -208,7 +214,9 @@ std::string TRetrievalCycle::FailureReason(const std::string& p, int statusCode)
     // A reason the server left empty still says what went wrong.
     if (platform::Trim(p).empty())
         return "status " + std::to_string(statusCode);
-    if (p[0] == 'H')
+    // A reason that opens with an abbreviation ("HTTP", "TLS") keeps it.
+    auto upper = [](char c) { return c >= 'A' && c <= 'Z'; };
+    if (p[0] == 'H' || (p.size() > 1 && upper(p[0]) && upper(p[1])))
         return p;
     std::string r = p;
     r[0] = platform::AsciiLower(r[0]);
@@ -236,7 +244,7 @@ void TRetrievalCycle::timerTimeOutTimer() {
 
 void TRetrievalCycle::HttpCli1Command(const std::string& s) {
     if (!s.empty())
-        DownloadMemo.push_back("cmd> " + s);
+        DownloadMemo.push_back("cmd> " + http::MaskCredentials(s));
 }
 
 void TRetrievalCycle::HttpCli1DocBegin() {
@@ -271,12 +279,14 @@ void TRetrievalCycle::ReleaseBodyStream() {
 }
 
 void TRetrievalCycle::SaveLog() {
-    std::ofstream out(FilesDir + "Zelv.Log", std::ios::binary | std::ios::trunc);
-    for (const std::string& line : DownloadMemo)
-        out << line << "\r\n";
-    out.flush();
-    if (!out)
-        throw std::runtime_error("Cannot create file " + FilesDir + "Zelv.Log");
+    std::string text;
+    for (const std::string& line : DownloadMemo) {
+        text += line;
+        text += "\r\n";
+    }
+    // The exchange names the user's sites and may carry their answers: the
+    // log is the user's alone.
+    platform::ReplaceFileContents(FilesDir + "Zelv.Log", text, platform::FileAccess::Private);
 }
 
 }  // namespace zelvo::app

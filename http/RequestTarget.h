@@ -47,4 +47,22 @@ struct TTunnel {
 };
 TTunnel TunnelFor(const std::string& proxiedPath);
 
+// Where a document lives, as far as credentials are concerned: the scheme
+// ("http" or "https"), the host in lower case and the port in decimal.
+struct TOrigin {
+    std::string Scheme;
+    std::string Host;
+    std::string Port;
+    bool operator==(const TOrigin&) const = default;
+};
+
+// The origin of the document target asks for, directly or through a proxy.
+TOrigin DocumentOrigin(const TRequestTarget& target, bool viaProxy);
+
+// The address of the document target asks for, without user info.
+std::string DocumentURL(const TRequestTarget& target, bool viaProxy);
+
+// url without the user name and password written before its host.
+std::string StripUserInfo(const std::string& url);
+
 }  // namespace zelvo::http

@@ -9,6 +9,7 @@
 
 #include "platform/FileReplace.h"
 #include "platform/Paths.h"
+#include "text/ControlCharacters.h"
 #include "text/FeedCharset.h"
 #include "text/FeedReader.h"
 #include "text/PageDecoding.h"
@@ -383,7 +384,11 @@ TTickerPage FeedLine(const text::TFeed& feed) {
     std::size_t chars = 1;
     bool first = true;
     std::size_t shown = 0;
-    auto add = [&](std::string_view title, const std::string& link) {
+    auto add = [&](std::string_view written, const std::string& link) {
+        // A title's escapes can carry any character; none that moves the
+        // cursor or turns the strip's direction around reaches the line.
+        std::string title(written);
+        DropControls(title);
         if (title.empty() || shown == kMaxHeadlines)
             return;
         ++shown;
@@ -452,7 +457,7 @@ void WritePageText(const std::string& tickerText, std::vector<std::string>& down
             memo.push_back(std::move(line));
         }
     } keep{line, downloadMemo};
-    platform::ReplaceFileContents(folder + kPageTextFile, line);
+    platform::ReplaceFileContents(folder + kPageTextFile, line, platform::FileAccess::Private);
 }
 
 void ConvertPageText(std::vector<std::string>& downloadMemo, std::string& tickerText,

@@ -21,10 +21,11 @@
 #include <vector>
 
 #include "PageFetch.h"
-#include "text/PageConversion.h"
 #include "app/TickerScroller.h"
 #include "config/LiveSettings.h"
 #include "platform/CoreApplication.h"
+#include "text/ControlCharacters.h"
+#include "text/PageConversion.h"
 #include "text/PageDecoding.h"
 
 namespace {
@@ -188,9 +189,17 @@ public:
     bool running = true;
 };
 
+// What a page, a feed or a server wrote reaches the terminal with no control
+// character left in it: none can move the cursor, retitle the window or turn
+// the line around.
 bool WriteAll(const std::string& bytes) {
-    return std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size() &&
+    const std::string safe = zelvo::text::TerminalSafe(bytes);
+    return std::fwrite(safe.data(), 1, safe.size(), stdout) == safe.size() &&
            std::fflush(stdout) == 0;
+}
+
+void Complain(const std::string& message) {
+    std::fprintf(stderr, "zelvo-page: %s\n", zelvo::text::TerminalSafe(message).c_str());
 }
 
 }  // namespace
@@ -223,7 +232,7 @@ int main(int argc, char** argv) {
             std::string message = result.message;
             while (!message.empty() && message.back() == ' ')
                 message.pop_back();
-            std::fprintf(stderr, "zelvo-page: %s\n", message.c_str());
+            Complain(message);
             return 1;
         }
         tickerText = result.tickerText;
@@ -231,8 +240,7 @@ int main(int argc, char** argv) {
         std::string error;
         auto page = ReadWholeFile(*options.file, error);
         if (!page) {
-            std::fprintf(stderr, "zelvo-page: cannot read %s: %s\n", options.file->c_str(),
-                         error.c_str());
+            Complain("cannot read " + *options.file + ": " + error);
             return 2;
         }
         tickerText =
