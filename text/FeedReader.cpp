@@ -28,6 +28,7 @@ constexpr std::array<std::string_view, 6> kFeedNamespaces = {
 constexpr std::size_t kMaxDepth = 256;
 constexpr std::size_t kMaxBindings = 256;
 constexpr std::size_t kMaxCollected = 64 * 1024;  // raw text of one title or link
+constexpr std::size_t kMaxLinkLength = 8 * 1024;
 // What a DOCTYPE's entities may add to a document: a few times its size, and
 // a few megabytes at most.
 constexpr std::size_t kMaxExpansion = 4 * 1024 * 1024;
@@ -84,7 +85,7 @@ bool EndsOpenText(std::string_view local) {
 }  // namespace
 
 void TFeedReader::TLink::Offer(std::string candidate, int candidateRank) {
-    if (candidateRank < rank && IsOpenableLink(candidate)) {
+    if (candidateRank < rank && candidate.size() <= kMaxLinkLength && IsOpenableLink(candidate)) {
         url = std::move(candidate);
         rank = candidateRank;
     }

@@ -1,0 +1,66 @@
+#!/bin/sh
+# zelvo-page --file on a generated RSS feed beside xmllint picking the same
+# feed's item titles, in the same run: CPU time (user + system) of each, the
+# runs paired and interleaved (the order alternating from pair to pair), the
+# median of each side, its spread and the ratio; then the same at four times
+# the size, to show the reading stays linear.
+#   bench/feed_bench.sh [path/to/zelvo-page] [items] [pairs]
+set -eu
+tool=${1:-build/tools/zelvo-page}
+items=${2:-20000}
+pairs=${3:-7}
+command -v xmllint >/dev/null || { echo "xmllint is missing (apt-get install libxml2-utils)"; exit 2; }
+dir=$(mktemp -d)
+trap 'rm -rf "$dir"' EXIT
+
+python3 - "$tool" "$items" "$pairs" "$dir" <<'PY'
+import os, statistics, subprocess, sys
+
+tool, items, pairs, folder = sys.argv[1], int(sys.argv[2]), int(sys.argv[3]), sys.argv[4]
+
+def write_feed(path, count):
+    # An ordinary feed: titles with an escape and a letter beyond ASCII, a
+    # link, a guid, a date and a short escaped description per item.
+    with open(path, "w", encoding="utf-8") as f:
+        f.write('<?xml version="1.0" encoding="UTF-8"?>\n<rss version="2.0"><channel>\n'
+                "<title>Bench &amp; Co</title><link>http://127.0.0.1/</link>\n")
+        for i in range(count):
+            f.write("<item><title>Headline %d: caf\u00e9 prices rise &amp; fall again</title>"
+                    "<link>http://127.0.0.1/news/%d.html</link>"
+                    '<guid isPermaLink="false">id-%d</guid>'
+                    "<pubDate>Wed, 09 Dec 2026 10:%02d:00 GMT</pubDate>"
+                    "<description>&lt;p&gt;Story %d, with a &lt;b&gt;bold&lt;/b&gt; "
+                    "part.&lt;/p&gt;</description></item>\n" % (i, i, i, i % 60, i))
+        f.write("</channel></rss>\n")
+
+def cpu_of(argv):
+    with open(os.devnull, "wb") as null:
+        child = subprocess.Popen(argv, stdout=null, stderr=null)
+        _, status, usage = os.wait4(child.pid, 0)
+    if os.waitstatus_to_exitcode(status) != 0:
+        sys.exit("failed: %s" % " ".join(argv))
+    return usage.ru_utime + usage.ru_stime
+
+def measure(count):
+    path = os.path.join(folder, "feed-%d.xml" % count)
+    write_feed(path, count)
+    ours = [tool, "--file", path]
+    peer = ["xmllint", "--xpath", "//item/title/text()", path]
+    a, b = [], []
+    for k in range(pairs):
+        if k % 2 == 0:
+            a.append(cpu_of(ours)); b.append(cpu_of(peer))
+        else:
+            b.append(cpu_of(peer)); a.append(cpu_of(ours))
+    ma, mb = statistics.median(a), statistics.median(b)
+    ratios = sorted(x / y for x, y in zip(a, b) if y > 0)
+    print("feed: %d items, %d bytes, %d pairs" % (count, os.path.getsize(path), pairs))
+    print("  zelvo-page --file  CPU median %.3f s (%.3f..%.3f)" % (ma, min(a), max(a)))
+    print("  xmllint --xpath    CPU median %.3f s (%.3f..%.3f)" % (mb, min(b), max(b)))
+    print("  ratio zelvo-page / xmllint: %.2f (pairs %.2f..%.2f)" % (ma / mb, ratios[0], ratios[-1]))
+    return ma
+
+small = measure(items)
+large = measure(items * 4)
+print("growth of zelvo-page's CPU for four times the feed: %.2f" % (large / small))
+PY
