@@ -1,6 +1,8 @@
 #include "text/HtmlCharacterReferences.h"
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
 
 #include "text/HtmlNamedReferences.h"
 #include "text/HtmlTokenizer.h"
@@ -73,8 +75,25 @@ std::size_t ConsumeNumeric(std::string_view text, std::string& out) {
 }  // namespace
 
 TNamedMatch LongestNamedReference(std::string_view text) {
-    const TNamedReference* lo = kNamedReferences;
-    const TNamedReference* hi = kNamedReferences + kNamedReferenceCount;
+    if (text.empty())
+        return {};
+    // Where the names of each first byte begin, found once.
+    static const std::array<std::uint16_t, 257> kFirst = [] {
+        std::array<std::uint16_t, 257> first{};
+        std::size_t i = 0;
+        for (int c = 0; c < 256; ++c) {
+            first[static_cast<std::size_t>(c)] = static_cast<std::uint16_t>(i);
+            while (i < kNamedReferenceCount &&
+                   static_cast<unsigned char>(
+                       kNamedReferenceNames[kNamedReferences[i].nameOffset]) == c)
+                ++i;
+        }
+        first[256] = static_cast<std::uint16_t>(i);
+        return first;
+    }();
+    const auto c0 = static_cast<unsigned char>(text[0]);
+    const TNamedReference* lo = kNamedReferences + kFirst[c0];
+    const TNamedReference* hi = kNamedReferences + kFirst[c0 + 1u];
     TNamedMatch best;
     // [lo, hi) holds the names that start with text's first k bytes, in byte
     // order, so the one of exactly k bytes, if any, comes first. Each further
@@ -86,10 +105,20 @@ TNamedMatch LongestNamedReference(std::string_view text) {
                        ? static_cast<unsigned char>(kNamedReferenceNames[r.nameOffset + k])
                        : -1;
         };
-        lo =
-            std::lower_bound(lo, hi, c, [&](const TNamedReference& r, int v) { return at(r) < v; });
-        hi =
-            std::upper_bound(lo, hi, c, [&](int v, const TNamedReference& r) { return v < at(r); });
+        if (hi - lo <= 8) {
+            // Few names left: a walk beats the searches.
+            while (lo < hi && at(*lo) < c)
+                ++lo;
+            const TNamedReference* end = lo;
+            while (end < hi && at(*end) == c)
+                ++end;
+            hi = end;
+        } else {
+            lo = std::lower_bound(lo, hi, c,
+                                  [&](const TNamedReference& r, int v) { return at(r) < v; });
+            hi = std::upper_bound(lo, hi, c,
+                                  [&](int v, const TNamedReference& r) { return v < at(r); });
+        }
         if (lo < hi && lo->nameLength == k + 1) {
             best.length = k + 1;
             best.value = std::string_view(kNamedReferenceValues + lo->valueOffset, lo->valueLength);

@@ -82,8 +82,22 @@ bool THtmlTokenizer::Next(THtmlToken& token) {
                 EmitCharacters(token);
                 return true;
             }
-            // The caller's previous token comes back as the next one to fill.
-            std::swap(token, token_);
+            // The caller's previous token comes back as the next one to fill;
+            // only its strings' buffers matter, the rest is set anew.
+            token.data.swap(token_.data);
+            token.attributes.swap(token_.attributes);
+            if (token_.kind == TTokenKind::Doctype) {
+                token.publicId.swap(token_.publicId);
+                token.systemId.swap(token_.systemId);
+            } else {
+                token.publicId.clear();
+                token.systemId.clear();
+            }
+            token.kind = token_.kind;
+            token.selfClosing = token_.selfClosing;
+            token.forceQuirks = token_.forceQuirks;
+            token.hasPublicId = token_.hasPublicId;
+            token.hasSystemId = token_.hasSystemId;
             ready_ = false;
             return true;
         }
@@ -128,7 +142,8 @@ void THtmlTokenizer::Recycle(THtmlToken& token) {
 void THtmlTokenizer::StartToken(TTokenKind kind) {
     Recycle(token_);
     token_.kind = kind;
-    seen_.clear();
+    if (!seen_.empty())
+        seen_.clear();
 }
 
 void THtmlTokenizer::StartAttribute() {

@@ -1,0 +1,158 @@
+#include "text/Decoders.h"
+
+#include "text/Utf8.h"
+
+namespace zelvo::text {
+namespace {
+
+bool IsSingleByte(TEncoding encoding) {
+    return indexes::kSingleByteRow[static_cast<std::size_t>(encoding)] >= 0;
+}
+
+}  // namespace
+
+std::optional<TEncoding> EncodingOfByteOrderMark(std::string_view bytes, std::size_t* markLength) {
+    std::size_t length = 0;
+    std::optional<TEncoding> encoding;
+    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") {
+        encoding = TEncoding::Utf8;
+        length = 3;
+    } else if (bytes.substr(0, 2) == "\xFE\xFF") {
+        encoding = TEncoding::Utf16be;
+        length = 2;
+    } else if (bytes.substr(0, 2) == "\xFF\xFE") {
+        encoding = TEncoding::Utf16le;
+        length = 2;
+    }
+    if (markLength)
+        *markLength = length;
+    return encoding;
+}
+
+void DecodeBytes(TEncoding encoding, std::string_view bytes, std::string& out) {
+    switch (encoding) {
+        case TEncoding::Utf8:
+            return DecodeUtf8(bytes, out);
+        case TEncoding::Utf16be:
+            return DecodeUtf16(bytes, true, out);
+        case TEncoding::Utf16le:
+            return DecodeUtf16(bytes, false, out);
+        case TEncoding::Replacement:
+            return DecodeReplacement(bytes, out);
+        case TEncoding::XUserDefined:
+            return DecodeUserDefined(bytes, out);
+        case TEncoding::Gbk:
+        case TEncoding::Gb18030:
+            return DecodeGb18030(bytes, out);
+        case TEncoding::Big5:
+            return DecodeBig5(bytes, out);
+        case TEncoding::EucJp:
+            return DecodeEucJp(bytes, out);
+        case TEncoding::Iso2022Jp:
+            return DecodeIso2022Jp(bytes, out);
+        case TEncoding::ShiftJis:
+            return DecodeShiftJis(bytes, out);
+        case TEncoding::EucKr:
+            return DecodeEucKr(bytes, out);
+        default:
+            if (IsSingleByte(encoding))
+                return DecodeSingleByte(encoding, bytes, out);
+            // Every encoding has a case above; an unknown value reads as
+            // windows-1252 rather than losing the page.
+            return DecodeSingleByte(TEncoding::Windows1252, bytes, out);
+    }
+}
+
+void DecodeUtf8(std::string_view bytes, std::string& out) {
+    if (IsValidUtf8(bytes)) {
+        out.append(bytes);
+        return;
+    }
+    out.reserve(out.size() + bytes.size() + 8);
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const std::size_t n = bytes.size();
+    std::size_t i = 0;
+    std::size_t plain = 0;  // start of the well-formed run not yet copied
+    while (i < n) {
+        const unsigned char c = p[i];
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        std::size_t len = 0;
+        unsigned char lo = 0x80, hi = 0xBF;
+        if (c >= 0xC2 && c <= 0xDF) {
+            len = 2;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            len = 3;
+            lo = c == 0xE0 ? 0xA0 : 0x80;
+            hi = c == 0xED ? 0x9F : 0xBF;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            len = 4;
+            lo = c == 0xF0 ? 0x90 : 0x80;
+            hi = c == 0xF4 ? 0x8F : 0xBF;
+        }
+        // The longest well-formed start of a sequence is one error; the byte
+        // that breaks it starts what follows.
+        std::size_t good = 1;
+        if (len > 0 && i + 1 < n && p[i + 1] >= lo && p[i + 1] <= hi) {
+            good = 2;
+            while (good < len && i + good < n && (p[i + good] & 0xC0) == 0x80)
+                ++good;
+        }
+        if (len > 0 && good == len) {
+            i += len;
+            continue;
+        }
+        out.append(bytes.data() + plain, i - plain);
+        AppendReplacementChar(out);
+        i += good;
+        plain = i;
+    }
+    out.append(bytes.data() + plain, n - plain);
+}
+
+void DecodeUtf16(std::string_view bytes, bool bigEndian, std::string& out) {
+    out.reserve(out.size() + bytes.size() + bytes.size() / 2);
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const std::size_t n = bytes.size();
+    auto unit = [&](std::size_t i) -> char32_t {
+        return bigEndian ? static_cast<char32_t>(p[i] << 8 | p[i + 1])
+                         : static_cast<char32_t>(p[i + 1] << 8 | p[i]);
+    };
+    char32_t leadSurrogate = 0;
+    std::size_t i = 0;
+    while (i + 2 <= n) {
+        const char32_t u = unit(i);
+        if (leadSurrogate != 0) {
+            const char32_t lead = leadSurrogate;
+            leadSurrogate = 0;
+            if (u >= 0xDC00 && u <= 0xDFFF) {
+                AppendCodePoint(out, 0x10000 + ((lead - 0xD800) << 10) + (u - 0xDC00));
+                i += 2;
+                continue;
+            }
+            // The unit that did not complete the pair is read on its own.
+            AppendReplacementChar(out);
+            continue;
+        }
+        i += 2;
+        if (u >= 0xD800 && u <= 0xDBFF)
+            leadSurrogate = u;
+        else if (u >= 0xDC00 && u <= 0xDFFF)
+            AppendReplacementChar(out);
+        else
+            AppendCodePoint(out, u);
+    }
+    // A pair or a unit cut off by the end is one error, not two.
+    if (leadSurrogate != 0 || i < n)
+        AppendReplacementChar(out);
+}
+
+void DecodeReplacement(std::string_view bytes, std::string& out) {
+    // Encodings that could smuggle markup past a filter read as one error.
+    if (!bytes.empty())
+        AppendReplacementChar(out);
+}
+
+}  // namespace zelvo::text
