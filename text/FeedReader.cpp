@@ -249,8 +249,10 @@ void TFeedReader::StartElement(std::string_view name,
             StartTarget(itemLevel ? TTarget::ItemLink : TTarget::FeedLink, TFormat::Plain);
     } else if (local == "guid" && itemLevel && !itemsFull) {
         const std::string* permalink = Attribute(attributes, "isPermaLink");
-        if (permalink == nullptr || Trim(*permalink) == "true")
+        if (permalink == nullptr)
             StartTarget(TTarget::ItemGuid, TFormat::Plain);
+        else if (Trim(*permalink) == "true")
+            StartTarget(TTarget::ItemPermalink, TFormat::Plain);
     }
 }
 
@@ -305,11 +307,15 @@ void TFeedReader::FinishTarget() {
         return;
     }
     if (target == TTarget::ItemGuid) {
-        // A guid names the item; only one written as a web address is a link
-        // (many say nothing of isPermaLink and hold a number).
+        // A guid names the item; unless it says it is a permalink, only one
+        // written as a web address is a link (many hold a number).
         const std::string_view guid = Trim(text);
         if (IsOpenableLink(guid))
             itemLink_.Offer(std::string(guid), kRankGuid);
+        return;
+    }
+    if (target == TTarget::ItemPermalink) {
+        itemLink_.Offer(ResolveUrl(bases_.back(), Trim(text)), kRankGuid);
         return;
     }
     if (format_ == TFormat::Base64Plain || format_ == TFormat::Base64Html) {

@@ -74,7 +74,8 @@ private:
         ItemTitle,
         ItemDcTitle,
         ItemLink,
-        ItemGuid
+        ItemGuid,
+        ItemPermalink
     };
     enum class TFormat : std::uint8_t { Plain, Html, Base64Plain, Base64Html };
 

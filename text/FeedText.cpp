@@ -134,10 +134,27 @@ std::string Collapse(std::string_view text) {
 
 }  // namespace
 
+// Whether escaped text holds a tag: a "<" that can open one, with a ">"
+// after it. Without one, a "<" is a less-than sign ("a<b" is not a tag cut
+// off at the end of the title, which a tokenizer would drop).
+bool HoldsMarkup(std::string_view text) {
+    for (std::size_t at = text.find('<'); at != std::string_view::npos;
+         at = text.find('<', at + 1)) {
+        const char next = at + 1 < text.size() ? text[at + 1] : ' ';
+        const bool opens = next == '/' || next == '!' || next == '?' ||
+                           (next >= 'a' && next <= 'z') || (next >= 'A' && next <= 'Z');
+        if (opens)
+            return text.find('>', at + 2) != std::string_view::npos;
+    }
+    return false;
+}
+
 std::string PlainTitle(std::string_view text, bool html) {
-    if (html)
-        return Collapse(TextOfHtml(text));
-    return Collapse(text);
+    if (!html)
+        return Collapse(text);
+    if (!HoldsMarkup(text))
+        return Collapse(DecodeCharacterReferences(text));
+    return Collapse(TextOfHtml(text));
 }
 
 std::string CutHeadline(std::string text, std::size_t maxChars) {

@@ -102,7 +102,9 @@ TEST(FeedBoundsTest, TagsAndReferencesWithoutEndAreLinear) {
     for (int i = 0; i < 200000; ++i)
         soup += "&lt;a&amp;";
     const TFeed feed = Read(Rss("<item><title>" + soup + "</title></item>"));
-    ASSERT_EQ(feed.items.size(), 0u) << "an unclosed tag swallows the text";
+    ASSERT_EQ(feed.items.size(), 1u);
+    EXPECT_TRUE(feed.items[0].title.starts_with("<a&<a&")) << "no tag: the signs are text";
+    EXPECT_LE(CharCount(feed.items[0].title), kMaxHeadlineChars);
     std::string items;
     for (int i = 0; i < 20000; ++i)
         items += "<item><title>&lt;b x=\"&gt;\" " + std::to_string(i) + "</title></item>";
@@ -162,6 +164,12 @@ TEST(FeedReferencesTest, EscapedTitlesDecodeEveryReference) {
                  "<item><title>&lt;a title=\"1 &gt; 0\"&gt;Linked&lt;/a&gt; text</title></item>"
                  "<item><title><![CDATA[Fish &amp; <b>Chips</b>]]></title></item>"));
     EXPECT_EQ(Titles(feed), (V{"\u00FCber \u263A \u2603", "Linked text", "Fish & Chips"}));
+}
+
+TEST(FeedReferencesTest, ALessThanSignIsNotATag) {
+    EXPECT_EQ(Titles(Read(Rss("<item><title>a&lt;b and 1 &lt; 2</title></item>"
+                              "<item><title>&lt;p&gt;x &amp;lt;y&lt;/p&gt;</title></item>"))),
+              (V{"a<b and 1 < 2", "x <y"}));
 }
 
 TEST(FeedReferencesTest, UndefinedEntitiesReadAsHtmlReferences) {
@@ -226,11 +234,12 @@ TEST(FeedLinksTest, WhichLinkAnItemOpens) {
         "<item><title>Not a permalink</title><guid isPermaLink=\"false\">http://127.0.0.1/n</guid>"
         "</item>"
         "<item><title>Number</title><guid>12345</guid></item>"
+        "<item><title>Relative permalink</title><guid isPermaLink=\"true\">/p/7</guid></item>"
         "<item><title>Unsafe</title><link>file:///etc/passwd</link></item>"
         "<item><title>Script</title><link>javascript:alert(1)</link>"
         "<guid>https://127.0.0.1/safe</guid></item>"));
-    EXPECT_EQ(Links(rss), (V{"http://127.0.0.1/l", "http://127.0.0.1/p", "", "", "",
-                             "https://127.0.0.1/safe"}));
+    EXPECT_EQ(Links(rss), (V{"http://127.0.0.1/l", "http://127.0.0.1/p", "", "",
+                             "http://127.0.0.1/p/7", "", "https://127.0.0.1/safe"}));
 }
 
 // --- Liberal reading ---------------------------------------------------------------
