@@ -25,12 +25,12 @@ def write_feed(path, count):
         f.write('<?xml version="1.0" encoding="UTF-8"?>\n<rss version="2.0"><channel>\n'
                 "<title>Bench &amp; Co</title><link>http://127.0.0.1/</link>\n")
         for i in range(count):
-            f.write("<item><title>Headline %d: caf\u00e9 prices rise &amp; fall again</title>"
+            f.write("<item><title>Headline %d: caf\u00e9 prices rise &amp; fall</title>"
                     "<link>http://127.0.0.1/news/%d.html</link>"
                     '<guid isPermaLink="false">id-%d</guid>'
-                    "<pubDate>Wed, 09 Dec 2026 10:%02d:00 GMT</pubDate>"
-                    "<description>&lt;p&gt;Story %d, with a &lt;b&gt;bold&lt;/b&gt; "
-                    "part.&lt;/p&gt;</description></item>\n" % (i, i, i, i % 60, i))
+                    "<pubDate>Wed, 09 Dec 2026 10:%02d GMT</pubDate>"
+                    "<description>&lt;p&gt;Story %d, &lt;b&gt;bold&lt;/b&gt;.&lt;/p&gt;"
+                    "</description></item>\n" % (i, i, i, i % 60, i))
         f.write("</channel></rss>\n")
 
 def cpu_of(argv):
@@ -60,7 +60,38 @@ def measure(count):
     print("  ratio zelvo-page / xmllint: %.2f (pairs %.2f..%.2f)" % (ma / mb, ratios[0], ratios[-1]))
     return ma
 
+def hostile():
+    # Inputs built to make a reader work hard: CPU time and peak memory of
+    # one run each.
+    cases = {}
+    for mb in (1, 2, 4):
+        cases["title of %d MB of '&lt;a'" % mb] = (
+            "<rss><channel><item><title>" + "&lt;a" * (mb * 262144) + "</title></item></channel></rss>")
+    big = "x" * 4000
+    cases["entity of 4,000 chars named 100,000 times"] = (
+        '<!DOCTYPE rss [<!ENTITY big "' + big + '">]><rss><channel>' +
+        "".join("<item><title>" + "&big;" * 100 + "</title></item>" for _ in range(1000)) +
+        "</channel></rss>")
+    laughs = '<!DOCTYPE rss [<!ENTITY l0 "ha">' + "".join(
+        '<!ENTITY l%d "%s">' % (i, ("&l%d;" % (i - 1)) * 10) for i in range(1, 12)) + "]>"
+    cases["entities ten times the one before, eleven deep"] = (
+        laughs + "<rss><channel><item><title>&l11;</title></item></channel></rss>")
+    cases["100,000 nested elements and 100,000 stray end tags"] = (
+        "<rss><channel><item><title>x</title>" + "<x>" * 100000 + "</y>" * 100000 +
+        "</item></channel></rss>")
+    for name, text in cases.items():
+        path = os.path.join(folder, "hostile.xml")
+        with open(path, "w") as f:
+            f.write(text)
+        with open(os.devnull, "wb") as null:
+            child = subprocess.Popen([tool, "--file", path], stdout=null, stderr=null)
+            _, status, usage = os.wait4(child.pid, 0)
+        print("  %-52s %7d bytes  CPU %.3f s  peak %d MB" % (
+            name, len(text), usage.ru_utime + usage.ru_stime, usage.ru_maxrss // 1024))
+
 small = measure(items)
 large = measure(items * 4)
 print("growth of zelvo-page's CPU for four times the feed: %.2f" % (large / small))
+print("hostile feeds:")
+hostile()
 PY
