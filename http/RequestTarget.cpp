@@ -72,6 +72,16 @@ void ApplyLocation(const std::string& value, bool viaProxy, TRequestTarget& t) {
     t.TargetHost = t.HostName;
 }
 
+std::string DocumentURL(const TRequestTarget& t, bool viaProxy) {
+    if (viaProxy)
+        return t.Path;
+    const std::string scheme = t.Secure ? "https" : "http";
+    std::string url = scheme + "://" + t.TargetHost;
+    if (!t.ConnectPort.empty() && t.ConnectPort != DefaultPort(scheme))
+        url += ":" + t.ConnectPort;
+    return url + t.Path;
+}
+
 std::string DocNameFromPath(std::string name) {
     if (name.empty() || name == "/")
         return "document.htm";

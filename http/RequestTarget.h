@@ -26,6 +26,11 @@ TRequestTarget TargetFromURL(const std::string& url, const std::string& proxy,
 // and, by its scheme, the transport.
 void ApplyLocation(const std::string& value, bool viaProxy, TRequestTarget& target);
 
+// The address of the document the target asks for: the whole URL a proxy
+// is given, or one made of the scheme, the Host, a port other than the
+// scheme's default, and the path.
+std::string DocumentURL(const TRequestTarget& target, bool viaProxy);
+
 // The document's file name from its path: "document.htm" for none or "/",
 // otherwise the last part (one trailing "/" dropped), at most 255
 // characters, cut at its first "?".
