@@ -3,13 +3,13 @@
 #include <cstdio>
 #include <fstream>
 
-#include "text/PageConversion.h"
 #include "config/LiveSettings.h"
 #include "platform/Cp1252.h"
 #include "platform/Dialogs.h"
 #include "platform/Paths.h"
 #include "platform/Text.h"
-#include "text/PageDecoding.h"
+#include "text/PageConversion.h"
+#include "text/PageReading.h"
 #include "text/Utf8.h"
 
 namespace zelvo::app {
@@ -144,6 +144,8 @@ void TRetrievalCycle::RetrieveURL(std::string url, std::string proxyHost, std::s
     HttpCli1.SetModifiedSince(0);
 
     Headlines.clear();
+    OfferedFeeds.clear();
+    inputs_.SetOfferedFeeds(OfferedFeeds);
     view_.SetApplicationTitle(config::kProductName);
     inputs_.SetCurrentURLCaption(" " + url);
     // The strip shows UTF-8; the dialog's texts are Windows-1252.
@@ -182,13 +184,19 @@ void TRetrievalCycle::RetrieveURL(std::string url, std::string proxyHost, std::s
         std::string body = receivedPage_->TakeData();
         receivedPage_.reset();
         DownloadMemo.clear();
-        text::TTickerPage page = text::ConvertReceivedPage(std::move(body), HttpCli1.ContentType(),
-                                               text::CharsetOfContentType(HttpCli1.ContentType()));
-        scroller_.TickerText = std::move(page.text);
-        Headlines = std::move(page.headlines);
+        text::TPageRead read =
+            text::ReadReceivedPage(std::move(body), HttpCli1.ContentType(), HttpCli1.DocumentURL(),
+                                   text::PageReadingNamed(config::Live().PageReading));
+        scroller_.TickerText = std::move(read.line.text);
+        scroller_.PlainText = !read.classic;
+        Headlines = std::move(read.line.headlines);
+        OfferedFeeds = std::move(read.feeds);
+        inputs_.SetOfferedFeeds(OfferedFeeds);
         text::WritePageText(scroller_.TickerText, DownloadMemo, FilesDir);
     } else {
+        // No body: the log lines themselves, by the classic rules.
         text::ConvertPageText(DownloadMemo, scroller_.TickerText, FilesDir);
+        scroller_.PlainText = false;
     }
     inputs_.SetPageSizeCaption(BytesCaption(text::CharCount(scroller_.TickerText)));
     scroller_.ScrollPos = 1;

@@ -7,12 +7,13 @@
 #include <limits>
 #include <utility>
 
-#include "text/SimpleHTMLParser.h"
-#include "text/TextReplace.h"
 #include "platform/FileReplace.h"
 #include "platform/Paths.h"
 #include "text/FeedReader.h"
+#include "text/HeadlineLine.h"
 #include "text/PageDecoding.h"
+#include "text/SimpleHTMLParser.h"
+#include "text/TextReplace.h"
 #include "text/Utf8.h"
 
 namespace zelvo::text {
@@ -361,49 +362,15 @@ std::string PageToTickerText(std::string_view pageBytes) {
     return ConvertPageUtf8(text::DecodePage(std::string(pageBytes)).text);
 }
 
-namespace {
-
-// A literal ampersand on the strip is written twice (a single one would be
-// a mnemonic prefix).
-void AppendShown(std::string& line, std::string_view plain) {
-    for (char c : plain) {
-        line += c;
-        if (c == '&')
-            line += '&';
-    }
-}
-
 // The feed's title, then every item's, set apart by the separator; each
 // remembers its characters so a click can find its link.
-TTickerPage FeedLine(const text::TFeed& feed) {
-    TTickerPage page;
-    std::string& line = page.text;
-    line = " ";
-    std::size_t chars = 1;
-    bool first = true;
-    auto add = [&](std::string_view title, const std::string& link) {
-        if (title.empty())
-            return;
-        if (!first) {
-            line += kHeadlineSeparator;
-            chars += text::CharCount(kHeadlineSeparator);
-        }
-        first = false;
-        const std::size_t from = line.size();
-        AppendShown(line, title);
-        const std::size_t begin = chars;
-        chars += text::CharCount(std::string_view(line).substr(from));
-        if (!link.empty())
-            page.headlines.push_back({begin, chars, link});
-    };
-    add(feed.title, feed.link);
-    for (const text::TFeedItem& item : feed.items)
-        add(item.title, item.link);
-    line += "  ";
-    return page;
+TTickerPage FeedTickerPage(const TFeed& feed) {
+    THeadlineLine line;
+    line.Add(feed.title, feed.link);
+    for (const TFeedItem& item : feed.items)
+        line.Add(item.title, item.link);
+    return line.Finish();
 }
-
-}  // namespace
 
 TTickerPage ConvertReceivedPage(std::string&& bytes, std::string_view contentType,
                                 std::string_view charset) {
@@ -411,7 +378,7 @@ TTickerPage ConvertReceivedPage(std::string&& bytes, std::string_view contentTyp
     text::TDecodedPage decoded = text::DecodePage(std::move(bytes), charset);
     if (announced || text::HasFeedRoot(decoded.text)) {
         if (auto feed = text::ReadFeed(decoded.text)) {
-            TTickerPage page = FeedLine(*feed);
+            TTickerPage page = FeedTickerPage(*feed);
             page.charset = decoded.charset;
             return page;
         }

@@ -83,9 +83,14 @@ inline constexpr const char* kHeadlineSeparator = "  \xE2\x80\xA2  ";  // blank,
 
 struct TTickerPage {
     std::string text;                  // UTF-8, one line
-    std::vector<THeadline> headlines;  // empty unless the page was a feed
+    std::vector<THeadline> headlines;  // empty for the classic conversion
     std::string charset;               // what the page was read as
 };
+
+struct TFeed;
+
+// A feed's line: its title, then its items' titles, with their links.
+TTickerPage FeedTickerPage(const TFeed& feed);
 
 // The whole road of a received page: decoded (charset: the response's, or ""
 // to look at the bytes alone), then shown as a feed's headlines when it is a
