@@ -1,0 +1,132 @@
+#include "text/HtmlInputStream.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+
+namespace zelvo::text::detail {
+namespace {
+
+constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
+constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+
+// Whether the eight bytes at p hold a CR or a byte past ASCII.
+inline bool WordNeedsLook(const char* p) {
+    std::uint64_t w;
+    std::memcpy(&w, p, 8);
+    const std::uint64_t cr = w ^ (kOnes * '\r');
+    const std::uint64_t hasCr = (cr - kOnes) & ~cr & kHighBits;
+    return ((w & kHighBits) | hasCr) != 0;
+}
+
+// The first offset from i on that holds a CR or a byte past ASCII, or n.
+std::size_t SkipPlain(const char* s, std::size_t i, std::size_t n) {
+    while (i + 8 <= n && !WordNeedsLook(s + i))
+        i += 8;
+    while (i < n && s[i] != '\r' && static_cast<unsigned char>(s[i]) < 0x80)
+        ++i;
+    return i;
+}
+
+// Length of the well-formed UTF-8 sequence at s[i] (a byte past ASCII), or 0
+// with bad set to the bytes of its ill-formed start.
+std::size_t SequenceLength(const unsigned char* s, std::size_t i, std::size_t n, std::size_t& bad) {
+    const unsigned char c = s[i];
+    std::size_t len;
+    unsigned char lo = 0x80;
+    unsigned char hi = 0xBF;
+    if (c >= 0xC2 && c <= 0xDF) {
+        len = 2;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+        len = 3;
+        if (c == 0xE0)
+            lo = 0xA0;
+        else if (c == 0xED)
+            hi = 0x9F;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+        len = 4;
+        if (c == 0xF0)
+            lo = 0x90;
+        else if (c == 0xF4)
+            hi = 0x8F;
+    } else {
+        bad = 1;
+        return 0;
+    }
+    for (std::size_t k = 1; k < len; ++k) {
+        if (i + k >= n || s[i + k] < lo || s[i + k] > hi) {
+            bad = k;
+            return 0;
+        }
+        lo = 0x80;
+        hi = 0xBF;
+    }
+    return len;
+}
+
+}  // namespace
+
+bool PreprocessInput(std::string_view in, std::string& out, TOffsetMap& offsets) {
+    const char* s = in.data();
+    const auto* u = reinterpret_cast<const unsigned char*>(s);
+    const std::size_t n = in.size();
+    // Most pages need nothing; find the first place that might.
+    std::size_t i = 0;
+    for (;;) {
+        i = SkipPlain(s, i, n);
+        if (i == n)
+            return false;
+        if (s[i] == '\r')
+            break;
+        std::size_t bad = 0;
+        const std::size_t len = SequenceLength(u, i, n, bad);
+        if (len == 0)
+            break;
+        i += len;
+    }
+    out.clear();
+    out.reserve(n + n / 64);
+    offsets.clear();
+    out.append(s, i);
+    while (i < n) {
+        const std::size_t plain = SkipPlain(s, i, n);
+        out.append(s + i, plain - i);
+        i = plain;
+        if (i == n)
+            break;
+        if (s[i] == '\r') {
+            out += '\n';
+            if (i + 1 < n && s[i + 1] == '\n') {
+                i += 2;
+                offsets.emplace_back(out.size(), i);
+            } else {
+                ++i;
+            }
+            continue;
+        }
+        std::size_t bad = 0;
+        const std::size_t len = SequenceLength(u, i, n, bad);
+        if (len != 0) {
+            out.append(s + i, len);
+            i += len;
+            continue;
+        }
+        out += "\xEF\xBF\xBD";
+        i += bad;
+        if (bad != 3)
+            offsets.emplace_back(out.size(), i);
+    }
+    return true;
+}
+
+std::size_t OriginalOffset(const TOffsetMap& offsets, std::size_t position) {
+    const auto after = std::upper_bound(
+        offsets.begin(), offsets.end(), position,
+        [](std::size_t p, const std::pair<std::size_t, std::size_t>& e) { return p < e.first; });
+    if (after == offsets.begin())
+        return position;
+    const auto& [ours, theirs] = *std::prev(after);
+    return theirs + (position - ours);
+}
+
+}  // namespace zelvo::text::detail
