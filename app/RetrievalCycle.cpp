@@ -4,8 +4,10 @@
 #include <fstream>
 
 #include "config/LiveSettings.h"
+#include "http/CredentialMask.h"
 #include "platform/Cp1252.h"
 #include "platform/Dialogs.h"
+#include "platform/FileReplace.h"
 #include "platform/Paths.h"
 #include "platform/Text.h"
 #include "text/PageConversion.h"
@@ -41,6 +43,9 @@ TRetrievalCycle::TRetrievalCycle(http::THttpCli& client, config::TRetrievalInput
     HttpCli1.SetContentTypePost("application/x-www-form-urlencoded");
     HttpCli1.SetMultiThreaded(false);
     HttpCli1.OnCommand = [this](http::THttpCli*, const std::string& s) { HttpCli1Command(s); };
+    HttpCli1.OnPlainRelocation = [this](http::THttpCli*, const std::string& url) {
+        DownloadMemo.push_back("Relocated from https to plain http: " + http::MaskCredentials(url));
+    };
     HttpCli1.OnDocBegin = [this](http::THttpCli*) { HttpCli1DocBegin(); };
     HttpCli1.OnDocEnd = [this](http::THttpCli*) { HttpCli1DocEnd(); };
     HttpCli1.OnRequestDone = [this](http::THttpCli*, http::THttpRequest rq,
@@ -162,7 +167,7 @@ void TRetrievalCycle::RetrieveURL(std::string url, std::string proxyHost, std::s
     if (failed) {
         DownloadMemo.push_back("GET Failed !");
         DownloadMemo.push_back("StatusCode   = " + std::to_string(HttpCli1.StatusCode()));
-        DownloadMemo.push_back("ReasonPhrase = " + HttpCli1.ReasonPhrase());
+        DownloadMemo.push_back("ReasonPhrase = " + http::MaskCredentials(HttpCli1.ReasonPhrase()));
         SaveLog();
         if (HttpCli1.StatusCode() == 0)
             return;
@@ -175,7 +180,7 @@ void TRetrievalCycle::RetrieveURL(std::string url, std::string proxyHost, std::s
 
     DownloadMemo.push_back("StatusCode = " + std::to_string(HttpCli1.StatusCode()));
     for (const std::string& line : HttpCli1.RcvdHeader())
-        DownloadMemo.push_back("hdr>" + line);
+        DownloadMemo.push_back("hdr>" + http::MaskCredentials(line));
     SaveLog();
 
     if (receivedPage_) {
@@ -216,7 +221,9 @@ std::string TRetrievalCycle::FailureReason(const std::string& p, int statusCode)
     // A reason the server left empty still says what went wrong.
     if (platform::Trim(p).empty())
         return "status " + std::to_string(statusCode);
-    if (p[0] == 'H')
+    // A reason that opens with an abbreviation ("HTTP", "TLS") keeps it.
+    auto upper = [](char c) { return c >= 'A' && c <= 'Z'; };
+    if (p[0] == 'H' || (p.size() > 1 && upper(p[0]) && upper(p[1])))
         return p;
     std::string r = p;
     r[0] = platform::AsciiLower(r[0]);
@@ -244,7 +251,7 @@ void TRetrievalCycle::timerTimeOutTimer() {
 
 void TRetrievalCycle::HttpCli1Command(const std::string& s) {
     if (!s.empty())
-        DownloadMemo.push_back("cmd> " + s);
+        DownloadMemo.push_back("cmd> " + http::MaskCredentials(s));
 }
 
 void TRetrievalCycle::HttpCli1DocBegin() {
@@ -279,12 +286,14 @@ void TRetrievalCycle::ReleaseBodyStream() {
 }
 
 void TRetrievalCycle::SaveLog() {
-    std::ofstream out(FilesDir + "Zelv.Log", std::ios::binary | std::ios::trunc);
-    for (const std::string& line : DownloadMemo)
-        out << line << "\r\n";
-    out.flush();
-    if (!out)
-        throw std::runtime_error("Cannot create file " + FilesDir + "Zelv.Log");
+    std::string text;
+    for (const std::string& line : DownloadMemo) {
+        text += line;
+        text += "\r\n";
+    }
+    // The exchange names the user's sites and may carry their answers: the
+    // log is the user's alone.
+    platform::ReplaceFileContents(FilesDir + "Zelv.Log", text, platform::FileAccess::Private);
 }
 
 }  // namespace zelvo::app

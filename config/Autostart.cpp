@@ -94,8 +94,7 @@ void SetAutostart(bool on, const std::string& program) {
     }
     if (AutostartEnabled())
         return;
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
-    if (ec)
+    if (!platform::MakePrivateFolders(std::filesystem::path(path).parent_path().string()))
         throw std::runtime_error("Cannot create folder for " + path);
     platform::ReplaceFileContents(path, AutostartEntryText(program));
 }

@@ -176,6 +176,11 @@ void THttpCli::StartRequest(THttpRequest requestType) {
     if (!target_.Password.empty())
         password_ = target_.Password;
     docName_ = DocNameFromPath(target_.DocName);
+    credentialOrigin_ = DocumentOrigin(target_, !proxy_.empty());
+    documentOrigin_ = credentialOrigin_;
+    if (!target_.User.empty() || !target_.Password.empty())
+        urlCredentialsFor_ = credentialOrigin_;
+    sendCredentials_ = !urlCredentialsFor_ || *urlCredentialsFor_ == credentialOrigin_;
     StartLookup();
 }
 
@@ -404,7 +409,8 @@ void THttpCli::SendRequestHeader(const std::string& method, const std::string& v
                     std::to_string(sendStream_ != nullptr ? sendStream_->Size() : 0));
     if (modifiedSince_ != 0)
         SendCommand("If-Modified-Since: " + HttpDateText(modifiedSince_) + " GMT");
-    if (!username_.empty())
+    if (!username_.empty() && sendCredentials_ &&
+        DocumentOrigin(target_, !proxy_.empty()) == credentialOrigin_)
         SendCommand("Authorization: Basic " + EncodeBase64(username_ + ":" + password_));
     if (!cookie_.empty())
         SendCommand("Cookie: " + cookie_);

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -85,9 +86,15 @@ public:
     const std::string& Reference() const { return reference_; }
     void SetReference(const std::string& v) { reference_ = v; }
     const std::string& Username() const { return username_; }
-    void SetUsername(const std::string& v) { username_ = v; }
+    void SetUsername(const std::string& v) {
+        username_ = v;
+        urlCredentialsFor_.reset();
+    }
     const std::string& Password() const { return password_; }
-    void SetPassword(const std::string& v) { password_ = v; }
+    void SetPassword(const std::string& v) {
+        password_ = v;
+        urlCredentialsFor_.reset();
+    }
     bool NoCache() const { return noCache_; }
     void SetNoCache(bool v) { noCache_ = v; }
     double ModifiedSince() const { return modifiedSince_; }
@@ -151,6 +158,9 @@ public:
     TDocDataEvent OnSendData;
     TNotifyEvent OnTrace;  // never fired
     TOnCommand OnCommand;
+    // A relocation from an https document to a plain http one is about to be
+    // followed; the text is the new document's address.
+    TOnCommand OnPlainRelocation;
     THttpRequestDone OnRequestDone;
 
 protected:
@@ -225,6 +235,14 @@ private:
     std::string cookie_;
     bool relocationPending_ = false;
     int relocations_ = 0;
+    // Credentials belong to the document the request was made for; a
+    // relocation elsewhere goes without them.
+    TOrigin credentialOrigin_;
+    TOrigin documentOrigin_;       // of the document last asked for
+    bool sendCredentials_ = true;  // to credentialOrigin_, in this request
+    // Credentials written in a URL stay with that URL's site in later
+    // requests too, until they are set again.
+    std::optional<TOrigin> urlCredentialsFor_;
     bool contentLengthSeen_ = false;  // in the current response
     int headerBytes_ = 0;             // of the current response
     std::int64_t maxDocumentSize_ = 32 * 1024 * 1024;

@@ -132,6 +132,15 @@ void THttpCli::EndOfHeader() {
             EndRequest("Too many relocations", 0);
             return;
         }
+        const bool viaProxy = !proxy_.empty();
+        const TOrigin next = DocumentOrigin(target_, viaProxy);
+        const bool leavesTls = documentOrigin_.Scheme == "https" && next.Scheme == "http";
+        documentOrigin_ = next;
+        if (leavesTls && OnPlainRelocation) {
+            OnPlainRelocation(this, DocumentURL(target_, viaProxy));
+            if (httpState_ != hsWaitingHeader)
+                return;  // the handler ended the request
+        }
         using Sock = socket::TCustomWSocket;
         socket_->OnSessionClosed = [this](Sock*, Sock::Word e) { RelocationClosed(e); };
         socket_->Close();

@@ -21,7 +21,10 @@ TRequestTarget TargetFromURL(const std::string& url, const std::string& proxy,
     t.TargetHost = host;
     t.DocName = path;
     if (!proxy.empty()) {
-        t.Path = scheme.empty() ? "http://" + url : url;
+        // User info never travels in the request line; the credentials go
+        // as an Authorization header, and only to their own server.
+        const std::string bare = StripUserInfo(url);
+        t.Path = scheme.empty() ? "http://" + bare : bare;
         std::string proxyUser, proxyPassword;
         SplitURL(proxy, scheme, proxyUser, proxyPassword, host, port, path);
         if (port.empty())
@@ -51,7 +54,7 @@ void ApplyLocation(const std::string& value, bool viaProxy, TRequestTarget& t) {
             t.Path = (scheme.empty() ? std::string("http") : scheme) + "://" + host +
                      (port.empty() ? "" : ":" + port) + value;
         } else {
-            t.Path = value;
+            t.Path = StripUserInfo(value);
         }
         return;
     }
@@ -70,16 +73,6 @@ void ApplyLocation(const std::string& value, bool viaProxy, TRequestTarget& t) {
     else if (!scheme.empty())
         t.ConnectPort = DefaultPort(scheme);  // another server's default port, not the old one's
     t.TargetHost = t.HostName;
-}
-
-std::string DocumentURL(const TRequestTarget& t, bool viaProxy) {
-    if (viaProxy)
-        return t.Path;
-    const std::string scheme = t.Secure ? "https" : "http";
-    std::string url = scheme + "://" + t.TargetHost;
-    if (!t.ConnectPort.empty() && t.ConnectPort != DefaultPort(scheme))
-        url += ":" + t.ConnectPort;
-    return url + t.Path;
 }
 
 std::string DocNameFromPath(std::string name) {
@@ -105,6 +98,48 @@ TTunnel TunnelFor(const std::string& proxiedPath) {
     tunnel.Authority = host + ":" + (port.empty() ? DefaultPort(scheme) : port);
     tunnel.Path = path.empty() ? "/" : path;
     return tunnel;
+}
+
+namespace {
+
+// "0080" and "80" are the same port.
+std::string CanonicalPort(const std::string& port) {
+    const std::size_t first = port.find_first_not_of('0');
+    if (port.empty() || port.find_first_not_of("0123456789") != std::string::npos)
+        return port;
+    return first == std::string::npos ? "0" : port.substr(first);
+}
+
+}  // namespace
+
+TOrigin DocumentOrigin(const TRequestTarget& t, bool viaProxy) {
+    if (!viaProxy)
+        return {t.Secure ? "https" : "http", AsciiLower(t.TargetHost),
+                CanonicalPort(t.ConnectPort)};
+    std::string scheme, user, pass, host, port, path;
+    SplitURL(t.Path, scheme, user, pass, host, port, path);
+    const std::string lowerScheme = IsSecureScheme(scheme) ? "https" : "http";
+    return {lowerScheme, AsciiLower(host),
+            CanonicalPort(port.empty() ? DefaultPort(scheme) : port)};
+}
+
+std::string DocumentURL(const TRequestTarget& t, bool viaProxy) {
+    if (viaProxy)
+        return StripUserInfo(t.Path);
+    const std::string scheme = t.Secure ? "https" : "http";
+    const bool defaultPort = CanonicalPort(t.ConnectPort) == DefaultPort(scheme);
+    return scheme + "://" + t.TargetHost + (defaultPort ? "" : ":" + t.ConnectPort) + t.Path;
+}
+
+std::string StripUserInfo(const std::string& url) {
+    std::size_t start = url.find("://");
+    start = start == std::string::npos ? 0 : start + 3;
+    const std::size_t slash = url.find('/', start);
+    const std::size_t end = slash == std::string::npos ? url.size() : slash;
+    const std::size_t at = url.rfind('@', end == 0 ? 0 : end - 1);
+    if (at == std::string::npos || at < start || at >= end)
+        return url;
+    return url.substr(0, start) + url.substr(at + 1);
 }
 
 }  // namespace zelvo::http

@@ -26,11 +26,6 @@ TRequestTarget TargetFromURL(const std::string& url, const std::string& proxy,
 // and, by its scheme, the transport.
 void ApplyLocation(const std::string& value, bool viaProxy, TRequestTarget& target);
 
-// The address of the document the target asks for: the whole URL a proxy
-// is given, or one made of the scheme, the Host, a port other than the
-// scheme's default, and the path.
-std::string DocumentURL(const TRequestTarget& target, bool viaProxy);
-
 // The document's file name from its path: "document.htm" for none or "/",
 // otherwise the last part (one trailing "/" dropped), at most 255
 // characters, cut at its first "?".
@@ -51,5 +46,23 @@ struct TTunnel {
     std::string Path;       // the request target inside the tunnel
 };
 TTunnel TunnelFor(const std::string& proxiedPath);
+
+// Where a document lives, as far as credentials are concerned: the scheme
+// ("http" or "https"), the host in lower case and the port in decimal.
+struct TOrigin {
+    std::string Scheme;
+    std::string Host;
+    std::string Port;
+    bool operator==(const TOrigin&) const = default;
+};
+
+// The origin of the document target asks for, directly or through a proxy.
+TOrigin DocumentOrigin(const TRequestTarget& target, bool viaProxy);
+
+// The address of the document target asks for, without user info.
+std::string DocumentURL(const TRequestTarget& target, bool viaProxy);
+
+// url without the user name and password written before its host.
+std::string StripUserInfo(const std::string& url);
 
 }  // namespace zelvo::http

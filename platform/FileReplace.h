@@ -12,9 +12,20 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// Replaces the content of the file at path with data. An existing file keeps
-// its permission bits; a new one gets 0644 less the umask. Throws
+// Who may read a file the program writes: files that can hold what the user
+// fetched or typed (a page, the log of an exchange) are the user's alone.
+enum class FileAccess { Shared, Private };
+
+// Replaces the content of the file at path with data. A shared file keeps
+// the permission bits of an existing one; a new one gets 0644 less the
+// umask. A private file is 0600 whatever it was before. Throws
 // FileReplaceError ("Cannot create file <path>" and the system's reason).
-void ReplaceFileContents(const std::string& path, const std::string& data);
+void ReplaceFileContents(const std::string& path, const std::string& data,
+                         FileAccess access = FileAccess::Shared);
+
+// Makes dir and whichever of its parents are missing, each new one 0700;
+// folders that exist are left as they are. False when dir is no folder
+// afterwards.
+bool MakePrivateFolders(const std::string& dir);
 
 }  // namespace zelvo::platform

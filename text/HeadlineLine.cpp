@@ -2,11 +2,16 @@
 
 #include <utility>
 
+#include "text/ControlCharacters.h"
 #include "text/Utf8.h"
 
 namespace zelvo::text {
 
-void THeadlineLine::Add(std::string_view title, std::string_view link) {
+void THeadlineLine::Add(std::string_view written, std::string_view link) {
+    // A title's escapes can carry any character; none that moves the cursor
+    // or turns the strip's direction around reaches the line.
+    std::string title(written);
+    DropControls(title);
     if (title.empty())
         return;
     if (first_) {

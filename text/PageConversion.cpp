@@ -9,6 +9,7 @@
 
 #include "platform/FileReplace.h"
 #include "platform/Paths.h"
+#include "text/ControlCharacters.h"
 #include "text/FeedReader.h"
 #include "text/HeadlineLine.h"
 #include "text/PageDecoding.h"
@@ -414,7 +415,7 @@ void WritePageText(const std::string& tickerText, std::vector<std::string>& down
             memo.push_back(std::move(line));
         }
     } keep{line, downloadMemo};
-    platform::ReplaceFileContents(folder + kPageTextFile, line);
+    platform::ReplaceFileContents(folder + kPageTextFile, line, platform::FileAccess::Private);
 }
 
 void ConvertPageText(std::vector<std::string>& downloadMemo, std::string& tickerText,

@@ -8,6 +8,7 @@
 #include "app/RetrievalCycle.h"
 #include "app/TickerScroller.h"
 #include "platform/Dialogs.h"
+#include "text/ControlCharacters.h"
 
 namespace zelvo::tools {
 namespace {
@@ -100,8 +101,12 @@ FetchResult FetchPage(const FetchOptions& options) {
     if (options.showLog) {
         std::ifstream log(scratch.Path() + "Zelv.Log", std::ios::binary);
         std::string line;
-        while (std::getline(log, line))
-            std::fprintf(stderr, "%s\n", line.c_str());
+        while (std::getline(log, line)) {
+            if (!line.empty() && line.back() == '\r')
+                line.pop_back();
+            // The log quotes the server, which may write anything.
+            std::fprintf(stderr, "%s\n", text::TerminalSafe(line).c_str());
+        }
     }
     result.ok = messages.message.empty() && cycle.HttpCli1.StatusCode() > 0 &&
                 cycle.HttpCli1.StatusCode() < 400;

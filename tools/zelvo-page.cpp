@@ -25,6 +25,7 @@
 #include "app/TickerScroller.h"
 #include "config/LiveSettings.h"
 #include "platform/CoreApplication.h"
+#include "text/ControlCharacters.h"
 #include "text/PageConversion.h"
 #include "text/PageDecoding.h"
 #include "text/PageReading.h"
@@ -213,17 +214,28 @@ std::string HeadlineLinks(const std::string& text,
     for (const zelvo::text::THeadline& h : headlines) {
         const std::size_t from = zelvo::text::ByteOffsetOfChar(text, h.begin);
         const std::size_t to = zelvo::text::ByteOffsetOfChar(text, h.end);
-        out.append(text, from, to - from);
+        out += zelvo::text::TerminalSafe(std::string_view(text).substr(from, to - from));
         out += '\t';
-        out += h.link;
+        out += zelvo::text::TerminalSafe(h.link);
         out += '\n';
     }
     return out;
 }
 
-bool WriteAll(const std::string& bytes) {
-    return std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size() &&
+// What a page, a feed or a server wrote reaches the terminal with no control
+// character left in it: none can move the cursor, retitle the window or turn
+// the line around.
+bool WriteSafe(const std::string& safe) {
+    return std::fwrite(safe.data(), 1, safe.size(), stdout) == safe.size() &&
            std::fflush(stdout) == 0;
+}
+
+bool WriteAll(const std::string& bytes) {
+    return WriteSafe(zelvo::text::TerminalSafe(bytes));
+}
+
+void Complain(const std::string& message) {
+    std::fprintf(stderr, "zelvo-page: %s\n", zelvo::text::TerminalSafe(message).c_str());
 }
 
 }  // namespace
@@ -262,7 +274,7 @@ int main(int argc, char** argv) {
             std::string message = result.message;
             while (!message.empty() && message.back() == ' ')
                 message.pop_back();
-            std::fprintf(stderr, "zelvo-page: %s\n", message.c_str());
+            Complain(message);
             return 1;
         }
         tickerText = std::move(result.tickerText);
@@ -273,8 +285,7 @@ int main(int argc, char** argv) {
         std::string error;
         auto page = ReadWholeFile(*options.file, error);
         if (!page) {
-            std::fprintf(stderr, "zelvo-page: cannot read %s: %s\n", options.file->c_str(),
-                         error.c_str());
+            Complain("cannot read " + *options.file + ": " + error);
             return 2;
         }
         zelvo::text::TPageRead read = zelvo::text::ReadReceivedPage(
@@ -287,10 +298,10 @@ int main(int argc, char** argv) {
         classic = read.classic;
     }
     for (const std::string& feed : feeds)
-        std::fprintf(stderr, "feed: %s\n", feed.c_str());
+        std::fprintf(stderr, "feed: %s\n", zelvo::text::TerminalSafe(feed).c_str());
 
     if (options.links)
-        return WriteAll(HeadlineLinks(tickerText, headlines)) ? 0 : 1;
+        return WriteSafe(HeadlineLinks(tickerText, headlines)) ? 0 : 1;
     if (!options.frames)
         return WriteAll(tickerText) ? 0 : 1;
 

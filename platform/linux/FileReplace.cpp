@@ -60,14 +60,16 @@ private:
 
 }  // namespace
 
-void ReplaceFileContents(const std::string& path, const std::string& data) {
+void ReplaceFileContents(const std::string& path, const std::string& data, FileAccess access) {
     mode_t mode = 0;
     struct stat old {};
     bool existed = ::stat(path.c_str(), &old) == 0;
-    if (existed) {
+    if (existed && S_ISDIR(old.st_mode)) {
         // Renaming over a directory would fail late and leave a stray file.
-        if (S_ISDIR(old.st_mode))
-            Fail(path, EISDIR);
+        Fail(path, EISDIR);
+    } else if (access == FileAccess::Private) {
+        mode = S_IRUSR | S_IWUSR;
+    } else if (existed) {
         mode = old.st_mode & 07777;
     } else {
         mode_t mask = ::umask(0);
@@ -103,6 +105,24 @@ void ReplaceFileContents(const std::string& path, const std::string& data) {
         ::fsync(dir);
         ::close(dir);
     }
+}
+
+bool MakePrivateFolders(const std::string& dir) {
+    std::string path;
+    std::size_t from = 0;
+    while (from <= dir.size()) {
+        std::size_t slash = dir.find('/', from);
+        if (slash == std::string::npos)
+            slash = dir.size();
+        path = dir.substr(0, slash);
+        from = slash + 1;
+        if (path.empty())
+            continue;  // the root
+        if (::mkdir(path.c_str(), S_IRWXU) != 0 && errno != EEXIST)
+            return false;
+    }
+    struct stat st {};
+    return ::stat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 }  // namespace zelvo::platform

@@ -1,5 +1,7 @@
 #include "platform/Paths.h"
 
+#include "platform/FileReplace.h"
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -93,8 +95,7 @@ bool PrepareFolders(const ProgramFolders& folders) {
     std::error_code ec;
     bool made = true;
     for (const std::string& dir : {folders.Page, folders.UrlList}) {
-        fs::create_directories(dir, ec);
-        made = made && fs::is_directory(dir, ec);
+        made = MakePrivateFolders(dir) && made;
     }
     if (!folders.ShippedUrlList.empty()) {
         const fs::path list = folders.UrlList + "WebURLs.txt";

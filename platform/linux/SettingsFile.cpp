@@ -10,6 +10,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/FileReplace.h"
 #include "platform/Paths.h"
 #include "platform/Text.h"
 
@@ -112,11 +113,8 @@ std::string UserSettingsPath() {
 SettingsFile::SettingsFile(std::string path) : path_(std::move(path)) {
     std::error_code ec;
     std::string dir = Directory(path_);
-    if (!std::filesystem::is_directory(dir, ec)) {
-        std::filesystem::create_directories(dir, ec);
-        if (!ec)
-            ::chmod(dir.c_str(), 0700);
-    }
+    if (!std::filesystem::is_directory(dir, ec))
+        MakePrivateFolders(dir);
     FileDescriptor fd(::open(path_.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0600));
 }
 
