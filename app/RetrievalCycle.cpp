@@ -189,9 +189,9 @@ void TRetrievalCycle::RetrieveURL(std::string url, std::string proxyHost, std::s
         std::string body = receivedPage_->TakeData();
         receivedPage_.reset();
         DownloadMemo.clear();
-        text::TPageRead read =
-            text::ReadReceivedPage(std::move(body), HttpCli1.ContentType(), HttpCli1.DocumentURL(),
-                                   text::PageReadingNamed(config::Live().PageReading));
+        text::TPageRead read = text::ReadReceivedPage(
+            std::move(body), HttpCli1.ContentType(), HttpCli1.CurrentDocumentURL(),
+            text::PageReadingNamed(config::Live().PageReading));
         scroller_.TickerText = std::move(read.line.text);
         scroller_.PlainText = !read.classic;
         Headlines = std::move(read.line.headlines);

@@ -127,7 +127,7 @@ public:
     const std::string& DocName() const { return docName_; }
     // The address of the document last asked for, after every relocation:
     // what its relative links are resolved against.
-    std::string DocumentURL() const { return http::DocumentURL(target_, !proxy_.empty()); }
+    std::string CurrentDocumentURL() const { return DocumentURL(target_, !proxy_.empty()); }
     const std::string& ContentType() const { return contentType_; }
     int ContentLength() const { return contentLength_; }
     TStream* RcvdStream() const { return rcvdStream_; }

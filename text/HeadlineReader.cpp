@@ -368,7 +368,7 @@ private:
     void Push(const std::string& name, std::uint8_t flags);
     void PopOne();
     // Pops through the topmost element named one of names, unless one of
-    // stops (or the scan limit) comes first.
+    // stops, a skipped element or the scan limit comes first.
     void CloseOpen(std::initializer_list<std::string_view> names,
                    std::initializer_list<std::string_view> stops, bool stopAtBoundaries);
     void PopThrough(std::size_t index);
@@ -483,6 +483,10 @@ void TPageReader::CloseOpen(std::initializer_list<std::string_view> names,
             return;
         }
         if (std::find(stops.begin(), stops.end(), name) != stops.end())
+            return;
+        // An implied end never reaches out of skipped content: what follows
+        // inside it stays skipped.
+        if ((stack_[i].flags & oSkip) != 0)
             return;
         if (stopAtBoundaries && (TagFlags(name) & fBoundary) != 0)
             return;
