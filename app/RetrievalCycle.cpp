@@ -154,7 +154,8 @@ void TRetrievalCycle::RetrieveURL(std::string url, std::string proxyHost, std::s
     view_.SetApplicationTitle(config::kProductName);
     inputs_.SetCurrentURLCaption(" " + url);
     // The strip shows UTF-8; the dialog's texts are Windows-1252.
-    view_.SetTickerCaption(" Connecting to " + platform::Cp1252ToUtf8(url) + "...");
+    // An address's "&" is a character, not an access key.
+    view_.SetPlainTickerCaption(" Connecting to " + platform::Cp1252ToUtf8(url) + "...");
     inputs_.SetPageSizeCaption(BytesCaption(scroller_.TickerText.size()));
 
     bool failed = false;

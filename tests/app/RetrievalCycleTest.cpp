@@ -43,7 +43,15 @@ public:
         cancelEnabled = on;
         cancelHistory.push_back(on);
     }
-    void SetTickerCaption(const std::string& c) override { tickerCaption = c; }
+    void SetTickerCaption(const std::string& c) override {
+        tickerCaption = c;
+        plainCaption = false;
+    }
+    void SetPlainTickerCaption(const std::string& c) override {
+        tickerCaption = c;
+        plainCaption = true;
+    }
+    bool plainCaption = false;
     void SetOfferedFeeds(const std::vector<std::string>& f) override { feeds = f; }
     std::vector<std::string> feeds;
 
@@ -295,6 +303,21 @@ TEST_F(Retrieval, ARelocatedPageIsReadAsHeadlinesAgainstItsFinalAddress) {
     EXPECT_FALSE(scroller.PlainText);
     EXPECT_TRUE(cycle.Headlines.empty());
     EXPECT_EQ(host.feeds, std::vector<std::string>{Url(target, "/news/feed.xml")});
+}
+
+TEST_F(Retrieval, TheConnectingTextShowsTheAddressesAmpersands) {
+    zt::LoopbackServer good(Serve("HTTP/1.0 200 OK\r\n\r\n"));
+    host.testURL = Url(good, "/q?a=1&b=2");
+    // What the strip shows while the request goes out.
+    std::string seen;
+    bool plain = false;
+    cycle.HttpCli1.OnCommand = [&](http::THttpCli*, const std::string&) {
+        seen = host.tickerCaption;
+        plain = host.plainCaption;
+    };
+    cycle.RetrieveTestURL();
+    EXPECT_EQ(seen, " Connecting to " + Url(good, "/q?a=1&b=2") + "...");
+    EXPECT_TRUE(plain);
 }
 
 TEST_F(Retrieval, AHalfAnswerIsAFailureNotNews) {
