@@ -8,12 +8,12 @@
 
 #include <functional>
 
-#include "text/PageConversion.h"
 #include "app/TickerScroller.h"
 #include "config/RetrievalInputs.h"
 #include "http/HttpProt.h"
 #include "http/Stream.h"
 #include "platform/WindowTimer.h"
+#include "text/PageConversion.h"
 
 namespace zelvo::app {
 
@@ -44,8 +44,10 @@ public:
     std::vector<std::string> DownloadMemo;
     // The address of the automatic fetch under way.
     std::string txtWorking;
-    // Where each headline of the ticker text leads, when the page was a feed.
+    // Where each headline of the ticker text leads (headlines and feeds).
     std::vector<text::THeadline> Headlines;
+    // The feeds the page in the ticker declares, resolved.
+    std::vector<std::string> OfferedFeeds;
 
     // Where "Zelv.Log" and "WebPage.txt" go: the executable's directory
     // unless the owner says otherwise (the ticker uses the program's folders).

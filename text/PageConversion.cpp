@@ -12,6 +12,7 @@
 #include "text/ControlCharacters.h"
 #include "text/FeedCharset.h"
 #include "text/FeedReader.h"
+#include "text/HeadlineLine.h"
 #include "text/PageDecoding.h"
 #include "text/SimpleHTMLParser.h"
 #include "text/TextReplace.h"
@@ -363,55 +364,22 @@ std::string PageToTickerText(std::string_view pageBytes) {
     return ConvertPageUtf8(text::DecodePage(std::string(pageBytes)).text);
 }
 
-namespace {
-
-// A literal ampersand on the strip is written twice (a single one would be
-// a mnemonic prefix).
-void AppendShown(std::string& line, std::string_view plain) {
-    for (char c : plain) {
-        line += c;
-        if (c == '&')
-            line += '&';
-    }
-}
-
 // The feed's title, then every item's, set apart by the separator; each
 // remembers its characters so a click can find its link.
-TTickerPage FeedLine(const text::TFeed& feed) {
-    TTickerPage page;
-    std::string& line = page.text;
-    line = " ";
-    std::size_t chars = 1;
-    bool first = true;
+TTickerPage FeedTickerPage(const TFeed& feed) {
+    THeadlineLine line;
     std::size_t shown = 0;
-    auto add = [&](std::string_view written, const std::string& link) {
-        // A title's escapes can carry any character; none that moves the
-        // cursor or turns the strip's direction around reaches the line.
-        std::string title(written);
-        DropControls(title);
-        if (title.empty() || shown == kMaxHeadlines)
+    auto add = [&](const std::string& title, const std::string& link) {
+        if (title.empty() || shown == kMaxFeedHeadlines)
             return;
+        line.Add(title, link);
         ++shown;
-        if (!first) {
-            line += kHeadlineSeparator;
-            chars += text::CharCount(kHeadlineSeparator);
-        }
-        first = false;
-        const std::size_t from = line.size();
-        AppendShown(line, title);
-        const std::size_t begin = chars;
-        chars += text::CharCount(std::string_view(line).substr(from));
-        if (!link.empty())
-            page.headlines.push_back({begin, chars, link});
     };
     add(feed.title, feed.link);
-    for (const text::TFeedItem& item : feed.items)
+    for (const TFeedItem& item : feed.items)
         add(item.title, item.link);
-    line += "  ";
-    return page;
+    return line.Finish();
 }
-
-}  // namespace
 
 TTickerPage ConvertReceivedPage(std::string&& bytes, std::string_view contentType,
                                 std::string_view charset, std::string_view finalUrl) {
@@ -420,7 +388,7 @@ TTickerPage ConvertReceivedPage(std::string&& bytes, std::string_view contentTyp
         // read a whole undeclared feed as windows-1252 for one bad byte.
         const text::TDecodedFeed decodedFeed = text::DecodeFeed(bytes, charset);
         if (auto feed = text::ReadFeed(decodedFeed.text, finalUrl)) {
-            TTickerPage page = FeedLine(*feed);
+            TTickerPage page = FeedTickerPage(*feed);
             page.charset = decodedFeed.charset;
             return page;
         }

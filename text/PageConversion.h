@@ -83,12 +83,18 @@ inline constexpr const char* kHeadlineSeparator = "  \xE2\x80\xA2  ";  // blank,
 
 struct TTickerPage {
     std::string text;                  // UTF-8, one line
-    std::vector<THeadline> headlines;  // empty unless the page was a feed
+    std::vector<THeadline> headlines;  // empty for the classic conversion
     std::string charset;               // what the page was read as
 };
 
 // The most headlines one line shows.
-inline constexpr std::size_t kMaxHeadlines = 200;
+inline constexpr std::size_t kMaxFeedHeadlines = 200;
+
+struct TFeed;
+
+// A feed's line: its title, then its items' titles, with their links; at
+// most kMaxFeedHeadlines of them.
+TTickerPage FeedTickerPage(const TFeed& feed);
 
 // The whole road of a received page: shown as a feed's headlines when it is
 // a feed by its media type or its first element (decoded by the feed's own
