@@ -125,9 +125,15 @@ bool LooksLikeFeed(std::string_view bytes) {
         const TProlog prolog = ScanProlog(bytes);
         return prolog.hasRoot && IsFeedRootName(prolog.rootName);
     }
-    const TDecodedFeed decoded = DecodeFeed(bytes);
-    const TProlog prolog = ScanProlog(decoded.text);
-    return prolog.hasRoot && IsFeedRootName(prolog.rootName);
+    // A wide page is decoded a slice at first: most show their first element
+    // early, and a page that is no feed is decoded again anyway.
+    constexpr std::size_t kSlice = 64 * 1024;
+    for (std::size_t length = kSlice;; length = bytes.size()) {
+        const TDecodedFeed decoded = DecodeFeed(bytes.substr(0, length));
+        const TProlog prolog = ScanProlog(decoded.text);
+        if (!prolog.ranOut || length >= bytes.size())
+            return prolog.hasRoot && IsFeedRootName(prolog.rootName);
+    }
 }
 
 }  // namespace zelvo::text

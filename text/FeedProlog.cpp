@@ -160,6 +160,7 @@ TProlog ScanProlog(std::string_view text) {
             while (end < text.size() && IsNameChar(text[end]))
                 ++end;
             prolog.hasRoot = true;
+            prolog.ranOut = end == text.size();  // the name may go on
             prolog.rootOffset = i;
             prolog.rootName = text.substr(i + 1, end - i - 1);
             return prolog;
@@ -167,6 +168,7 @@ TProlog ScanProlog(std::string_view text) {
             return prolog;
         }
     }
+    prolog.ranOut = true;
     return prolog;
 }
 

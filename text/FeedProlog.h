@@ -13,6 +13,7 @@ namespace zelvo::text {
 
 struct TProlog {
     bool hasRoot = false;
+    bool ranOut = false;  // the text ended before the prolog did
     std::size_t rootOffset = 0;  // the "<" of the root element's start tag
     std::string_view rootName;   // as written, prefix included
     // General entities of the internal subset, name and replacement text,

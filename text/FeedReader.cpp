@@ -164,7 +164,7 @@ void TFeedReader::OfferHref(TLink& link, const std::vector<THtmlAttribute>& attr
     link.Offer(ResolveUrl(bases_.back(), Trim(*href)), rank);
 }
 
-void TFeedReader::StartElement(std::string_view name,
+bool TFeedReader::StartElement(std::string_view name,
                                const std::vector<THtmlAttribute>& attributes) {
     const std::string_view local = LocalName(name);
     if (target_ != TTarget::None && EndsOpenText(local))
@@ -173,13 +173,13 @@ void TFeedReader::StartElement(std::string_view name,
     if (isItem && inItem_)
         CloseThrough(itemIndex_);
     if (open_.size() >= kMaxDepth)
-        return;
+        return false;
 
     TOpen& open = open_.emplace_back();
     open.name = name;
     Bind(attributes, open);
     if (target_ != TTarget::None)
-        return;  // markup inside a title: only its text counts
+        return true;  // markup inside a title: only its text counts
 
     bool atom = false;
     const TVocabulary vocabulary = VocabularyOf(name, atom);
@@ -193,10 +193,10 @@ void TFeedReader::StartElement(std::string_view name,
             kind_ = TKind::Rdf;
         else if (local == "feed")
             kind_ = TKind::Atom;
-        return;
+        return true;
     }
     if (vocabulary == TVocabulary::Other)
-        return;
+        return true;
     const bool feedLevel = !inItem_ && (parent == TRole::Channel || parent == TRole::Root);
     const bool itemLevel = inItem_ && parent == TRole::Item;
     const bool itemsFull = items_.size() >= kMaxFeedItems;
@@ -206,7 +206,7 @@ void TFeedReader::StartElement(std::string_view name,
             StartTarget(TTarget::ItemDcTitle, TFormat::Html);
         else if (local == "title" && feedLevel)
             StartTarget(TTarget::FeedDcTitle, TFormat::Html);
-        return;
+        return true;
     }
     if (local == "channel") {
         open.role = TRole::Channel;
@@ -224,7 +224,7 @@ void TFeedReader::StartElement(std::string_view name,
             itemLink_.Offer(ResolveUrl(bases_.back(), Trim(*about)), kRankAbout);
     } else if (local == "title" && (itemLevel || feedLevel)) {
         if (itemLevel && itemsFull)
-            return;
+            return true;
         TFormat format = TFormat::Html;
         if (atom) {
             // Atom says what its text is; RSS titles are escaped HTML in practice.
@@ -242,7 +242,7 @@ void TFeedReader::StartElement(std::string_view name,
         StartTarget(itemLevel ? TTarget::ItemTitle : TTarget::FeedTitle, format);
     } else if (local == "link" && (itemLevel || feedLevel)) {
         if (itemLevel && itemsFull)
-            return;
+            return true;
         if (Attribute(attributes, "href") != nullptr)
             OfferHref(itemLevel ? itemLink_ : feedLink_, attributes);
         else
@@ -254,6 +254,7 @@ void TFeedReader::StartElement(std::string_view name,
         else if (Trim(*permalink) == "true")
             StartTarget(TTarget::ItemPermalink, TFormat::Plain);
     }
+    return true;
 }
 
 void TFeedReader::Text(std::string_view text) {
@@ -391,8 +392,7 @@ std::optional<TFeed> ReadFeed(std::string_view utf8, std::string_view baseUrl) {
     while (tokenizer.Next(token)) {
         switch (token.kind) {
             case TTokenKind::StartTag:
-                reader.StartElement(token.data, token.attributes);
-                if (token.selfClosing)
+                if (reader.StartElement(token.data, token.attributes) && token.selfClosing)
                     reader.EndElement(token.data);
                 break;
             case TTokenKind::EndTag:

@@ -56,7 +56,9 @@ class TFeedReader {
 public:
     explicit TFeedReader(std::string_view baseUrl);
 
-    void StartElement(std::string_view name, const std::vector<THtmlAttribute>& attributes);
+    // False when the element was too deep to be opened (its end tag, or a
+    // self-closing tag's implied one, must then not be reported).
+    bool StartElement(std::string_view name, const std::vector<THtmlAttribute>& attributes);
     void Text(std::string_view text);
     void EndElement(std::string_view name);
 

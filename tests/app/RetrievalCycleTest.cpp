@@ -203,6 +203,27 @@ TEST_F(Retrieval, AFeedShowsItsHeadlinesAndKnowsTheirLinks) {
     EXPECT_TRUE(host.captionTimer);
 }
 
+TEST_F(Retrieval, ARelocatedFeedsRelativeLinksOpenAbsolute) {
+    // Served as HTML, with a blank line before the declaration and a link
+    // that names no host: still a feed, its links resolved where it ended up.
+    const std::string feed =
+        "\n<?xml version=\"1.0\"?><rss version=\"2.0\"><channel><title>Releases</title>"
+        "<item><title>v3.9.0</title><link>/releases/tag/v3.9.0</link></item>"
+        "<item xml:base=\"notes/\"><title>Notes</title><link>n1.html</link></item>"
+        "</channel></rss>";
+    zt::LoopbackServer target(Serve("HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n\r\n" + feed));
+    zt::LoopbackServer first(
+        Serve("HTTP/1.0 302 Moved\r\nLocation: " + Url(target, "/project/feed.xml") + "\r\n\r\n"));
+    host.enabled[2] = host.enabled[3] = false;
+    host.sites[1] = Url(first, "/old.xml");
+    cycle.timerRetrieveTimer();
+    std::vector<std::string> links;
+    for (const text::THeadline& h : cycle.Headlines)
+        links.push_back(h.link);
+    EXPECT_EQ(links, (std::vector<std::string>{Url(target, "/releases/tag/v3.9.0"),
+                                               Url(target, "/project/notes/n1.html")}));
+}
+
 TEST_F(Retrieval, ASecondSuccessLogsTheHeadersOfBoth) {
     zt::LoopbackServer server(Serve("HTTP/1.0 200 OK\r\nX-Run: a\r\n\r\n<p>one</p>"));
     host.testURL = Url(server, "/");

@@ -396,6 +396,9 @@ TEST(FeedCharsetTest, DeclarationsMarksAndWideUnits) {
             EXPECT_EQ(Read(DecodeFeed(bytes).text).title, "Wide") << little << mark;
         }
     }
+    const std::string comment = "<!--" + std::string(40000, '-') + "-->";
+    EXPECT_TRUE(LooksLikeFeed(wide(comment + xml, true, false))) << "beyond the first slice";
+    EXPECT_FALSE(LooksLikeFeed(wide(comment + "<html>", false, true)));
     const std::string lying =
         "<?xml version=\"1.0\" encoding=\"UTF-16\"?><rss><channel>"
         "<title>\xC3\xA9</title></channel></rss>";
