@@ -178,8 +178,13 @@ bool TFeedReader::StartElement(std::string_view name,
     TOpen& open = open_.emplace_back();
     open.name = name;
     Bind(attributes, open);
-    if (target_ != TTarget::None)
-        return true;  // markup inside a title: only its text counts
+    if (target_ != TTarget::None) {
+        // Markup inside a title: only its text counts, and a block-level
+        // element keeps the words on either side apart.
+        if (!IsInlineElement(local))
+            Text(" ");
+        return true;
+    }
 
     bool atom = false;
     const TVocabulary vocabulary = VocabularyOf(name, atom);
@@ -289,6 +294,8 @@ void TFeedReader::CloseThrough(std::size_t index) {
 
 void TFeedReader::Close(TOpen& open) {
     const std::size_t index = open_.size() - 1;
+    if (target_ != TTarget::None && index > targetIndex_ && !IsInlineElement(LocalName(open.name)))
+        Text(" ");
     if (target_ != TTarget::None && index == targetIndex_)
         FinishTarget();
     if (inItem_ && index == itemIndex_)

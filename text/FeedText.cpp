@@ -60,19 +60,6 @@ bool IsControlChar(char32_t c) {
     return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0xFEFF;
 }
 
-// Inline elements join the words around them; any other tag stood between
-// two words.
-bool IsInlineElement(std::string_view name) {
-    static constexpr std::array<std::string_view, 24> kInline = {
-        "a",    "abbr",  "b",    "big",    "cite",   "code", "del", "dfn",
-        "em",   "font",  "i",    "ins",    "kbd",    "mark", "q",   "s",
-        "samp", "small", "span", "strike", "strong", "sub",  "sup", "u"};
-    for (std::string_view n : kInline)
-        if (name == n)
-            return true;
-    return name == "tt" || name == "var" || name == "time";
-}
-
 bool IsSkippedElement(std::string_view name) {
     return name == "script" || name == "style" || name == "template";
 }
@@ -147,6 +134,17 @@ bool HoldsMarkup(std::string_view text) {
             return text.find('>', at + 2) != std::string_view::npos;
     }
     return false;
+}
+
+bool IsInlineElement(std::string_view name) {
+    static constexpr std::array<std::string_view, 24> kInline = {
+        "a",    "abbr",  "b",    "big",    "cite",   "code", "del", "dfn",
+        "em",   "font",  "i",    "ins",    "kbd",    "mark", "q",   "s",
+        "samp", "small", "span", "strike", "strong", "sub",  "sup", "u"};
+    for (std::string_view n : kInline)
+        if (name == n)
+            return true;
+    return name == "tt" || name == "var" || name == "time";
 }
 
 std::string PlainTitle(std::string_view text, bool html) {

@@ -23,6 +23,10 @@ std::string PlainTitle(std::string_view text, bool html);
 // reasonable part of the text, else within a word, ending in "…".
 std::string CutHeadline(std::string text, std::size_t maxChars = kMaxHeadlineChars);
 
+// Whether an element of this (lower-case) name joins the words around it,
+// as inline elements do; any other tag stands between two words.
+bool IsInlineElement(std::string_view name);
+
 // Base64 with white space between the groups; stops at the first "=" or at
 // the first character outside the alphabet.
 std::string DecodeBase64Text(std::string_view text);

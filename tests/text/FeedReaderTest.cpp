@@ -332,10 +332,13 @@ TEST(FeedFormatsTest, AtomTextTypes) {
         "<entry><title type=\"html\">&lt;em&gt;Big&lt;/em&gt; &amp;amp; bold</title></entry>"
         "<entry><title type=\"xhtml\"><div xmlns=\"http://www.w3.org/1999/xhtml\">"
         "Plain <b>and</b>\n strong</div></title></entry>"
+        "<entry><title type=\"xhtml\"><div xmlns=\"http://www.w3.org/1999/xhtml\">"
+        "Line<br/>break<p>and</p>para<i>graph</i></div></title></entry>"
         "<entry><title>1 &lt; 2</title><source><title>Not this</title></source></entry>"
         "</feed>");
     EXPECT_EQ(feed.title, "A &lt; B") << "plain text keeps what it says";
-    EXPECT_EQ(Titles(feed), (V{"Big & bold", "Plain and strong", "1 < 2"}));
+    EXPECT_EQ(Titles(feed),
+              (V{"Big & bold", "Plain and strong", "Line break and paragraph", "1 < 2"}));
 }
 
 TEST(FeedFormatsTest, Atom03AndAtomWithoutNamespace) {
