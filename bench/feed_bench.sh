@@ -19,16 +19,17 @@ import os, statistics, subprocess, sys
 tool, items, pairs, folder = sys.argv[1], int(sys.argv[2]), int(sys.argv[3]), sys.argv[4]
 
 def write_feed(path, count):
-    # An ordinary feed: titles with an escape and a letter beyond ASCII, a
-    # link, a guid, a date and a short escaped description per item.
+    # An ordinary feed of about 250 bytes an item: titles with an escape and
+    # a letter beyond ASCII, a link, a guid, a date and a short escaped
+    # description.
     with open(path, "w", encoding="utf-8") as f:
         f.write('<?xml version="1.0" encoding="UTF-8"?>\n<rss version="2.0"><channel>\n'
                 "<title>Bench &amp; Co</title><link>http://127.0.0.1/</link>\n")
         for i in range(count):
             f.write("<item><title>Headline %d: caf\u00e9 prices rise &amp; fall</title>"
-                    "<link>http://127.0.0.1/news/%d.html</link>"
+                    "<link>http://127.0.0.1/n/%d</link>"
                     '<guid isPermaLink="false">id-%d</guid>'
-                    "<pubDate>Wed, 09 Dec 2026 10:%02d GMT</pubDate>"
+                    "<pubDate>9 Dec 2026 10:%02d</pubDate>"
                     "<description>&lt;p&gt;Story %d, &lt;b&gt;bold&lt;/b&gt;.&lt;/p&gt;"
                     "</description></item>\n" % (i, i, i, i % 60, i))
         f.write("</channel></rss>\n")
