@@ -9,6 +9,7 @@
 #include "support/ReferenceConversion.h"
 #include "text/HtmlTokenizer.h"
 #include "text/PageConversion.h"
+#include "text/PageDecoding.h"
 #include "text/PageReading.h"
 
 namespace {
@@ -193,6 +194,55 @@ void BM_Headlines_Unclosed5MB(benchmark::State& state) {
     Run(state, p, Headlines);
 }
 BENCHMARK(BM_Headlines_Unclosed5MB)->Unit(benchmark::kMillisecond);
+
+// Decoding alone: a 5 MB page from its bytes to UTF-8, as the response
+// gives it (the page's bytes are copied outside the timing, as DecodePage
+// consumes them).
+void Decode(benchmark::State& state, const std::string& page, std::string_view header) {
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::string bytes = page;
+        state.ResumeTiming();
+        zelvo::text::TDecodedPage decoded = zelvo::text::DecodePage(std::move(bytes), header);
+        benchmark::DoNotOptimize(decoded);
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                            static_cast<std::int64_t>(page.size()));
+}
+
+std::string Cp1252Page(std::size_t size) {
+    std::string page = OrdinaryPage(size);
+    for (std::size_t i = 7; i < page.size(); i += 97)
+        if (page[i] == 'e')
+            page[i] = '\xE9';
+    return page;
+}
+
+// Japanese text in Shift_JIS between the ordinary markup.
+std::string ShiftJisPage(std::size_t size) {
+    std::string page = OrdinaryPage(size);
+    std::string out;
+    out.reserve(page.size() * 2);
+    for (char c : page) {
+        out += c;
+        if (c == ' ')
+            out += "\x93\xFA\x96\x7B\x8C\xEA";
+    }
+    return out;
+}
+
+#define ZELVO_DECODE(name, page, header)             \
+    void BM_Decode_##name(benchmark::State& state) { \
+        static const std::string p = page;           \
+        Decode(state, p, header);                    \
+    }                                                \
+    BENCHMARK(BM_Decode_##name)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+ZELVO_DECODE(Utf8Declared5MB, Utf8Page(5 * MB), "utf-8")
+ZELVO_DECODE(Utf8Undeclared5MB, Utf8Page(5 * MB), "")
+ZELVO_DECODE(Cp1252Declared5MB, Cp1252Page(5 * MB), "windows-1252")
+ZELVO_DECODE(Cp1252Undeclared5MB, Cp1252Page(5 * MB), "")
+ZELVO_DECODE(ShiftJisDeclared5MB, ShiftJisPage(5 * MB), "shift_jis")
 
 }  // namespace
 

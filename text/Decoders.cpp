@@ -1,5 +1,8 @@
 #include "text/Decoders.h"
 
+#include <cstdint>
+#include <cstring>
+
 #include "text/Utf8.h"
 
 namespace zelvo::text {
@@ -27,6 +30,22 @@ std::optional<TEncoding> EncodingOfByteOrderMark(std::string_view bytes, std::si
     if (markLength)
         *markLength = length;
     return encoding;
+}
+
+std::size_t AsciiRunLength(std::string_view bytes) {
+    const char* p = bytes.data();
+    const std::size_t n = bytes.size();
+    std::size_t j = 0;
+    while (j + 8 <= n) {
+        std::uint64_t w;
+        std::memcpy(&w, p + j, 8);
+        if (w & 0x8080808080808080ull)
+            break;
+        j += 8;
+    }
+    while (j < n && static_cast<unsigned char>(p[j]) < 0x80)
+        ++j;
+    return j;
 }
 
 void DecodeBytes(TEncoding encoding, std::string_view bytes, std::string& out) {

@@ -33,6 +33,9 @@ void DecodeIso2022Jp(std::string_view bytes, std::string& out);
 void DecodeShiftJis(std::string_view bytes, std::string& out);
 void DecodeEucKr(std::string_view bytes, std::string& out);
 
+// The length of the run of ASCII bytes at the start of bytes.
+std::size_t AsciiRunLength(std::string_view bytes);
+
 inline void AppendReplacementChar(std::string& out) {
     out += "\xEF\xBF\xBD";
 }

@@ -8,9 +8,9 @@
 
 namespace zelvo::text {
 
-namespace {
-
 using namespace detail;
+
+namespace {
 
 // The content model the tree builder picks after a start tag of this name.
 template <typename State>
@@ -254,7 +254,7 @@ void THtmlTokenizer::Run() {
         switch (state_) {
             // Text.
             case S::Data:
-                CopyRun(input_, pos_, kDataStops, pending_);
+                CopyUntil(input_, pos_, '<', '&', '\0', pending_);
                 switch (Peek()) {
                     case '&':
                         pos_ +=
@@ -272,7 +272,7 @@ void THtmlTokenizer::Run() {
                 }
                 break;
             case S::Rcdata:
-                CopyRun(input_, pos_, kDataStops, pending_);
+                CopyUntil(input_, pos_, '<', '&', '\0', pending_);
                 switch (Peek()) {
                     case '&':
                         pos_ +=
@@ -291,7 +291,7 @@ void THtmlTokenizer::Run() {
                 break;
             case S::Rawtext:
             case S::ScriptData:
-                CopyRun(input_, pos_, kRawStops, pending_);
+                CopyUntil(input_, pos_, '<', '\0', '\0', pending_);
                 switch (Peek()) {
                     case '<':
                         ++pos_;
@@ -306,7 +306,7 @@ void THtmlTokenizer::Run() {
                 }
                 break;
             case S::Plaintext:
-                CopyRun(input_, pos_, kNulStops, pending_);
+                CopyUntil(input_, pos_, '\0', '\0', '\0', pending_);
                 if (Peek() == 0)
                     ++pos_, pending_ += kReplacement;
                 else
@@ -446,7 +446,7 @@ void THtmlTokenizer::Run() {
             case S::AttributeValueDouble:
             case S::AttributeValueSingle: {
                 const bool dq = state_ == S::AttributeValueDouble;
-                CopyRun(input_, pos_, dq ? kDoubleQuotedStops : kSingleQuotedStops, *value_);
+                CopyUntil(input_, pos_, dq ? '"' : '\'', '&', '\0', *value_);
                 switch (Peek()) {
                     case '&':
                         pos_ +=

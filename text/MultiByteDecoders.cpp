@@ -59,6 +59,14 @@ void Put(std::string& out, char32_t cp) {
         AppendCodePoint(out, cp);
 }
 
+// Copies the run of ASCII at i (markup, mostly) in one go and leaves i on
+// its last byte, for the loop to step past.
+void CopyAsciiRun(std::string_view bytes, std::size_t& i, std::string& out) {
+    const std::size_t run = AsciiRunLength(bytes.substr(i));
+    out.append(bytes.data() + i, run);
+    i += run - 1;
+}
+
 const unsigned char* Bytes(std::string_view s) {
     return reinterpret_cast<const unsigned char*>(s.data());
 }
@@ -72,6 +80,10 @@ void DecodeGb18030(std::string_view bytes, std::string& out) {
     unsigned first = 0, second = 0, third = 0;
     for (std::size_t i = 0; i < n; ++i) {
         const unsigned b = p[i];
+        if (first == 0 && b < 0x80) {
+            CopyAsciiRun(bytes, i, out);
+            continue;
+        }
         if (third != 0) {
             if (!In(b, 0x30, 0x39)) {
                 // Second, third and this byte are read again after the error.
@@ -134,6 +146,10 @@ void DecodeBig5(std::string_view bytes, std::string& out) {
     unsigned lead = 0;
     for (std::size_t i = 0; i < n; ++i) {
         const unsigned b = p[i];
+        if (lead == 0 && b < 0x80) {
+            CopyAsciiRun(bytes, i, out);
+            continue;
+        }
         if (lead != 0) {
             const unsigned l = lead;
             lead = 0;
@@ -184,6 +200,10 @@ void DecodeEucJp(std::string_view bytes, std::string& out) {
     bool jis0212 = false;
     for (std::size_t i = 0; i < n; ++i) {
         const unsigned b = p[i];
+        if (lead == 0 && b < 0x80) {
+            CopyAsciiRun(bytes, i, out);
+            continue;
+        }
         if (lead == 0x8E && In(b, 0xA1, 0xDF)) {
             lead = 0;
             AppendCodePoint(out, 0xFF61 - 0xA1 + b);
@@ -228,6 +248,10 @@ void DecodeShiftJis(std::string_view bytes, std::string& out) {
     unsigned lead = 0;
     for (std::size_t i = 0; i < n; ++i) {
         const unsigned b = p[i];
+        if (lead == 0 && b < 0x80) {
+            CopyAsciiRun(bytes, i, out);
+            continue;
+        }
         if (lead != 0) {
             const unsigned l = lead;
             lead = 0;
@@ -267,6 +291,10 @@ void DecodeEucKr(std::string_view bytes, std::string& out) {
     unsigned lead = 0;
     for (std::size_t i = 0; i < n; ++i) {
         const unsigned b = p[i];
+        if (lead == 0 && b < 0x80) {
+            CopyAsciiRun(bytes, i, out);
+            continue;
+        }
         if (lead != 0) {
             const unsigned l = lead;
             lead = 0;

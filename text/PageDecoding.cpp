@@ -1,7 +1,5 @@
 #include "text/PageDecoding.h"
 
-#include <cstdint>
-#include <cstring>
 #include <optional>
 #include <utility>
 
@@ -35,17 +33,7 @@ std::string CleanLabel(std::string_view label) {
 }
 
 bool IsAscii(std::string_view s) {
-    std::size_t i = 0;
-    for (; i + 8 <= s.size(); i += 8) {
-        std::uint64_t w;
-        std::memcpy(&w, s.data() + i, 8);
-        if (w & 0x8080808080808080ull)
-            return false;
-    }
-    for (; i < s.size(); ++i)
-        if (static_cast<unsigned char>(s[i]) >= 0x80)
-            return false;
-    return true;
+    return AsciiRunLength(s) == s.size();
 }
 
 TDecodedPage Decoded(std::string&& text, TEncoding encoding) {

@@ -29,28 +29,13 @@ THighBytes HighBytesOf(const std::uint16_t (&codePoints)[128]) {
     return high;
 }
 
-// The length of the run of ASCII bytes at the start of p[0..n).
-std::size_t AsciiRun(const char* p, std::size_t n) {
-    std::size_t j = 0;
-    while (j + 8 <= n) {
-        std::uint64_t w;
-        std::memcpy(&w, p + j, 8);
-        if (w & 0x8080808080808080ull)
-            break;
-        j += 8;
-    }
-    while (j < n && static_cast<unsigned char>(p[j]) < 0x80)
-        ++j;
-    return j;
-}
-
 void DecodeWithTable(const THighBytes& high, std::string_view bytes, std::string& out) {
     out.reserve(out.size() + bytes.size() + bytes.size() / 8 + 8);
     const char* p = bytes.data();
     const std::size_t n = bytes.size();
     std::size_t i = 0;
     while (i < n) {
-        const std::size_t run = AsciiRun(p + i, n - i);
+        const std::size_t run = AsciiRunLength(bytes.substr(i));
         out.append(p + i, run);
         i += run;
         // Text in a non-Latin script is mostly high bytes: take them in a row.
