@@ -173,6 +173,8 @@ public:
     explicit TCollector(std::size_t maxChars) : max_(maxChars) {}
 
     void Add(std::string_view s) {
+        if (overflow_)
+            return;  // a long page's text is not looked at past what is kept
         const std::size_t n = s.size();
         for (std::size_t i = 0; i < n;) {
             const auto c = static_cast<unsigned char>(s[i]);
@@ -223,8 +225,6 @@ public:
         Clear();
         return t;
     }
-    // More text came than was kept.
-    bool Overflowed() const { return overflow_ || (full_ && space_); }
 
 private:
     void Space() { space_ = !text_.empty(); }
@@ -301,12 +301,12 @@ std::string DuplicateKey(std::string_view text) {
 }
 
 // Characters of a headline kept; a link around a whole teaser is cut.
-constexpr std::size_t kMaxHeadlineChars = 250;
+constexpr std::size_t kMaxPageHeadlineChars = 250;
 // A paragraph with this many words of its own, outside its links, is prose
 // and its links are references, not headlines.
 constexpr std::size_t kProseWords = 8;
 // Raw headlines gathered before duplicates and unusable links are sorted out.
-constexpr std::size_t kMaxCandidates = 10 * kMaxHeadlines;
+constexpr std::size_t kMaxCandidates = 10 * kMaxPageHeadlines;
 // How far down the open elements an implied or misnested end tag looks.
 constexpr std::size_t kScanLimit = 256;
 
@@ -386,15 +386,15 @@ private:
     int skipDepth_ = 0;
     int foreignDepth_ = 0;
 
-    TCollector title_{kMaxHeadlineChars};
+    TCollector title_{kMaxPageHeadlineChars};
     bool titleOpen_ = false;
     bool titleDone_ = false;
 
-    TCollector heading_{kMaxHeadlineChars};
+    TCollector heading_{kMaxPageHeadlineChars};
     std::string headingHref_;
     bool headingOpen_ = false;
 
-    TCollector link_{kMaxHeadlineChars};
+    TCollector link_{kMaxPageHeadlineChars};
     std::string linkHref_;
     bool linkOpen_ = false;
     bool linkInParagraph_ = false;
@@ -672,7 +672,7 @@ THeadlineReading TPageReader::Finish() {
     if (feedsOnly_)
         return reading;
 
-    reading.title = CutAtWord(title_.Take(), kMaxHeadlineChars, false);
+    reading.title = CutAtWord(title_.Take(), kMaxPageHeadlineChars, false);
     DropControls(reading.title);
     if (IsOpenableLink(pageUrl_))
         reading.titleLink = pageUrl_;
@@ -681,16 +681,16 @@ THeadlineReading TPageReader::Finish() {
     if (!reading.title.empty())
         seen.insert(DuplicateKey(reading.title));
     for (TCandidate& c : candidates_) {
-        if (reading.headlines.size() >= kMaxHeadlines)
+        if (reading.headlines.size() >= kMaxPageHeadlines)
             break;
-        std::string text = CutAtWord(std::move(c.text), kMaxHeadlineChars, true);
+        std::string text = CutAtWord(std::move(c.text), kMaxPageHeadlineChars, true);
         DropControls(text);
         if (text.empty() || !seen.insert(DuplicateKey(text)).second)
             continue;
         reading.headlines.push_back({std::move(text), c.href.empty() ? "" : resolve(c.href)});
     }
 
-    if (reading.headlines.size() < kMinHeadlines) {
+    if (reading.headlines.size() < kMinPageHeadlines) {
         reading.visibleText = CutAtWord(visible_.Take(), kMaxVisibleChars, false);
         DropControls(reading.visibleText);
     }
@@ -713,7 +713,7 @@ std::vector<std::string> DeclaredFeeds(std::string_view utf8, std::string_view p
 
 TTickerPage HeadlineTickerPage(const THeadlineReading& reading) {
     THeadlineLine line;
-    if (reading.headlines.size() >= kMinHeadlines) {
+    if (reading.headlines.size() >= kMinPageHeadlines) {
         line.Add(reading.title, reading.titleLink);
         for (const THeadlineItem& item : reading.headlines)
             line.Add(item.text, item.link);

@@ -373,17 +373,28 @@ TTickerPage FeedTickerPage(const TFeed& feed) {
     return line.Finish();
 }
 
+std::optional<TTickerPage> ReadReceivedFeed(std::string_view bytes, std::string_view contentType,
+                                            std::string_view charset,
+                                            std::string_view /*finalUrl*/) {
+    // The root element stands near the start: a page is not decoded whole
+    // just to learn that it is no feed.
+    if (!IsFeedMediaType(contentType) &&
+        !HasFeedRoot(DecodePage(std::string(bytes.substr(0, 8192)), charset).text))
+        return std::nullopt;
+    TDecodedPage decoded = DecodePage(std::string(bytes), charset);
+    auto feed = ReadFeed(decoded.text);
+    if (!feed)
+        return std::nullopt;
+    TTickerPage page = FeedTickerPage(*feed);
+    page.charset = decoded.charset;
+    return page;
+}
+
 TTickerPage ConvertReceivedPage(std::string&& bytes, std::string_view contentType,
                                 std::string_view charset) {
-    const bool announced = text::IsFeedMediaType(contentType);
+    if (auto feed = ReadReceivedFeed(bytes, contentType, charset))
+        return std::move(*feed);
     text::TDecodedPage decoded = text::DecodePage(std::move(bytes), charset);
-    if (announced || text::HasFeedRoot(decoded.text)) {
-        if (auto feed = text::ReadFeed(decoded.text)) {
-            TTickerPage page = FeedTickerPage(*feed);
-            page.charset = decoded.charset;
-            return page;
-        }
-    }
     TTickerPage page;
     page.charset = decoded.charset;
     page.text = ConvertPageUtf8(std::move(decoded.text));

@@ -13,6 +13,7 @@
 // a removal for the whole text) but scan forward, so no page costs more than
 // a few passes over its length.
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -91,6 +92,13 @@ struct TFeed;
 
 // A feed's line: its title, then its items' titles, with their links.
 TTickerPage FeedTickerPage(const TFeed& feed);
+
+// A received feed's line, when the response announces a feed or the bytes
+// begin like one and read as one; nothing otherwise. finalUrl: the feed's
+// address after relocations.
+std::optional<TTickerPage> ReadReceivedFeed(std::string_view bytes, std::string_view contentType,
+                                            std::string_view charset,
+                                            std::string_view finalUrl = {});
 
 // The whole road of a received page: decoded (charset: the response's, or ""
 // to look at the bytes alone), then shown as a feed's headlines when it is a

@@ -2,7 +2,6 @@
 
 #include <utility>
 
-#include "text/FeedReader.h"
 #include "text/HeadlineReader.h"
 #include "text/PageDecoding.h"
 
@@ -24,16 +23,12 @@ TPageRead ReadReceivedPage(std::string&& bytes, std::string_view contentType,
                            std::string_view charset) {
     const std::string headerCharset =
         charset.empty() ? CharsetOfContentType(contentType) : std::string(charset);
-    const bool announced = IsFeedMediaType(contentType);
-    TDecodedPage decoded = DecodePage(std::move(bytes), headerCharset);
     TPageRead read;
-    if (announced || HasFeedRoot(decoded.text)) {
-        if (auto feed = ReadFeed(decoded.text)) {
-            read.line = FeedTickerPage(*feed);
-            read.line.charset = decoded.charset;
-            return read;
-        }
+    if (auto feed = ReadReceivedFeed(bytes, contentType, headerCharset, pageUrl)) {
+        read.line = std::move(*feed);
+        return read;
     }
+    TDecodedPage decoded = DecodePage(std::move(bytes), headerCharset);
     if (reading == TPageReading::Classic) {
         read.feeds = DeclaredFeeds(decoded.text, pageUrl);
         read.classic = true;

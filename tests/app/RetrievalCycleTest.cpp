@@ -174,6 +174,7 @@ TEST_F(Retrieval, APageIsFetchedLoggedConvertedAndScrolled) {
 }
 
 TEST_F(Retrieval, TheResponsesCharsetDecidesAndThePageFileIsUtf8) {
+    config::Live().PageReading = "Classic";
     // ISO-8859-5 bytes that are not UTF-8, and a page declaring something else.
     const std::string body = "<meta charset=koi8-r><p>\xC0\xD0\xD4 \xE9</p>";
     zt::LoopbackServer server(

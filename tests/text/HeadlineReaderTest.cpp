@@ -152,7 +152,7 @@ TEST(HeadlineReaderTest, AtMostFortyHeadlines) {
         page += "<li><a href=/" + std::to_string(i) + ">Story number " + std::to_string(i) +
                 " of the day</a>";
     const THeadlineReading r = Read(page);
-    ASSERT_EQ(r.headlines.size(), kMaxHeadlines);
+    ASSERT_EQ(r.headlines.size(), kMaxPageHeadlines);
     EXPECT_EQ(r.headlines.back().text, "Story number 39 of the day");
 }
 
