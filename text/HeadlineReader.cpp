@@ -38,7 +38,7 @@ struct TTagEntry {
 // clang-format off
 constexpr TTagEntry kTags[] = {
     {"a", fInline}, {"abbr", fInline}, {"address", fClosesP}, {"applet", fBoundary},
-    {"area", fVoid}, {"article", fClosesP}, {"aside", fClosesP}, {"b", fInline},
+    {"area", fVoid}, {"audio", fSkip}, {"canvas", fSkip}, {"video", fSkip}, {"article", fClosesP}, {"aside", fClosesP}, {"b", fInline},
     {"base", fVoid}, {"basefont", fVoid}, {"bdi", fInline}, {"bdo", fInline},
     {"bgsound", fVoid}, {"big", fInline}, {"blockquote", fClosesP}, {"br", fVoid},
     {"button", fSkip}, {"caption", fBoundary}, {"center", fClosesP}, {"cite", fInline},
@@ -47,7 +47,7 @@ constexpr TTagEntry kTags[] = {
     {"dir", fClosesP}, {"div", fClosesP}, {"dl", fClosesP}, {"dt", fClosesP},
     {"em", fInline}, {"embed", fVoid}, {"fieldset", fClosesP}, {"figcaption", fClosesP},
     {"figure", fClosesP}, {"font", fInline}, {"footer", fSkip | fClosesP},
-    {"form", fSkip | fClosesP}, {"frame", fVoid}, {"h1", fClosesP}, {"h2", fClosesP},
+    {"form", fClosesP}, {"frame", fVoid}, {"h1", fClosesP}, {"h2", fClosesP},
     {"h3", fClosesP}, {"h4", fClosesP}, {"h5", fClosesP}, {"h6", fClosesP},
     {"header", fClosesP}, {"hgroup", fClosesP}, {"hr", fVoid | fClosesP}, {"html", fBoundary},
     {"i", fInline}, {"iframe", fSkip}, {"img", fVoid | fInline}, {"input", fVoid},
@@ -55,7 +55,7 @@ constexpr TTagEntry kTags[] = {
     {"li", fClosesP}, {"link", fVoid}, {"listing", fClosesP}, {"main", fClosesP},
     {"mark", fInline}, {"marquee", fBoundary}, {"math", fSkip | fForeign}, {"menu", fClosesP},
     {"meta", fVoid}, {"nav", fSkip | fClosesP}, {"nobr", fInline}, {"noembed", fSkip},
-    {"noframes", fSkip}, {"noscript", fSkip}, {"object", fBoundary}, {"ol", fClosesP},
+    {"noframes", fSkip}, {"noscript", fSkip}, {"object", fSkip | fBoundary}, {"ol", fClosesP},
     {"p", fClosesP}, {"param", fVoid}, {"plaintext", fClosesP}, {"pre", fClosesP},
     {"q", fInline}, {"s", fInline}, {"samp", fInline}, {"script", fSkip},
     {"search", fClosesP}, {"section", fClosesP}, {"select", fSkip}, {"small", fInline},
@@ -126,6 +126,16 @@ bool IsHidden(const THtmlToken& token) {
         v.erase(std::remove_if(v.begin(), v.end(), IsAsciiSpace), v.end());
         if (v == "true")
             return true;
+    }
+    if (const std::string* cls = token.Attribute("class")) {
+        // The class names sites give to what only screen readers, or nobody,
+        // should see.
+        for (std::string_view hiding : {"hidden", "d-none", "is-hidden", "sr-only",
+                                        "visually-hidden", "visuallyhidden", "screen-reader-text",
+                                        "u-visually-hidden", "offscreen"}) {
+            if (HasToken(*cls, hiding))
+                return true;
+        }
     }
     if (const std::string* style = token.Attribute("style")) {
         std::string s = Lower(*style);
@@ -351,6 +361,7 @@ private:
         oLink = 1u << 4,
         oParagraph = 1u << 5,
         oBreaks = 1u << 6,  // not inline: its edges break words
+        oForm = 1u << 7,
     };
     struct TOpen {
         std::string name;
@@ -385,6 +396,8 @@ private:
     std::unordered_map<std::string, int> counts_;
     int skipDepth_ = 0;
     int foreignDepth_ = 0;
+    int formDepth_ = 0;
+    std::vector<TCandidate> formCandidates_;  // held until the form ends
 
     TCollector title_{kMaxPageHeadlineChars};
     bool titleOpen_ = false;
@@ -418,6 +431,8 @@ void TPageReader::Push(const std::string& name, std::uint8_t flags) {
         ++skipDepth_;
     if (flags & oForeign)
         ++foreignDepth_;
+    if (flags & oForm)
+        ++formDepth_;
 }
 
 void TPageReader::PopOne() {
@@ -449,6 +464,16 @@ void TPageReader::PopOne() {
         headingOpen_ = false;
         AddCandidate(heading_.Take(), std::move(headingHref_), false);
         headingHref_.clear();
+    }
+    if ((f & oForm) != 0 && --formDepth_ == 0) {
+        // A form around a few links is a search box or a sign-up; one around
+        // the page's headlines is how some sites wrap their whole page.
+        std::vector<TCandidate> held = std::move(formCandidates_);
+        formCandidates_.clear();
+        if (held.size() >= kMinPageHeadlines) {
+            for (TCandidate& c : held)
+                AddCandidate(std::move(c.text), std::move(c.href), c.isLink);
+        }
     }
     if (f & oParagraph) {
         paragraphOpen_ = false;
@@ -502,9 +527,10 @@ void TPageReader::BreakWords() {
 }
 
 void TPageReader::AddCandidate(std::string text, std::string href, bool isLink) {
-    if (text.empty() || candidates_.size() >= kMaxCandidates)
+    std::vector<TCandidate>& to = formDepth_ > 0 ? formCandidates_ : candidates_;
+    if (text.empty() || to.size() >= kMaxCandidates)
         return;
-    candidates_.push_back({std::move(text), std::move(href), isLink});
+    to.push_back({std::move(text), std::move(href), isLink});
 }
 
 void TPageReader::Characters(std::string_view text) {
@@ -536,6 +562,8 @@ void TPageReader::StartTag(const THtmlToken& token) {
     }
     if (name == "html" || name == "head" || name == "body")
         return;
+    if (name == "form" && formDepth_ > 0)
+        return;  // forms do not nest: a browser ignores the inner start tag
 
     // The ends a browser implies before this element starts.
     if ((tag & fClosesP) != 0)
@@ -587,6 +615,8 @@ void TPageReader::StartTag(const THtmlToken& token) {
         flags |= oSkip;
     if ((tag & fForeign) != 0)
         flags |= oForeign;
+    if (name == "form")
+        flags |= oForm;
     if (shown && (flags & oSkip) == 0 && !feedsOnly_) {
         if (name == "title" && !titleDone_ && !titleOpen_) {
             flags |= oTitle;
@@ -680,6 +710,10 @@ THeadlineReading TPageReader::Finish() {
     std::unordered_set<std::string> seen;
     if (!reading.title.empty())
         seen.insert(DuplicateKey(reading.title));
+    // The line stays within what a pass of the strip shows before the next
+    // fetch, however long the headlines.
+    const std::size_t separator = CharCount(kHeadlineSeparator);
+    std::size_t lineChars = CharCount(reading.title);
     for (TCandidate& c : candidates_) {
         if (reading.headlines.size() >= kMaxPageHeadlines)
             break;
@@ -687,6 +721,9 @@ THeadlineReading TPageReader::Finish() {
         DropControls(text);
         if (text.empty() || !seen.insert(DuplicateKey(text)).second)
             continue;
+        lineChars += CharCount(text) + separator;
+        if (lineChars > kMaxLineChars)
+            break;
         reading.headlines.push_back({std::move(text), c.href.empty() ? "" : resolve(c.href)});
     }
 

@@ -24,6 +24,9 @@ inline constexpr std::size_t kMaxPageHeadlines = 40;
 inline constexpr std::size_t kMinPageHeadlines = 3;
 // Characters of visible text kept, cut at a word.
 inline constexpr std::size_t kMaxVisibleChars = 4000;
+// Characters of title and headlines together: headlines that would go past
+// are left out.
+inline constexpr std::size_t kMaxLineChars = 4000;
 // Words a link's text needs to count as a headline.
 inline constexpr std::size_t kHeadlineLinkWords = 4;
 
