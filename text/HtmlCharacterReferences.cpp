@@ -1,6 +1,8 @@
 #include "text/HtmlCharacterReferences.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <vector>
 
 #include "text/HtmlNamedReferences.h"
 #include "text/HtmlTokenizer.h"
@@ -73,23 +75,66 @@ std::size_t ConsumeNumeric(std::string_view text, std::string& out) {
 }  // namespace
 
 TNamedMatch LongestNamedReference(std::string_view text) {
+    if (text.empty())
+        return {};
+    // Where the names of each pair of first bytes begin, found once. Every
+    // name is ASCII and at least two bytes long, and the keys c0 * 128 + c1
+    // ascend with the names' order.
+    constexpr std::size_t kPairs = 128 * 128;
+    static const std::vector<std::uint16_t> kPairStart = [] {
+        std::vector<std::uint16_t> start(kPairs + 1);
+        auto key = [](const TNamedReference& r) {
+            const char* name = kNamedReferenceNames + r.nameOffset;
+            return static_cast<std::size_t>(name[0]) * 128 + static_cast<std::size_t>(name[1]);
+        };
+        std::size_t i = 0;
+        for (std::size_t k = 0; k <= kPairs; ++k) {
+            while (i < kNamedReferenceCount && key(kNamedReferences[i]) < k)
+                ++i;
+            start[k] = static_cast<std::uint16_t>(i);
+        }
+        return start;
+    }();
+    TNamedMatch best;
     const TNamedReference* lo = kNamedReferences;
     const TNamedReference* hi = kNamedReferences + kNamedReferenceCount;
-    TNamedMatch best;
+    std::size_t k = 0;
+    const auto c0 = static_cast<unsigned char>(text[0]);
+    const auto c1 = text.size() > 1 ? static_cast<unsigned char>(text[1]) : 0x80;
+    if (c0 < 0x80 && c1 < 0x80) {
+        const std::size_t pair = std::size_t{c0} * 128 + c1;
+        lo = kNamedReferences + kPairStart[pair];
+        hi = kNamedReferences + kPairStart[pair + 1];
+        k = 2;
+        if (lo < hi && lo->nameLength == 2) {
+            best.length = 2;
+            best.value = std::string_view(kNamedReferenceValues + lo->valueOffset, lo->valueLength);
+        }
+    }
     // [lo, hi) holds the names that start with text's first k bytes, in byte
     // order, so the one of exactly k bytes, if any, comes first. Each further
     // byte narrows the range by two binary searches.
-    for (std::size_t k = 0; k < text.size() && lo < hi; ++k) {
+    for (; k < text.size() && lo < hi; ++k) {
         const int c = static_cast<unsigned char>(text[k]);
         auto at = [k](const TNamedReference& r) {
             return r.nameLength > k
                        ? static_cast<unsigned char>(kNamedReferenceNames[r.nameOffset + k])
                        : -1;
         };
-        lo =
-            std::lower_bound(lo, hi, c, [&](const TNamedReference& r, int v) { return at(r) < v; });
-        hi =
-            std::upper_bound(lo, hi, c, [&](int v, const TNamedReference& r) { return v < at(r); });
+        if (hi - lo <= 8) {
+            // Few names left: a walk beats the searches.
+            while (lo < hi && at(*lo) < c)
+                ++lo;
+            const TNamedReference* end = lo;
+            while (end < hi && at(*end) == c)
+                ++end;
+            hi = end;
+        } else {
+            lo = std::lower_bound(lo, hi, c,
+                                  [&](const TNamedReference& r, int v) { return at(r) < v; });
+            hi = std::upper_bound(lo, hi, c,
+                                  [&](int v, const TNamedReference& r) { return v < at(r); });
+        }
         if (lo < hi && lo->nameLength == k + 1) {
             best.length = k + 1;
             best.value = std::string_view(kNamedReferenceValues + lo->valueOffset, lo->valueLength);

@@ -8,9 +8,9 @@
 
 namespace zelvo::text {
 
-namespace {
-
 using namespace detail;
+
+namespace {
 
 // The content model the tree builder picks after a start tag of this name.
 template <typename State>
@@ -82,8 +82,22 @@ bool THtmlTokenizer::Next(THtmlToken& token) {
                 EmitCharacters(token);
                 return true;
             }
-            // The caller's previous token comes back as the next one to fill.
-            std::swap(token, token_);
+            // The caller's previous token comes back as the next one to fill;
+            // only its strings' buffers matter, the rest is set anew.
+            token.data.swap(token_.data);
+            token.attributes.swap(token_.attributes);
+            if (token_.kind == TTokenKind::Doctype) {
+                token.publicId.swap(token_.publicId);
+                token.systemId.swap(token_.systemId);
+            } else {
+                token.publicId.clear();
+                token.systemId.clear();
+            }
+            token.kind = token_.kind;
+            token.selfClosing = token_.selfClosing;
+            token.forceQuirks = token_.forceQuirks;
+            token.hasPublicId = token_.hasPublicId;
+            token.hasSystemId = token_.hasSystemId;
             ready_ = false;
             return true;
         }
@@ -128,7 +142,8 @@ void THtmlTokenizer::Recycle(THtmlToken& token) {
 void THtmlTokenizer::StartToken(TTokenKind kind) {
     Recycle(token_);
     token_.kind = kind;
-    seen_.clear();
+    if (!seen_.empty())
+        seen_.clear();
 }
 
 void THtmlTokenizer::StartAttribute() {
@@ -239,7 +254,7 @@ void THtmlTokenizer::Run() {
         switch (state_) {
             // Text.
             case S::Data:
-                CopyRun(input_, pos_, kDataStops, pending_);
+                CopyUntil(input_, pos_, '<', '&', '\0', pending_);
                 switch (Peek()) {
                     case '&':
                         pos_ +=
@@ -257,7 +272,7 @@ void THtmlTokenizer::Run() {
                 }
                 break;
             case S::Rcdata:
-                CopyRun(input_, pos_, kDataStops, pending_);
+                CopyUntil(input_, pos_, '<', '&', '\0', pending_);
                 switch (Peek()) {
                     case '&':
                         pos_ +=
@@ -276,7 +291,7 @@ void THtmlTokenizer::Run() {
                 break;
             case S::Rawtext:
             case S::ScriptData:
-                CopyRun(input_, pos_, kRawStops, pending_);
+                CopyUntil(input_, pos_, '<', '\0', '\0', pending_);
                 switch (Peek()) {
                     case '<':
                         ++pos_;
@@ -291,7 +306,7 @@ void THtmlTokenizer::Run() {
                 }
                 break;
             case S::Plaintext:
-                CopyRun(input_, pos_, kNulStops, pending_);
+                CopyUntil(input_, pos_, '\0', '\0', '\0', pending_);
                 if (Peek() == 0)
                     ++pos_, pending_ += kReplacement;
                 else
@@ -431,7 +446,7 @@ void THtmlTokenizer::Run() {
             case S::AttributeValueDouble:
             case S::AttributeValueSingle: {
                 const bool dq = state_ == S::AttributeValueDouble;
-                CopyRun(input_, pos_, dq ? kDoubleQuotedStops : kSingleQuotedStops, *value_);
+                CopyUntil(input_, pos_, dq ? '"' : '\'', '&', '\0', *value_);
                 switch (Peek()) {
                     case '&':
                         pos_ +=

@@ -28,7 +28,9 @@ struct THtmlAttribute {
     std::string value;  // references decoded
 };
 
-// One token. Consecutive characters come as one Character token. The
+// One token. Consecutive characters come as one Character token; a NUL in
+// data or in a CDATA section comes as U+0000, as the standard's tokenizer
+// gives it (a tree builder drops it), elsewhere as U+FFFD. The
 // strings are reused from token to token: copy what must outlive Next().
 struct THtmlToken {
     TTokenKind kind = TTokenKind::EndOfFile;
@@ -61,6 +63,8 @@ struct TTokenizerOptions {
 
 class THtmlTokenizer {
 public:
+    // utf8 is read in place (unless it needs preprocessing): it must outlive
+    // the tokenizer.
     explicit THtmlTokenizer(std::string_view utf8, TTokenizerOptions options = {});
     // The state machine keeps its buffers between tokens; it is not copyable.
     THtmlTokenizer(const THtmlTokenizer&) = delete;

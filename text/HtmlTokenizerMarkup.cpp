@@ -42,7 +42,7 @@ void THtmlTokenizer::RunMarkup(int c) {
         case S::ScriptEscaped:
         case S::ScriptDoubleEscaped: {
             const bool twice = state_ == S::ScriptDoubleEscaped;
-            CopyRun(input_, pos_, kEscapedStops, pending_);
+            CopyUntil(input_, pos_, '-', '<', '\0', pending_);
             switch (Peek()) {
                 case '-':
                     ++pos_, pending_ += '-';
@@ -157,7 +157,7 @@ void THtmlTokenizer::RunMarkup(int c) {
             }
             break;
         case S::BogusComment:
-            CopyRun(input_, pos_, kBogusCommentStops, token_.data);
+            CopyUntil(input_, pos_, '>', '\0', '\0', token_.data);
             switch (Peek()) {
                 case '>':
                     ++pos_, state_ = S::Data;
@@ -207,7 +207,7 @@ void THtmlTokenizer::RunMarkup(int c) {
             }
             break;
         case S::Comment:
-            CopyRun(input_, pos_, kCommentStops, token_.data);
+            CopyUntil(input_, pos_, '<', '-', '\0', token_.data);
             switch (Peek()) {
                 case '<':
                     ++pos_, token_.data += '<';
@@ -295,7 +295,7 @@ void THtmlTokenizer::RunMarkup(int c) {
             break;
 
         case S::CdataSection:
-            CopyRun(input_, pos_, kCdataStops, pending_);
+            CopyUntil(input_, pos_, ']', ']', ']', pending_);
             if (Peek() == ']')
                 ++pos_, state_ = S::CdataSectionBracket;
             else

@@ -1,7 +1,10 @@
 #pragma once
 // The tokenizer's states and the small helpers its two halves share.
 #include <array>
+#include <bit>
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -112,20 +115,48 @@ constexpr TStops Stops(std::string_view bytes, bool upper = false) {
         t[static_cast<std::size_t>(c)] = true;
     return t;
 }
-inline constexpr TStops kDataStops = Stops(std::string_view("<&\0", 3));
-inline constexpr TStops kRawStops = Stops(std::string_view("<\0", 2));
-inline constexpr TStops kNulStops = Stops(std::string_view("\0", 1));
-inline constexpr TStops kEscapedStops = Stops(std::string_view("-<\0", 3));
 inline constexpr TStops kNameStops = Stops(std::string_view("\t\n\f />\0", 7), true);
 inline constexpr TStops kAttributeNameStops = Stops(std::string_view("\t\n\f />=\0", 8), true);
-inline constexpr TStops kDoubleQuotedStops = Stops(std::string_view("\"&\0", 3));
-inline constexpr TStops kSingleQuotedStops = Stops(std::string_view("'&\0", 3));
 inline constexpr TStops kUnquotedStops = Stops(std::string_view("\t\n\f >&\0", 7));
-inline constexpr TStops kCommentStops = Stops(std::string_view("<-\0", 3));
-inline constexpr TStops kBogusCommentStops = Stops(std::string_view(">\0", 2));
 inline constexpr TStops kDoubleIdStops = Stops(std::string_view("\">\0", 3));
 inline constexpr TStops kSingleIdStops = Stops(std::string_view("'>\0", 3));
-inline constexpr TStops kCdataStops = Stops(std::string_view("]", 1));
+
+// The first offset from i on that holds a, b or c, or n. Text runs are long
+// enough that eight bytes a step pays.
+inline std::size_t FindAnyOf(const char* s, std::size_t i, std::size_t n, char a, char b, char c) {
+    // Stops often come in a row ("&&", "--"): no word set up for those.
+    if (i < n && (s[i] == a || s[i] == b || s[i] == c))
+        return i;
+    if constexpr (std::endian::native == std::endian::little) {
+        constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+        constexpr std::uint64_t kHigh = 0x8080808080808080ull;
+        const std::uint64_t ma = kOnes * static_cast<unsigned char>(a);
+        const std::uint64_t mb = kOnes * static_cast<unsigned char>(b);
+        const std::uint64_t mc = kOnes * static_cast<unsigned char>(c);
+        // High bit of each zero byte; a borrow may mark bytes after the first
+        // zero too, never one before it.
+        auto zeros = [](std::uint64_t x) { return (x - kOnes) & ~x & kHigh; };
+        for (; i + 8 <= n; i += 8) {
+            std::uint64_t w;
+            std::memcpy(&w, s + i, 8);
+            const std::uint64_t hit = zeros(w ^ ma) | zeros(w ^ mb) | zeros(w ^ mc);
+            if (hit != 0)
+                return i + static_cast<std::size_t>(std::countr_zero(hit) >> 3);
+        }
+    }
+    for (; i < n; ++i)
+        if (s[i] == a || s[i] == b || s[i] == c)
+            return i;
+    return n;
+}
+
+// Appends the run of input from pos up to the next a, b or c to out.
+inline void CopyUntil(std::string_view in, std::size_t& pos, char a, char b, char c,
+                      std::string& out) {
+    const std::size_t end = FindAnyOf(in.data(), pos, in.size(), a, b, c);
+    out.append(in.data() + pos, end - pos);
+    pos = end;
+}
 
 // Appends the run of input from pos up to the next stop byte to out.
 inline void CopyRun(std::string_view in, std::size_t& pos, const TStops& stops, std::string& out) {

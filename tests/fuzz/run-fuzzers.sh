@@ -7,7 +7,7 @@ build=$1
 seconds=${2:-20}
 shift $(($# < 2 ? $# : 2))
 names=("$@")
-[ ${#names[@]} -gt 0 ] || names=(FuzzResponseLines FuzzUrlHelpers FuzzHttpDate FuzzTlsRecords)
+[ ${#names[@]} -gt 0 ] || names=(FuzzResponseLines FuzzUrlHelpers FuzzHttpDate FuzzTlsRecords FuzzHtmlTokenizer)
 here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
