@@ -154,8 +154,10 @@ void TRetrievalCycle::RetrieveURL(std::string url, std::string proxyHost, std::s
     view_.SetApplicationTitle(config::kProductName);
     inputs_.SetCurrentURLCaption(" " + url);
     // The strip shows UTF-8; the dialog's texts are Windows-1252.
+    // The strip is in plain view: a password in the address is not shown.
     // An address's "&" is a character, not an access key.
-    view_.SetPlainTickerCaption(" Connecting to " + platform::Cp1252ToUtf8(url) + "...");
+    view_.SetPlainTickerCaption(" Connecting to " +
+                                platform::Cp1252ToUtf8(http::MaskCredentials(url)) + "...");
     inputs_.SetPageSizeCaption(BytesCaption(scroller_.TickerText.size()));
 
     bool failed = false;

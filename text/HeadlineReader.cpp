@@ -38,7 +38,7 @@ struct TTagEntry {
 // clang-format off
 constexpr TTagEntry kTags[] = {
     {"a", fInline}, {"abbr", fInline}, {"address", fClosesP}, {"applet", fBoundary},
-    {"area", fVoid}, {"article", fClosesP}, {"aside", fClosesP}, {"b", fInline},
+    {"area", fVoid}, {"audio", fSkip}, {"canvas", fSkip}, {"video", fSkip}, {"article", fClosesP}, {"aside", fClosesP}, {"b", fInline},
     {"base", fVoid}, {"basefont", fVoid}, {"bdi", fInline}, {"bdo", fInline},
     {"bgsound", fVoid}, {"big", fInline}, {"blockquote", fClosesP}, {"br", fVoid},
     {"button", fSkip}, {"caption", fBoundary}, {"center", fClosesP}, {"cite", fInline},
@@ -47,7 +47,7 @@ constexpr TTagEntry kTags[] = {
     {"dir", fClosesP}, {"div", fClosesP}, {"dl", fClosesP}, {"dt", fClosesP},
     {"em", fInline}, {"embed", fVoid}, {"fieldset", fClosesP}, {"figcaption", fClosesP},
     {"figure", fClosesP}, {"font", fInline}, {"footer", fSkip | fClosesP},
-    {"form", fSkip | fClosesP}, {"frame", fVoid}, {"h1", fClosesP}, {"h2", fClosesP},
+    {"form", fClosesP}, {"frame", fVoid}, {"h1", fClosesP}, {"h2", fClosesP},
     {"h3", fClosesP}, {"h4", fClosesP}, {"h5", fClosesP}, {"h6", fClosesP},
     {"header", fClosesP}, {"hgroup", fClosesP}, {"hr", fVoid | fClosesP}, {"html", fBoundary},
     {"i", fInline}, {"iframe", fSkip}, {"img", fVoid | fInline}, {"input", fVoid},
@@ -55,7 +55,7 @@ constexpr TTagEntry kTags[] = {
     {"li", fClosesP}, {"link", fVoid}, {"listing", fClosesP}, {"main", fClosesP},
     {"mark", fInline}, {"marquee", fBoundary}, {"math", fSkip | fForeign}, {"menu", fClosesP},
     {"meta", fVoid}, {"nav", fSkip | fClosesP}, {"nobr", fInline}, {"noembed", fSkip},
-    {"noframes", fSkip}, {"noscript", fSkip}, {"object", fBoundary}, {"ol", fClosesP},
+    {"noframes", fSkip}, {"noscript", fSkip}, {"object", fSkip | fBoundary}, {"ol", fClosesP},
     {"p", fClosesP}, {"param", fVoid}, {"plaintext", fClosesP}, {"pre", fClosesP},
     {"q", fInline}, {"s", fInline}, {"samp", fInline}, {"script", fSkip},
     {"search", fClosesP}, {"section", fClosesP}, {"select", fSkip}, {"small", fInline},
@@ -127,6 +127,16 @@ bool IsHidden(const THtmlToken& token) {
         if (v == "true")
             return true;
     }
+    if (const std::string* cls = token.Attribute("class")) {
+        // The class names sites give to what only screen readers, or nobody,
+        // should see.
+        for (std::string_view hiding : {"hidden", "d-none", "is-hidden", "sr-only",
+                                        "visually-hidden", "visuallyhidden", "screen-reader-text",
+                                        "u-visually-hidden", "offscreen"}) {
+            if (HasToken(*cls, hiding))
+                return true;
+        }
+    }
     if (const std::string* style = token.Attribute("style")) {
         std::string s = Lower(*style);
         s.erase(std::remove_if(s.begin(), s.end(), IsAsciiSpace), s.end());
@@ -173,6 +183,8 @@ public:
     explicit TCollector(std::size_t maxChars) : max_(maxChars) {}
 
     void Add(std::string_view s) {
+        if (overflow_)
+            return;  // a long page's text is not looked at past what is kept
         const std::size_t n = s.size();
         for (std::size_t i = 0; i < n;) {
             const auto c = static_cast<unsigned char>(s[i]);
@@ -223,8 +235,6 @@ public:
         Clear();
         return t;
     }
-    // More text came than was kept.
-    bool Overflowed() const { return overflow_ || (full_ && space_); }
 
 private:
     void Space() { space_ = !text_.empty(); }
@@ -301,12 +311,12 @@ std::string DuplicateKey(std::string_view text) {
 }
 
 // Characters of a headline kept; a link around a whole teaser is cut.
-constexpr std::size_t kMaxHeadlineChars = 250;
+constexpr std::size_t kMaxPageHeadlineChars = 250;
 // A paragraph with this many words of its own, outside its links, is prose
 // and its links are references, not headlines.
 constexpr std::size_t kProseWords = 8;
 // Raw headlines gathered before duplicates and unusable links are sorted out.
-constexpr std::size_t kMaxCandidates = 10 * kMaxHeadlines;
+constexpr std::size_t kMaxCandidates = 10 * kMaxPageHeadlines;
 // How far down the open elements an implied or misnested end tag looks.
 constexpr std::size_t kScanLimit = 256;
 
@@ -351,6 +361,7 @@ private:
         oLink = 1u << 4,
         oParagraph = 1u << 5,
         oBreaks = 1u << 6,  // not inline: its edges break words
+        oForm = 1u << 7,
     };
     struct TOpen {
         std::string name;
@@ -385,16 +396,18 @@ private:
     std::unordered_map<std::string, int> counts_;
     int skipDepth_ = 0;
     int foreignDepth_ = 0;
+    int formDepth_ = 0;
+    std::vector<TCandidate> formCandidates_;  // held until the form ends
 
-    TCollector title_{kMaxHeadlineChars};
+    TCollector title_{kMaxPageHeadlineChars};
     bool titleOpen_ = false;
     bool titleDone_ = false;
 
-    TCollector heading_{kMaxHeadlineChars};
+    TCollector heading_{kMaxPageHeadlineChars};
     std::string headingHref_;
     bool headingOpen_ = false;
 
-    TCollector link_{kMaxHeadlineChars};
+    TCollector link_{kMaxPageHeadlineChars};
     std::string linkHref_;
     bool linkOpen_ = false;
     bool linkInParagraph_ = false;
@@ -418,6 +431,8 @@ void TPageReader::Push(const std::string& name, std::uint8_t flags) {
         ++skipDepth_;
     if (flags & oForeign)
         ++foreignDepth_;
+    if (flags & oForm)
+        ++formDepth_;
 }
 
 void TPageReader::PopOne() {
@@ -449,6 +464,16 @@ void TPageReader::PopOne() {
         headingOpen_ = false;
         AddCandidate(heading_.Take(), std::move(headingHref_), false);
         headingHref_.clear();
+    }
+    if ((f & oForm) != 0 && --formDepth_ == 0) {
+        // A form around a few links is a search box or a sign-up; one around
+        // the page's headlines is how some sites wrap their whole page.
+        std::vector<TCandidate> held = std::move(formCandidates_);
+        formCandidates_.clear();
+        if (held.size() >= kMinPageHeadlines) {
+            for (TCandidate& c : held)
+                AddCandidate(std::move(c.text), std::move(c.href), c.isLink);
+        }
     }
     if (f & oParagraph) {
         paragraphOpen_ = false;
@@ -502,9 +527,10 @@ void TPageReader::BreakWords() {
 }
 
 void TPageReader::AddCandidate(std::string text, std::string href, bool isLink) {
-    if (text.empty() || candidates_.size() >= kMaxCandidates)
+    std::vector<TCandidate>& to = formDepth_ > 0 ? formCandidates_ : candidates_;
+    if (text.empty() || to.size() >= kMaxCandidates)
         return;
-    candidates_.push_back({std::move(text), std::move(href), isLink});
+    to.push_back({std::move(text), std::move(href), isLink});
 }
 
 void TPageReader::Characters(std::string_view text) {
@@ -536,6 +562,8 @@ void TPageReader::StartTag(const THtmlToken& token) {
     }
     if (name == "html" || name == "head" || name == "body")
         return;
+    if (name == "form" && formDepth_ > 0)
+        return;  // forms do not nest: a browser ignores the inner start tag
 
     // The ends a browser implies before this element starts.
     if ((tag & fClosesP) != 0)
@@ -587,6 +615,8 @@ void TPageReader::StartTag(const THtmlToken& token) {
         flags |= oSkip;
     if ((tag & fForeign) != 0)
         flags |= oForeign;
+    if (name == "form")
+        flags |= oForm;
     if (shown && (flags & oSkip) == 0 && !feedsOnly_) {
         if (name == "title" && !titleDone_ && !titleOpen_) {
             flags |= oTitle;
@@ -672,7 +702,7 @@ THeadlineReading TPageReader::Finish() {
     if (feedsOnly_)
         return reading;
 
-    reading.title = CutAtWord(title_.Take(), kMaxHeadlineChars, false);
+    reading.title = CutAtWord(title_.Take(), kMaxPageHeadlineChars, false);
     DropControls(reading.title);
     if (IsOpenableLink(pageUrl_))
         reading.titleLink = pageUrl_;
@@ -680,17 +710,24 @@ THeadlineReading TPageReader::Finish() {
     std::unordered_set<std::string> seen;
     if (!reading.title.empty())
         seen.insert(DuplicateKey(reading.title));
+    // The line stays within what a pass of the strip shows before the next
+    // fetch, however long the headlines.
+    const std::size_t separator = CharCount(kHeadlineSeparator);
+    std::size_t lineChars = CharCount(reading.title);
     for (TCandidate& c : candidates_) {
-        if (reading.headlines.size() >= kMaxHeadlines)
+        if (reading.headlines.size() >= kMaxPageHeadlines)
             break;
-        std::string text = CutAtWord(std::move(c.text), kMaxHeadlineChars, true);
+        std::string text = CutAtWord(std::move(c.text), kMaxPageHeadlineChars, true);
         DropControls(text);
         if (text.empty() || !seen.insert(DuplicateKey(text)).second)
             continue;
+        lineChars += CharCount(text) + separator;
+        if (lineChars > kMaxLineChars)
+            break;
         reading.headlines.push_back({std::move(text), c.href.empty() ? "" : resolve(c.href)});
     }
 
-    if (reading.headlines.size() < kMinHeadlines) {
+    if (reading.headlines.size() < kMinPageHeadlines) {
         reading.visibleText = CutAtWord(visible_.Take(), kMaxVisibleChars, false);
         DropControls(reading.visibleText);
     }
@@ -713,7 +750,7 @@ std::vector<std::string> DeclaredFeeds(std::string_view utf8, std::string_view p
 
 TTickerPage HeadlineTickerPage(const THeadlineReading& reading) {
     THeadlineLine line;
-    if (reading.headlines.size() >= kMinHeadlines) {
+    if (reading.headlines.size() >= kMinPageHeadlines) {
         line.Add(reading.title, reading.titleLink);
         for (const THeadlineItem& item : reading.headlines)
             line.Add(item.text, item.link);

@@ -19,11 +19,14 @@
 
 namespace zelvo::text {
 
-inline constexpr std::size_t kMaxHeadlines = 40;
+inline constexpr std::size_t kMaxPageHeadlines = 40;
 // Fewer headlines than this and the page shows its visible text.
-inline constexpr std::size_t kMinHeadlines = 3;
+inline constexpr std::size_t kMinPageHeadlines = 3;
 // Characters of visible text kept, cut at a word.
 inline constexpr std::size_t kMaxVisibleChars = 4000;
+// Characters of title and headlines together: headlines that would go past
+// are left out.
+inline constexpr std::size_t kMaxLineChars = 4000;
 // Words a link's text needs to count as a headline.
 inline constexpr std::size_t kHeadlineLinkWords = 4;
 
@@ -35,7 +38,7 @@ struct THeadlineItem {
 struct THeadlineReading {
     std::string title;
     std::string titleLink;                 // the page's own address, when it can be opened
-    std::vector<THeadlineItem> headlines;  // at most kMaxHeadlines
+    std::vector<THeadlineItem> headlines;  // at most kMaxPageHeadlines
     std::string visibleText;               // at most kMaxVisibleChars characters
     std::vector<std::string> feeds;        // declared feeds, resolved, each once
 };

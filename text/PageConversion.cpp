@@ -381,18 +381,28 @@ TTickerPage FeedTickerPage(const TFeed& feed) {
     return line.Finish();
 }
 
+std::optional<TTickerPage> ReadReceivedFeed(std::string_view bytes, std::string_view contentType,
+                                            std::string_view charset, std::string_view finalUrl) {
+    // Whether the bytes begin like a feed is read from the bytes themselves:
+    // a page is not decoded whole just to learn that it is no feed, and a
+    // licence in a comment before the root can be longer than any window.
+    if (!IsFeedMediaType(contentType) && !LooksLikeFeed(bytes))
+        return std::nullopt;
+    // A feed is decoded by XML's rule, not a page's: the page rule would read
+    // a whole undeclared feed as windows-1252 for one bad byte.
+    const TDecodedFeed decoded = DecodeFeed(bytes, charset);
+    auto feed = ReadFeed(decoded.text, finalUrl);
+    if (!feed)
+        return std::nullopt;
+    TTickerPage page = FeedTickerPage(*feed);
+    page.charset = decoded.charset;
+    return page;
+}
+
 TTickerPage ConvertReceivedPage(std::string&& bytes, std::string_view contentType,
                                 std::string_view charset, std::string_view finalUrl) {
-    if (text::IsFeedMediaType(contentType) || text::LooksLikeFeed(bytes)) {
-        // A feed is decoded by XML's rule, not a page's: the page rule would
-        // read a whole undeclared feed as windows-1252 for one bad byte.
-        const text::TDecodedFeed decodedFeed = text::DecodeFeed(bytes, charset);
-        if (auto feed = text::ReadFeed(decodedFeed.text, finalUrl)) {
-            TTickerPage page = FeedTickerPage(*feed);
-            page.charset = decodedFeed.charset;
-            return page;
-        }
-    }
+    if (auto feed = ReadReceivedFeed(bytes, contentType, charset, finalUrl))
+        return std::move(*feed);
     text::TDecodedPage decoded = text::DecodePage(std::move(bytes), charset);
     TTickerPage page;
     page.charset = decoded.charset;

@@ -13,6 +13,7 @@
 // a removal for the whole text) but scan forward, so no page costs more than
 // a few passes over its length.
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -96,11 +97,17 @@ struct TFeed;
 // most kMaxFeedHeadlines of them.
 TTickerPage FeedTickerPage(const TFeed& feed);
 
+// A received feed's line, when the response announces a feed or the bytes
+// begin like one (after any prolog, however long) and read as one; nothing
+// otherwise. A feed is decoded by its own rule; its links are resolved
+// against finalUrl, the feed's address after relocations.
+std::optional<TTickerPage> ReadReceivedFeed(std::string_view bytes, std::string_view contentType,
+                                            std::string_view charset,
+                                            std::string_view finalUrl = {});
+
 // The whole road of a received page: shown as a feed's headlines when it is
-// a feed by its media type or its first element (decoded by the feed's own
-// rule, its links resolved against finalUrl, the address it came from after
-// relocations), else decoded (charset: the response's, or "" to look at the
-// bytes alone) and converted as a page. The bytes are consumed.
+// a feed (above), else decoded (charset: the response's, or "" to look at
+// the bytes alone) and converted as a page. The bytes are consumed.
 TTickerPage ConvertReceivedPage(std::string&& bytes, std::string_view contentType,
                                 std::string_view charset = {}, std::string_view finalUrl = {});
 

@@ -2,8 +2,6 @@
 
 #include <utility>
 
-#include "text/FeedCharset.h"
-#include "text/FeedReader.h"
 #include "text/HeadlineReader.h"
 #include "text/PageDecoding.h"
 
@@ -26,15 +24,9 @@ TPageRead ReadReceivedPage(std::string&& bytes, std::string_view contentType,
     const std::string headerCharset =
         charset.empty() ? CharsetOfContentType(contentType) : std::string(charset);
     TPageRead read;
-    if (IsFeedMediaType(contentType) || LooksLikeFeed(bytes)) {
-        // A feed is decoded by XML's rule, not a page's: the page rule would
-        // read a whole undeclared feed as windows-1252 for one bad byte.
-        const TDecodedFeed decodedFeed = DecodeFeed(bytes, headerCharset);
-        if (auto feed = ReadFeed(decodedFeed.text, pageUrl)) {
-            read.line = FeedTickerPage(*feed);
-            read.line.charset = decodedFeed.charset;
-            return read;
-        }
+    if (auto feed = ReadReceivedFeed(bytes, contentType, headerCharset, pageUrl)) {
+        read.line = std::move(*feed);
+        return read;
     }
     TDecodedPage decoded = DecodePage(std::move(bytes), headerCharset);
     if (reading == TPageReading::Classic) {

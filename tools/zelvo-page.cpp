@@ -8,6 +8,8 @@
 //   zelvo-page --help | --version
 //
 // No display is needed: the scroller runs against a view that only records.
+#include <unistd.h>
+
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
@@ -208,6 +210,15 @@ public:
     bool running = true;
 };
 
+// What a page, a feed or a server wrote reaches a terminal with no control
+// character left in it: none can move the cursor, retitle the window or turn
+// the line around. Into a pipe or a file the text goes as the ticker has it,
+// byte for byte.
+std::string ForOutput(std::string_view text) {
+    static const bool terminal = ::isatty(::fileno(stdout)) != 0;
+    return terminal ? zelvo::text::TerminalSafe(text) : std::string(text);
+}
+
 // "headline<TAB>link" lines for the headlines of the text that have a link.
 std::string HeadlineLinks(const std::string& text,
                           const std::vector<zelvo::text::THeadline>& headlines) {
@@ -215,24 +226,21 @@ std::string HeadlineLinks(const std::string& text,
     for (const zelvo::text::THeadline& h : headlines) {
         const std::size_t from = zelvo::text::ByteOffsetOfChar(text, h.begin);
         const std::size_t to = zelvo::text::ByteOffsetOfChar(text, h.end);
-        out += zelvo::text::TerminalSafe(std::string_view(text).substr(from, to - from));
+        out += ForOutput(std::string_view(text).substr(from, to - from));
         out += '\t';
-        out += zelvo::text::TerminalSafe(h.link);
+        out += ForOutput(h.link);
         out += '\n';
     }
     return out;
 }
 
-// What a page, a feed or a server wrote reaches the terminal with no control
-// character left in it: none can move the cursor, retitle the window or turn
-// the line around.
 bool WriteSafe(const std::string& safe) {
     return std::fwrite(safe.data(), 1, safe.size(), stdout) == safe.size() &&
            std::fflush(stdout) == 0;
 }
 
 bool WriteAll(const std::string& bytes) {
-    return WriteSafe(zelvo::text::TerminalSafe(bytes));
+    return WriteSafe(ForOutput(bytes));
 }
 
 void Complain(const std::string& message) {

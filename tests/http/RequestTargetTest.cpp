@@ -106,5 +106,46 @@ TEST(RequestTargetTest, TunnelOnlyForHttpsDocuments) {
     EXPECT_EQ(t.Path, "/");
 }
 
+// User info in the URL travels only as an Authorization header; HTTP does
+// not allow it in a request line.
+TEST(RequestTargetTest, UserInfoNeverReachesAProxiedRequestLine) {
+    TRequestTarget t = TargetFromURL("http://alice:pw@news.example/a@b", "proxy.example", "3128");
+    EXPECT_EQ(t.Path, "http://news.example/a@b");
+    EXPECT_EQ(t.User, "alice");
+    EXPECT_EQ(t.Password, "pw");
+    t = TargetFromURL("alice:p@ss:w@news.example:81/", "proxy.example", "3128");
+    EXPECT_EQ(t.Path, "http://news.example:81/");
+    ApplyLocation("https://bob:pw@other.example/x", true, t);
+    EXPECT_EQ(t.Path, "https://other.example/x");
+
+    EXPECT_EQ(StripUserInfo("http://u@h/p"), "http://h/p");
+    EXPECT_EQ(StripUserInfo("http://h/p?to=u@h"), "http://h/p?to=u@h");
+    EXPECT_EQ(StripUserInfo("u:p@h"), "h");
+    EXPECT_EQ(StripUserInfo(""), "");
+    EXPECT_EQ(StripUserInfo("/a@b"), "/a@b");
+}
+
+TEST(RequestTargetTest, OriginsCompareSchemeLowerCasedHostAndEffectivePort) {
+    const auto direct = [](const std::string& url) {
+        return DocumentOrigin(TargetFromURL(url, "", "80"), false);
+    };
+    const auto proxied = [](const std::string& url) {
+        return DocumentOrigin(TargetFromURL(url, "proxy.example", "3128"), true);
+    };
+    EXPECT_EQ(direct("http://News.Example/a"), (TOrigin{"http", "news.example", "80"}));
+    EXPECT_EQ(direct("news.example:0080"), direct("HTTP://news.example/"));
+    EXPECT_EQ(direct("https://news.example/"), (TOrigin{"https", "news.example", "443"}));
+    EXPECT_NE(direct("https://news.example:80/"), direct("http://news.example/"));
+    EXPECT_EQ(proxied("http://u:p@News.Example/a"), direct("http://news.example/b"));
+    EXPECT_EQ(proxied("https://news.example:8443/"), (TOrigin{"https", "news.example", "8443"}));
+
+    TRequestTarget t = TargetFromURL("https://a.example:8443/x", "", "80");
+    EXPECT_EQ(DocumentURL(t, false), "https://a.example:8443/x");
+    ApplyLocation("http://b.example/y", false, t);
+    EXPECT_EQ(DocumentURL(t, false), "http://b.example/y");
+    t = TargetFromURL("http://u:p@a.example/x", "proxy.example", "3128");
+    EXPECT_EQ(DocumentURL(t, true), "http://a.example/x");
+}
+
 }  // namespace
 }  // namespace zelvo::http

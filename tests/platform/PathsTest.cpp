@@ -105,5 +105,24 @@ TEST_F(ProgramFiles, AFolderThatCannotBeMadeIsReported) {
     EXPECT_FALSE(PrepareFolders(FoldersFor(ReadOnlyExeDir())));
 }
 
+// The state folder holds the log and the page text: only the user may look
+// in, whatever the umask. Folders that were there already are the user's.
+TEST_F(ProgramFiles, FoldersTheProgramMakesAreTheUsersAlone) {
+    const mode_t oldMask = ::umask(022);
+    ::mkdir((home / "config").c_str(), 0755);
+    const ProgramFolders f = FoldersFor(ReadOnlyExeDir());
+    const bool made = PrepareFolders(f);
+    ::umask(oldMask);
+    ASSERT_TRUE(made);
+    auto mode = [](const std::string& path) {
+        struct stat st {};
+        return ::stat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0u;
+    };
+    EXPECT_EQ(mode(home / "state"), 0700u);
+    EXPECT_EQ(mode(f.Page), 0700u);
+    EXPECT_EQ(mode(f.UrlList), 0700u);
+    EXPECT_EQ(mode(home / "config"), 0755u);
+}
+
 }  // namespace
 }  // namespace zelvo::platform

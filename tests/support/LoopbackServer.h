@@ -1,5 +1,5 @@
 #pragma once
-// A small TCP server on 127.0.0.1 for network tests: it runs on its own
+// A small TCP server on loopback (127.0.0.1 unless told) for network tests: it runs on its own
 // thread with plain system sockets, so it never shares the message loop with
 // the code under test. Connections are served one after another by the
 // test's handler.
@@ -102,13 +102,17 @@ public:
 
     using Handler = std::function<void(Conn&)>;
 
-    explicit LoopbackServer(Handler handler) : handler_(std::move(handler)) {
+    // address: another loopback address (127.0.0.2 and up answer on Linux)
+    // for tests that need a second host.
+    explicit LoopbackServer(Handler handler, const char* address = "127.0.0.1")
+        : handler_(std::move(handler)) {
         listenFd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
         int on = 1;
         ::setsockopt(listenFd_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
         sockaddr_in addr{};
         addr.sin_family = AF_INET;
-        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        if (::inet_pton(AF_INET, address, &addr.sin_addr) != 1)
+            std::abort();
         addr.sin_port = 0;
         if (::bind(listenFd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
             ::listen(listenFd_, 16) != 0)

@@ -60,6 +60,8 @@ TEST(HeadlineReaderTest, SkippedContentGivesNeitherHeadlinesNorText) {
         "<div aria-hidden=\" TRUE \"><a href=/x>Secret words hidden from readers</a></div>",
         "<p style=\"color:red; DISPLAY : none\"><a href=/x>Secret words not displayed</a></p>",
         "<span style=\"visibility:hidden\"><a href=/x>Secret words made invisible</a></span>",
+        "<div class=\"promo Visually-Hidden\"><a href=/x>Secret words for screen readers</a></div>",
+        "<video src=v.mp4><a href=/x>Secret words of a fallback</a></video>",
     };
     for (const std::string& part : hiding) {
         const std::string page = "<title>Daily</title><body>" + part + kThree + "</body>";
@@ -70,9 +72,11 @@ TEST(HeadlineReaderTest, SkippedContentGivesNeitherHeadlinesNorText) {
         if (part.find("Shown after") != std::string::npos)
             expected.insert(expected.begin(), "Shown after a closed drawing");
         EXPECT_EQ(Texts(r), expected) << part;
-        // The fallback text skips the same content.
+        // The fallback text skips the same content; a form's text is shown.
         const THeadlineReading alone = Read("<p>Plain words. " + part + " More words.</p>");
-        EXPECT_EQ(alone.visibleText.find("Secret"), std::string::npos) << part;
+        if (part.find("<form>") == std::string::npos) {
+            EXPECT_EQ(alone.visibleText.find("Secret"), std::string::npos) << part;
+        }
     }
     // Hiding that is not: aria-hidden false, a style that only mentions none.
     const THeadlineReading shown = Read(
@@ -146,14 +150,39 @@ TEST(HeadlineReaderTest, EachHeadlineOnceWhateverItsCaseAndSpacing) {
     EXPECT_EQ(LinksOf(r)[1], "http://news.test/y");
 }
 
+TEST(HeadlineReaderTest, AFormAroundTheWholePageKeepsItsHeadlines) {
+    const THeadlineReading wrapped =
+        Read("<body><form id=page action=/default.aspx><h1>Main story of the day</h1>" + kThree +
+             "<form><a href=/s>Search all of the site</a></form></form>");
+    EXPECT_EQ(Texts(wrapped).size(), 5u);
+    EXPECT_EQ(Texts(wrapped)[0], "Main story of the day");
+    // A small form's links, before and after, stay out.
+    const THeadlineReading search = Read(
+        "<form><a href=/s>Search all of the site</a><input name=q></form>" + kThree +
+        "<form action=/join><a href=/t>Terms of the daily letter</a></form>");
+    EXPECT_EQ(Texts(search), kThreeTexts);
+}
+
 TEST(HeadlineReaderTest, AtMostFortyHeadlines) {
     std::string page;
     for (int i = 0; i < 60; ++i)
         page += "<li><a href=/" + std::to_string(i) + ">Story number " + std::to_string(i) +
                 " of the day</a>";
     const THeadlineReading r = Read(page);
-    ASSERT_EQ(r.headlines.size(), kMaxHeadlines);
+    ASSERT_EQ(r.headlines.size(), kMaxPageHeadlines);
     EXPECT_EQ(r.headlines.back().text, "Story number 39 of the day");
+
+    // Long headlines fill the line sooner: it stays within 4,000 characters.
+    std::string teasers;
+    for (int i = 0; i < 40; ++i) {
+        teasers += "<h2>Story " + std::to_string(i);
+        for (int w = 0; w < 30; ++w)
+            teasers += " word";
+        teasers += "</h2>";
+    }
+    const TTickerPage line = HeadlineTickerPage(Read("<title>T</title>" + teasers));
+    EXPECT_LE(CharCount(line.text), kMaxLineChars + 3);
+    EXPECT_GT(CharCount(line.text), kMaxLineChars - 200);
 }
 
 // --- Addresses -------------------------------------------------------------------------

@@ -157,3 +157,29 @@ TEST(ZelvoPageFetch, HelpAndVersion) {
     EXPECT_EQ(version.out.rfind("zelvo-page ", 0), 0u);
     EXPECT_EQ(version.out.back(), '\n');
 }
+
+TEST(ZelvoPageFetch, TheLogOnStandardErrorHidesCredentialsAndControls) {
+    if (std::getenv("ZELVO_BINARY_DIR") == nullptr)
+        GTEST_SKIP() << "run through ctest";
+    zelvo::testing::LoopbackServer server([](zelvo::testing::LoopbackServer::Conn& c) {
+        c.ReadRequest();
+        c.Write("HTTP/1.0 200 OK\r\nX-Title: \x1B]0;owned\x07\r\n\r\n<p>news</p>");
+    });
+    ToolRun run = RunTool(
+        "--log --user alice --password s3cret http://127.0.0.1:" + server.PortText() + "/", true);
+    EXPECT_EQ(run.exitCode, 0) << run.out;
+    EXPECT_NE(run.out.find("cmd> Authorization: Basic ********\n"), std::string::npos) << run.out;
+    EXPECT_EQ(run.out.find("YWxpY2U6czNjcmV0"), std::string::npos) << run.out;
+    EXPECT_EQ(run.out.find('\x1B'), std::string::npos) << run.out;
+    EXPECT_EQ(run.out.find('\r'), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("hdr>X-Title: \uFFFD]0;owned\uFFFD\n"), std::string::npos) << run.out;
+
+    zelvo::testing::LoopbackServer failing([](zelvo::testing::LoopbackServer::Conn& c) {
+        c.ReadRequest();
+        c.Write("HTTP/1.0 404 Not\x1B[2JFound\r\n\r\n");
+    });
+    run = RunTool("http://127.0.0.1:" + failing.PortText() + "/", true);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.out.find('\x1B'), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("\uFFFD[2JFound"), std::string::npos) << run.out;
+}

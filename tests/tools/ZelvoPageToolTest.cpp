@@ -86,6 +86,7 @@ TEST_F(ZelvoPageToolTest, ClassicGivesTheClassicTickerTextByteForByte) {
         const auto result = Run({"--classic", "--file", Page("page.html", pages[i])});
         EXPECT_EQ(result.exitCode, 0) << i;
         EXPECT_EQ(result.err, "") << i;
+        // Into a file the ticker's bytes go as they are, controls included.
         EXPECT_EQ(result.out, PageToTickerText(pages[i])) << "page " << i;
     }
 }
@@ -107,6 +108,53 @@ TEST_F(ZelvoPageToolTest, CharsetsAndFeedsComeOutAsUtf8) {
     result = Run({"--file", Page("x.html", "x"), "--charset", "no-such-charset"});
     EXPECT_EQ(result.exitCode, 2);
     EXPECT_NE(result.err.find("usage:"), std::string::npos) << result.err;
+}
+
+// A page can clear the screen, retitle the window or turn the line around
+// if its controls reach the terminal.
+bool CarriesControls(const std::string& out) {
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        const auto c = static_cast<unsigned char>(out[i]);
+        if ((c < 0x20 && c != '\n') || c == 0x7F)
+            return true;
+        if (c == 0xC2 && i + 1 < out.size() && (out[i + 1] & 0xE0) == 0x80)
+            return true;
+        if (out.compare(i, 3, "\u202E") == 0 || out.compare(i, 3, "\u2066") == 0)
+            return true;
+    }
+    return false;
+}
+
+TEST_F(ZelvoPageToolTest, NoControlCharacterReachesTheTerminal) {
+    const std::string hostile =
+        "<p>a\x1B[2Jb\x07"
+        "c\x08"
+        "d\xC2\x9B"
+        "6ne\u202E"
+        "fgh</p>";
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"--charset", "utf-8"}, {"--frames", "40", "--charset", "utf-8"}}) {
+        std::vector<std::string> all = args;
+        all.insert(all.end(), {"--file", Page("hostile.html", hostile)});
+        const auto result = Run(all);
+        EXPECT_EQ(result.exitCode, 0) << result.err;
+        EXPECT_FALSE(CarriesControls(result.out)) << result.out;
+        EXPECT_NE(result.out.find("\uFFFD"), std::string::npos) << result.out;
+    }
+    // In a feed the controls go and the headlines stay as written.
+    const auto result =
+        Run({"--file", Page("feed.xml",
+                            "<rss><channel><title>T&amp;#27;]0;owned&amp;#7;</title>"
+                            "<item><title>\xD7\xA9\xD7\x9C\u202E"
+                            "A&amp;#27;B</title></item>"
+                            "<item><title>\u2066C\xC2\x85</title></item>"
+                            "</channel></rss>")});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_FALSE(CarriesControls(result.out)) << result.out;
+    EXPECT_EQ(result.out, std::string(" T]0;owned") + kHeadlineSeparator +
+                              "\xD7\xA9\xD7\x9C"
+                              "AB" +
+                              kHeadlineSeparator + "C  ");
 }
 
 TEST_F(ZelvoPageToolTest, FramesAreTheStripsCaptionsOneALine) {
