@@ -12,7 +12,6 @@
 
 #include "app/AbtZv3.h"
 #include "app/RetrievalCycle.h"
-#include "text/PageConversion.h"
 #include "config/CnfgZv3.h"
 #include "config/LiveSettings.h"
 #include "config/RegIniFile.h"
@@ -31,6 +30,7 @@
 #include "platform/Text.h"
 #include "platform/TrayNotify.h"
 #include "platform/Workspace.h"
+#include "text/PageConversion.h"
 #include "toolkit/Look.h"
 
 namespace zelvo::app {
@@ -523,6 +523,11 @@ void TfrmMain::AppException(std::exception_ptr error) {
 
 void TfrmMain::SetTickerCaption(const std::string& caption) {
     lblTicker->SetCaption(caption);
+    lblTicker->repaint();
+}
+
+void TfrmMain::SetPlainTickerCaption(const std::string& caption) {
+    lblTicker->SetCaption(caption, false);
     lblTicker->repaint();
 }
 

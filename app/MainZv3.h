@@ -148,6 +148,7 @@ public:
 
     // TTickerView
     void SetTickerCaption(const std::string& caption) override;
+    void SetPlainTickerCaption(const std::string& caption) override;
     void SetApplicationTitle(const std::string& title) override;
     void SetCaptionTimerEnabled(bool enabled) override { timerCaption.SetEnabled(enabled); }
     void SetExplainTimerEnabled(bool enabled) override { timerExplain.SetEnabled(enabled); }

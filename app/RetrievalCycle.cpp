@@ -12,7 +12,7 @@
 #include "platform/Paths.h"
 #include "platform/Text.h"
 #include "text/PageConversion.h"
-#include "text/PageDecoding.h"
+#include "text/PageReading.h"
 #include "text/Utf8.h"
 
 namespace zelvo::app {
@@ -177,12 +177,15 @@ std::optional<std::string> TRetrievalCycle::Fetch(const std::string& url, std::s
     HttpCli1.SetModifiedSince(0);
 
     Headlines.clear();
+    OfferedFeeds.clear();
+    inputs_.SetOfferedFeeds(OfferedFeeds);
     view_.SetApplicationTitle(config::kProductName);
     inputs_.SetCurrentURLCaption(" " + url);
     // The strip shows UTF-8; the dialog's texts are Windows-1252.
     // The strip is in plain view: a password in the address is not shown.
-    view_.SetTickerCaption(" Connecting to " + platform::Cp1252ToUtf8(http::MaskCredentials(url)) +
-                           "...");
+    // An address's "&" is a character, not an access key.
+    view_.SetPlainTickerCaption(" Connecting to " +
+                                platform::Cp1252ToUtf8(http::MaskCredentials(url)) + "...");
     inputs_.SetPageSizeCaption(BytesCaption(scroller_.TickerText.size()));
 
     bool failed = false;
@@ -215,14 +218,19 @@ std::optional<std::string> TRetrievalCycle::Fetch(const std::string& url, std::s
         std::string body = receivedPage_->TakeData();
         receivedPage_.reset();
         DownloadMemo.clear();
-        text::TTickerPage page =
-            text::ConvertReceivedPage(std::move(body), HttpCli1.ContentType(),
-                                      text::CharsetOfContentType(HttpCli1.ContentType()));
-        scroller_.TickerText = std::move(page.text);
-        Headlines = std::move(page.headlines);
+        text::TPageRead read = text::ReadReceivedPage(
+            std::move(body), HttpCli1.ContentType(), HttpCli1.CurrentDocumentURL(),
+            text::PageReadingNamed(config::Live().PageReading));
+        scroller_.TickerText = std::move(read.line.text);
+        scroller_.PlainText = !read.classic;
+        Headlines = std::move(read.line.headlines);
+        OfferedFeeds = std::move(read.feeds);
+        inputs_.SetOfferedFeeds(OfferedFeeds);
         text::WritePageText(scroller_.TickerText, DownloadMemo, FilesDir);
     } else {
+        // No body: the log lines themselves, by the classic rules.
         text::ConvertPageText(DownloadMemo, scroller_.TickerText, FilesDir);
+        scroller_.PlainText = false;
     }
     inputs_.SetPageSizeCaption(BytesCaption(text::CharCount(scroller_.TickerText)));
     scroller_.ScrollPos = 1;

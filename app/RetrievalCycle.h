@@ -45,8 +45,10 @@ public:
     std::vector<std::string> DownloadMemo;
     // The address of the automatic fetch under way.
     std::string txtWorking;
-    // Where each headline of the ticker text leads, when the page was a feed.
+    // Where each headline of the ticker text leads (headlines and feeds).
     std::vector<text::THeadline> Headlines;
+    // The feeds the page in the ticker declares, resolved.
+    std::vector<std::string> OfferedFeeds;
 
     // Where "Zelv.Log" and "WebPage.txt" go: the executable's directory
     // unless the owner says otherwise (the ticker uses the program's folders).

@@ -12,10 +12,11 @@ TTickerLabel::TTickerLabel(QWidget* parent) : QWidget(parent) {
     setObjectName("lblTicker");
 }
 
-void TTickerLabel::SetCaption(const std::string& caption) {
-    if (caption == caption_)
+void TTickerLabel::SetCaption(const std::string& caption, bool mnemonics) {
+    if (caption == caption_ && mnemonics == mnemonics_)
         return;
     caption_ = caption;
+    mnemonics_ = mnemonics;
     update();
 }
 
@@ -46,7 +47,9 @@ QString FromUtf8(const std::string& s) {
 
 }  // namespace
 
-std::vector<TTickerLabel::Run> TTickerLabel::Runs(const std::string& caption) {
+std::vector<TTickerLabel::Run> TTickerLabel::Runs(const std::string& caption, bool mnemonics) {
+    if (!mnemonics)
+        return {{FromUtf8(caption), false}};
     std::vector<Run> runs;
     std::string plain;
     auto flush = [&] {
@@ -80,11 +83,11 @@ std::vector<TTickerLabel::Run> TTickerLabel::Runs(const std::string& caption) {
     return runs;
 }
 
-std::vector<std::size_t> TTickerLabel::ShownCharacters(const std::string& caption) {
+std::vector<std::size_t> TTickerLabel::ShownCharacters(const std::string& caption, bool mnemonics) {
     std::vector<std::size_t> shown;
     std::size_t index = 0;  // characters of the caption passed
     for (std::size_t i = 0; i < caption.size();) {
-        if (caption[i] == '&') {
+        if (mnemonics && caption[i] == '&') {
             if (i + 1 >= caption.size())
                 break;
             ++i;
@@ -100,9 +103,9 @@ std::vector<std::size_t> TTickerLabel::ShownCharacters(const std::string& captio
 int TTickerLabel::CharacterAt(int x) const {
     if (x < 0)
         return -1;
-    const std::vector<std::size_t> shown = ShownCharacters(caption_);
+    const std::vector<std::size_t> shown = ShownCharacters(caption_, mnemonics_);
     QString drawn;
-    for (const Run& run : Runs(caption_))
+    for (const Run& run : Runs(caption_, mnemonics_))
         drawn += run.text;
     const QFontMetrics metrics(font());
     // Walk the drawn characters (a character beyond the BMP is two units).
@@ -130,7 +133,7 @@ void TTickerLabel::paintEvent(QPaintEvent*) {
     QFontMetrics metrics(plainFont);
     int baseline = (height() - metrics.height()) / 2 + metrics.ascent();
     int x = 0;
-    for (const Run& run : Runs(caption_)) {
+    for (const Run& run : Runs(caption_, mnemonics_)) {
         if (x >= width())
             break;
         painter.setFont(run.underline ? underlined : plainFont);

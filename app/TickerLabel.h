@@ -1,8 +1,10 @@
 #pragma once
 // The strip's one visible control. The caption is UTF-8 text drawn on one
-// line, left-aligned, vertically centred and cut at the right edge, with
-// the ampersand as a mnemonic prefix: "&&" shows one "&", a single "&"
-// underlines the character after it.
+// line, left-aligned, vertically centred and cut at the right edge. A
+// caption in mnemonic form (the classic page text, the program's own
+// captions) has the ampersand as a prefix: "&&" shows one "&", a single "&"
+// underlines the character after it. A plain caption (headlines, feeds)
+// shows every character as it is.
 #include <QWidget>
 #include <string>
 #include <vector>
@@ -15,7 +17,8 @@ public:
     explicit TTickerLabel(QWidget* parent = nullptr);
 
     const std::string& Caption() const { return caption_; }
-    void SetCaption(const std::string& caption);
+    void SetCaption(const std::string& caption, bool mnemonics = true);
+    bool Mnemonics() const { return mnemonics_; }
 
     int Backcolor() const { return backcolor_; }  // 0x00BBGGRR
     void SetBackcolor(int colour);
@@ -27,10 +30,11 @@ public:
         bool underline = false;
     };
     // The caption as it is drawn: runs of plain and underlined text.
-    static std::vector<Run> Runs(const std::string& caption);
+    static std::vector<Run> Runs(const std::string& caption, bool mnemonics = true);
     // For every character drawn, the index of its character in the caption
     // (a mnemonic prefix is not drawn).
-    static std::vector<std::size_t> ShownCharacters(const std::string& caption);
+    static std::vector<std::size_t> ShownCharacters(const std::string& caption,
+                                                    bool mnemonics = true);
 
     // The index (in characters) of the caption's character drawn at x, or
     // -1 past the drawn text.
@@ -51,6 +55,7 @@ protected:
 
 private:
     std::string caption_;
+    bool mnemonics_ = true;
     int backcolor_ = 0;
     int foreColor_ = 16777215;
 };

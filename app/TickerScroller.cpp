@@ -36,7 +36,10 @@ void TTickerScroller::timerCaptionTimer() {
     caption += rest;
     LastFrame = {caption, start,
                  text::CharCount(ScrollPos <= 1 ? kFirstFrameIndent : kFrameIndent)};
-    view_.SetTickerCaption(caption);
+    if (PlainText)
+        view_.SetPlainTickerCaption(caption);
+    else
+        view_.SetTickerCaption(caption);
     ScrollPos = WrappingAdd(ScrollPos, config::Live().ScrollStep);
     view_.SetApplicationTitle(caption);
     if (IsTrimmedEmpty(caption))

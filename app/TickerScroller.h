@@ -14,6 +14,9 @@ public:
     virtual ~TTickerView() = default;
     // The caption of lblTicker, repainted at once.
     virtual void SetTickerCaption(const std::string& caption) = 0;
+    // A caption whose ampersands are all plain characters. A view that draws
+    // no mnemonic prefixes shows it like any other.
+    virtual void SetPlainTickerCaption(const std::string& caption) { SetTickerCaption(caption); }
     virtual void SetApplicationTitle(const std::string& title) = 0;
     virtual void SetCaptionTimerEnabled(bool enabled) = 0;
     virtual void SetExplainTimerEnabled(bool enabled) = 0;
@@ -32,6 +35,9 @@ public:
     // cycle and the handlers that run inside a tick set them directly.
     std::string TickerText;
     std::int32_t ScrollPos = 1;
+    // Whether the text's ampersands are plain characters (headlines, feeds)
+    // rather than the classic conversion's, in which "&&" shows one.
+    bool PlainText = false;
 
     // The last frame this scroller showed: its caption, the index (0-based,
     // in characters) of the ticker text's character that follows the indent,

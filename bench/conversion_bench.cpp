@@ -10,6 +10,7 @@
 #include "text/HtmlTokenizer.h"
 #include "text/PageConversion.h"
 #include "text/PageDecoding.h"
+#include "text/PageReading.h"
 
 namespace {
 
@@ -136,6 +137,30 @@ ZELVO_PAIR(CommentOpenerNoCloser, "<!--" + Repeat("news <b>of</b> the &amp; day\
            "<!--" + Repeat("news <b>of</b> the &amp; day\r\n", 256 * KB))
 ZELVO_PAIR(EntitySoup, Repeat("&nb&nbsp;sp;&amp;amp;&#01|  \t", 5 * MB),
            Repeat("&nb&nbsp;sp;&amp;amp;&#01|  \t", 64 * KB))
+
+// The headline reading, decoding included, on the same pages as the classic
+// conversion above: the default for web pages.
+std::string Headlines(const std::string& page) {
+    return zelvo::text::ReadReceivedPage(std::string(page), "text/html", "http://news.test/",
+                                         zelvo::text::TPageReading::Headlines)
+        .line.text;
+}
+void BM_Headlines_Ordinary5MB(benchmark::State& state) {
+    static const std::string p = OrdinaryPage(5 * MB);
+    Run(state, p, Headlines);
+}
+BENCHMARK(BM_Headlines_Ordinary5MB)->Unit(benchmark::kMillisecond);
+void BM_Headlines_OrdinaryUtf8_5MB(benchmark::State& state) {
+    static const std::string p = Utf8Page(5 * MB);
+    Run(state, p, Headlines);
+}
+BENCHMARK(BM_Headlines_OrdinaryUtf8_5MB)->Unit(benchmark::kMillisecond);
+// Markup with no end tags at all: the open elements pile up to the end.
+void BM_Headlines_Unclosed5MB(benchmark::State& state) {
+    static const std::string p = Repeat("<div><span><a href=/x>four words in a link", 5 * MB);
+    Run(state, p, Headlines);
+}
+BENCHMARK(BM_Headlines_Unclosed5MB)->Unit(benchmark::kMillisecond);
 
 // The tokenizer alone: every token of the page, its characters, names and
 // values looked at, nothing kept.

@@ -171,6 +171,18 @@ void TfrmConfig::LoadSettings() {
     (store->Read(section, settings::AutoRetrievalOn) ? rbtnRetrievalOn : rbtnRetrievalOff)
         ->setChecked(true);
     live.AutoRetrievalOn = rbtnRetrievalOn->isChecked();
+    SelectPageReading(store->Read(section, settings::PageReading));
+    live.PageReading = SelectedPageReading();
+}
+
+void TfrmConfig::SelectPageReading(const std::string& name) {
+    (platform::AsciiLower(name) == platform::AsciiLower(settings::kClassicReading) ? rbtnClassic
+                                                                                   : rbtnHeadlines)
+        ->setChecked(true);
+}
+
+std::string TfrmConfig::SelectedPageReading() const {
+    return rbtnClassic->isChecked() ? settings::kClassicReading : settings::PageReading.Default;
 }
 
 // --- Showing and the page rule --------------------------------------------------
@@ -216,6 +228,8 @@ void TfrmConfig::FormShow() {
         }
         (live.AutoRetrievalOn ? rbtnRetrievalOn : rbtnRetrievalOff)->setChecked(true);
         snapshot_.RetrievalOn = rbtnRetrievalOn->isChecked();
+        SelectPageReading(live.PageReading);
+        snapshot_.ClassicReading = rbtnClassic->isChecked();
 
         snapshot_.BorderOn = live.BorderOn;
         snapshot_.TestURL = TestURL();
@@ -289,6 +303,8 @@ void TfrmConfig::ApplySettings() {
         host_.mnuConnectClick();
     live.AutoRetrievalOn = on;
     host_.SetRetrievalTimerEnabled(on);
+    // The next fetch reads its page the chosen way.
+    live.PageReading = SelectedPageReading();
     // A user who has just typed a site's address wants to see that page,
     // not the other sites' turns first.
     if (const int changed = TakeChangedSite(); changed != 0) {
@@ -369,6 +385,7 @@ void TfrmConfig::btnSaveConfigClick() {
         store->Write(section, settings::FontName, font.Name);
         store->Write(section, settings::FontSize, font.Size);
         store->Write(section, settings::FontStyle, font.HasStyle() ? 2 : 1);
+        store->Write(section, settings::PageReading, SelectedPageReading());
         store.reset();
         SetAutostart(chkStartAtLogin->isChecked(), platform::ExePath());
 
@@ -400,6 +417,7 @@ void TfrmConfig::btnCancelConfigClick() {
         txtPassword->setText(ToQString(s.PasswordField));
         client_.SetPassword(s.Password);
         (s.RetrievalOn ? rbtnRetrievalOn : rbtnRetrievalOff)->setChecked(true);
+        (s.ClassicReading ? rbtnClassic : rbtnHeadlines)->setChecked(true);
         host_.SetTickerFont(s.Font);
         host_.SetTickerBackColor(s.BackColor);
         (s.BorderOn ? rbBorder : rbNoBorder)->setChecked(true);
@@ -539,12 +557,19 @@ void TfrmConfig::btnCancelClick() {
 }
 
 void TfrmConfig::btnAddURLClick() {
+    AddUrlToFile(TestURL());
+}
+
+void TfrmConfig::btnAddFeedClick() {
+    AddUrlToFile(FromQString(cbFeeds->currentText()));
+}
+
+void TfrmConfig::AddUrlToFile(const std::string& text) {
     const std::string path = UrlFilePath();
     if (!UrlFileExists(path)) {
         platform::ShowWarning(MissingUrlFileText());
         return;
     }
-    const std::string text = TestURL();
     if (platform::Trim(text).empty()) {
         platform::MessageBeep(0);
         return;

@@ -76,6 +76,9 @@ public:
     void SetPageSizeCaption(const std::string& caption) override;
     bool RetrievalCancelEnabled() const;
     void SetRetrievalCancelEnabled(bool enabled) override;
+    // The feeds the page in the ticker declares, offered beside its size.
+    void SetOfferedFeeds(const std::vector<std::string>& feeds) override;
+    std::vector<std::string> OfferedFeeds() const;
 
     std::string UrlFilePath() const;
     // The entries of the Site Check list, and of a site's list (1..3).
@@ -124,6 +127,7 @@ public:
     void btnRetrieveClick();
     void btnCancelClick();
     void btnAddURLClick();
+    void btnAddFeedClick();
 
     // --- Controls, named as the program's other parts know them.
     QTabWidget* PageControl1 = nullptr;
@@ -136,6 +140,8 @@ public:
     QLineEdit* txtProxyHost = nullptr;
     TSpinEdit* spinTimeOut = nullptr;
     QCheckBox* chkStartAtLogin = nullptr;
+    QRadioButton* rbtnHeadlines = nullptr;
+    QRadioButton* rbtnClassic = nullptr;
     // Personal
     QRadioButton* rbBorder = nullptr;
     QRadioButton* rbNoBorder = nullptr;
@@ -163,6 +169,9 @@ public:
     QPushButton* btnAddURL = nullptr;
     QLabel* pnlURL = nullptr;
     QLabel* pnlSize = nullptr;
+    QLabel* lblFeed = nullptr;
+    QComboBox* cbFeeds = nullptr;
+    QPushButton* btnAddFeed = nullptr;
     // Below the pages
     QPushButton* btnSaveConfig = nullptr;
     QPushButton* btnUpdate = nullptr;
@@ -195,6 +204,7 @@ private:
         std::string PasswordField;
         std::string Password;
         bool StartAtLogin = false;
+        bool ClassicReading = false;
     };
 
     void BuildControls();
@@ -210,6 +220,10 @@ private:
     void ConnectHandlers();
 
     void LoadUrlLists();
+    // Adds an address to the URL file and every list, as Add URL does.
+    void AddUrlToFile(const std::string& url);
+    void SelectPageReading(const std::string& name);
+    std::string SelectedPageReading() const;
     std::string MissingUrlFileText() const;
     std::unique_ptr<TRegIniFile> OpenStore() const;
     // What Update makes live, shared with Save.

@@ -192,7 +192,21 @@ QWidget* TfrmConfig::BuildGeneralPage() {
     retrievalRow->addWidget(rbtnRetrievalOn);
     retrievalRow->addWidget(rbtnRetrievalOff);
     retrievalRow->addStretch();
-    col->addWidget(retrieval);
+
+    auto* reading = new QGroupBox(QStringLiteral("Web Page in Ticker"), page);
+    rbtnHeadlines = Named(new QRadioButton(QStringLiteral("Headlines"), reading), "rbtnHeadlines");
+    rbtnClassic =
+        Named(new QRadioButton(QStringLiteral("Classic (All Text)"), reading), "rbtnClassic");
+    rbtnHeadlines->setChecked(true);
+    auto* readingRow = new QHBoxLayout(reading);
+    readingRow->addWidget(rbtnHeadlines);
+    readingRow->addWidget(rbtnClassic);
+    readingRow->addStretch();
+
+    auto* choices = new QHBoxLayout;
+    choices->addWidget(retrieval, 3);
+    choices->addWidget(reading, 2);
+    col->addLayout(choices);
 
     auto* proxy = new QHBoxLayout;
     proxy->addWidget(new QLabel(QStringLiteral("Proxy Server Name:"), page));
@@ -212,8 +226,10 @@ QWidget* TfrmConfig::BuildGeneralPage() {
     col->addStretch();
 
     OneTabStop(rbtnRetrievalOn, rbtnRetrievalOff);
+    OneTabStop(rbtnHeadlines, rbtnClassic);
     ChainTabOrder({tbarScrollSpeed, spinInterval->Edit(), spinTimeOut->Edit(), rbtnRetrievalOn,
-                   rbtnRetrievalOff, txtProxyHost, txtProxyPort, chkStartAtLogin});
+                   rbtnRetrievalOff, rbtnHeadlines, rbtnClassic, txtProxyHost, txtProxyPort,
+                   chkStartAtLogin});
     return page;
 }
 
@@ -331,9 +347,19 @@ QWidget* TfrmConfig::BuildSiteCheckPage() {
     pnlSize->setMinimumWidth(150);
     sizeRow->addWidget(new QLabel(QStringLiteral("Web Page Size in Ticker"), page));
     sizeRow->addWidget(pnlSize);
-    sizeRow->addStretch();
+    // A page that declares a feed offers it here, to be added like an address.
+    lblFeed = Named(new QLabel(QStringLiteral("Feed:"), page), "lblFeed");
+    cbFeeds = Named(new QComboBox(page), "cbFeeds");
+    cbFeeds->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    cbFeeds->setMinimumContentsLength(12);
+    btnAddFeed = Button(page, "btnAddFeed", "Add &Feed", "Save this feed to URL file");
+    sizeRow->addSpacing(8);
+    sizeRow->addWidget(lblFeed);
+    sizeRow->addWidget(cbFeeds, 1);
+    sizeRow->addWidget(btnAddFeed);
     col->addLayout(sizeRow);
     col->addStretch();
+    SetOfferedFeeds({});
     return page;
 }
 
@@ -354,6 +380,7 @@ void TfrmConfig::ConnectHandlers() {
     click(btnRetrieve, &TfrmConfig::btnRetrieveClick);
     click(btnCancel, &TfrmConfig::btnCancelClick);
     click(btnAddURL, &TfrmConfig::btnAddURLClick);
+    click(btnAddFeed, &TfrmConfig::btnAddFeedClick);
 
     connect(PageControl1, &QTabWidget::currentChanged, this,
             [this] { platform::Guarded([this] { PageControl1Change(); }); });
@@ -457,6 +484,21 @@ bool TfrmConfig::RetrievalCancelEnabled() const {
 }
 void TfrmConfig::SetRetrievalCancelEnabled(bool enabled) {
     btnCancel->setEnabled(enabled);
+}
+void TfrmConfig::SetOfferedFeeds(const std::vector<std::string>& feeds) {
+    cbFeeds->clear();
+    for (const std::string& feed : feeds)
+        cbFeeds->addItem(QString::fromStdString(feed));
+    const bool any = !feeds.empty();
+    lblFeed->setVisible(any);
+    cbFeeds->setVisible(any);
+    btnAddFeed->setVisible(any);
+}
+std::vector<std::string> TfrmConfig::OfferedFeeds() const {
+    std::vector<std::string> feeds;
+    for (int i = 0; i < cbFeeds->count(); ++i)
+        feeds.push_back(cbFeeds->itemText(i).toStdString());
+    return feeds;
 }
 std::string TfrmConfig::UrlFilePath() const {
     return exeDir_ + kUrlFileName;

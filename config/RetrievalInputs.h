@@ -4,6 +4,7 @@
 // its Site Check page shows the fetch under way. The dialog implements it.
 // Texts are Windows-1252 bytes, exactly as the controls hold them.
 #include <string>
+#include <vector>
 
 namespace zelvo::config {
 
@@ -25,6 +26,9 @@ public:
     virtual void SetCurrentURLCaption(const std::string& caption) = 0;
     virtual void SetPageSizeCaption(const std::string& caption) = 0;
     virtual void SetRetrievalCancelEnabled(bool enabled) = 0;
+    // The feeds the page just read declares (UTF-8 addresses), offered on the
+    // Site Check page; empty while a fetch runs and when there are none.
+    virtual void SetOfferedFeeds(const std::vector<std::string>& /*feeds*/) {}
 };
 
 }  // namespace zelvo::config

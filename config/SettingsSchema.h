@@ -97,6 +97,11 @@ inline constexpr TInteger RetrievalInterval{"RetrievalInterval", 15, 1, 240,
 inline constexpr TInteger AutoTimeOut{"AutoTimeOut", 4, 0, 12, kOwn, kOwn, bDialogLoad, bSave};
 inline constexpr TBoolean AutoRetrievalOn{"AutoRetrievalOn", true,
                                           kOwn, kOwn, bStartUp | bDialogLoad, bSave};
+// How a web page becomes the strip's line: "Headlines" (its title and
+// headlines) or "Classic" (the old byte rules over all its text). Any other
+// text reads as "Headlines".
+inline constexpr TText PageReading{"PageReading", "Headlines", 0, kOwn, kOwn, bDialogLoad, bSave};
+inline constexpr const char* kClassicReading = "Classic";
 
 // --- The strip's look, read at start-up and written by Save --------------------
 

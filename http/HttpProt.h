@@ -125,6 +125,9 @@ public:
     int StatusCode() const { return statusCode_; }
     const std::string& ReasonPhrase() const { return reasonPhrase_; }
     const std::string& DocName() const { return docName_; }
+    // The address of the document last asked for, after every relocation:
+    // what its relative links are resolved against.
+    std::string CurrentDocumentURL() const { return DocumentURL(target_, !proxy_.empty()); }
     const std::string& ContentType() const { return contentType_; }
     int ContentLength() const { return contentLength_; }
     TStream* RcvdStream() const { return rcvdStream_; }

@@ -10,7 +10,9 @@
 #include "platform/FileReplace.h"
 #include "platform/Paths.h"
 #include "text/ControlCharacters.h"
+#include "text/FeedCharset.h"
 #include "text/FeedReader.h"
+#include "text/HeadlineLine.h"
 #include "text/PageDecoding.h"
 #include "text/SimpleHTMLParser.h"
 #include "text/TextReplace.h"
@@ -362,65 +364,46 @@ std::string PageToTickerText(std::string_view pageBytes) {
     return ConvertPageUtf8(text::DecodePage(std::string(pageBytes)).text);
 }
 
-namespace {
-
-// A literal ampersand on the strip is written twice (a single one would be
-// a mnemonic prefix).
-void AppendShown(std::string& line, std::string_view plain) {
-    for (char c : plain) {
-        line += c;
-        if (c == '&')
-            line += '&';
-    }
-}
-
 // The feed's title, then every item's, set apart by the separator; each
 // remembers its characters so a click can find its link.
-TTickerPage FeedLine(const text::TFeed& feed) {
-    TTickerPage page;
-    std::string& line = page.text;
-    line = " ";
-    std::size_t chars = 1;
-    bool first = true;
-    auto add = [&](std::string_view written, const std::string& link) {
-        // A title's escapes can carry any character; none that moves the
-        // cursor or turns the strip's direction around reaches the line.
-        std::string title(written);
-        DropControls(title);
-        if (title.empty())
+TTickerPage FeedTickerPage(const TFeed& feed) {
+    THeadlineLine line;
+    std::size_t shown = 0;
+    auto add = [&](const std::string& title, const std::string& link) {
+        if (title.empty() || shown == kMaxFeedHeadlines)
             return;
-        if (!first) {
-            line += kHeadlineSeparator;
-            chars += text::CharCount(kHeadlineSeparator);
-        }
-        first = false;
-        const std::size_t from = line.size();
-        AppendShown(line, title);
-        const std::size_t begin = chars;
-        chars += text::CharCount(std::string_view(line).substr(from));
-        if (!link.empty())
-            page.headlines.push_back({begin, chars, link});
+        line.Add(title, link);
+        ++shown;
     };
     add(feed.title, feed.link);
-    for (const text::TFeedItem& item : feed.items)
+    for (const TFeedItem& item : feed.items)
         add(item.title, item.link);
-    line += "  ";
+    return line.Finish();
+}
+
+std::optional<TTickerPage> ReadReceivedFeed(std::string_view bytes, std::string_view contentType,
+                                            std::string_view charset, std::string_view finalUrl) {
+    // Whether the bytes begin like a feed is read from the bytes themselves:
+    // a page is not decoded whole just to learn that it is no feed, and a
+    // licence in a comment before the root can be longer than any window.
+    if (!IsFeedMediaType(contentType) && !LooksLikeFeed(bytes))
+        return std::nullopt;
+    // A feed is decoded by XML's rule, not a page's: the page rule would read
+    // a whole undeclared feed as windows-1252 for one bad byte.
+    const TDecodedFeed decoded = DecodeFeed(bytes, charset);
+    auto feed = ReadFeed(decoded.text, finalUrl);
+    if (!feed)
+        return std::nullopt;
+    TTickerPage page = FeedTickerPage(*feed);
+    page.charset = decoded.charset;
     return page;
 }
 
-}  // namespace
-
 TTickerPage ConvertReceivedPage(std::string&& bytes, std::string_view contentType,
-                                std::string_view charset) {
-    const bool announced = text::IsFeedMediaType(contentType);
+                                std::string_view charset, std::string_view finalUrl) {
+    if (auto feed = ReadReceivedFeed(bytes, contentType, charset, finalUrl))
+        return std::move(*feed);
     text::TDecodedPage decoded = text::DecodePage(std::move(bytes), charset);
-    if (announced || text::HasFeedRoot(decoded.text)) {
-        if (auto feed = text::ReadFeed(decoded.text)) {
-            TTickerPage page = FeedLine(*feed);
-            page.charset = decoded.charset;
-            return page;
-        }
-    }
     TTickerPage page;
     page.charset = decoded.charset;
     page.text = ConvertPageUtf8(std::move(decoded.text));

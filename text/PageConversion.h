@@ -13,6 +13,7 @@
 // a removal for the whole text) but scan forward, so no page costs more than
 // a few passes over its length.
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -83,15 +84,32 @@ inline constexpr const char* kHeadlineSeparator = "  \xE2\x80\xA2  ";  // blank,
 
 struct TTickerPage {
     std::string text;                  // UTF-8, one line
-    std::vector<THeadline> headlines;  // empty unless the page was a feed
+    std::vector<THeadline> headlines;  // empty for the classic conversion
     std::string charset;               // what the page was read as
 };
 
-// The whole road of a received page: decoded (charset: the response's, or ""
-// to look at the bytes alone), then shown as a feed's headlines when it is a
-// well-formed feed, else converted as a page. The bytes are consumed.
+// The most headlines one line shows.
+inline constexpr std::size_t kMaxFeedHeadlines = 200;
+
+struct TFeed;
+
+// A feed's line: its title, then its items' titles, with their links; at
+// most kMaxFeedHeadlines of them.
+TTickerPage FeedTickerPage(const TFeed& feed);
+
+// A received feed's line, when the response announces a feed or the bytes
+// begin like one (after any prolog, however long) and read as one; nothing
+// otherwise. A feed is decoded by its own rule; its links are resolved
+// against finalUrl, the feed's address after relocations.
+std::optional<TTickerPage> ReadReceivedFeed(std::string_view bytes, std::string_view contentType,
+                                            std::string_view charset,
+                                            std::string_view finalUrl = {});
+
+// The whole road of a received page: shown as a feed's headlines when it is
+// a feed (above), else decoded (charset: the response's, or "" to look at
+// the bytes alone) and converted as a page. The bytes are consumed.
 TTickerPage ConvertReceivedPage(std::string&& bytes, std::string_view contentType,
-                                std::string_view charset = {});
+                                std::string_view charset = {}, std::string_view finalUrl = {});
 
 // The headline at character index pos of the ticker text, or nullptr.
 const THeadline* HeadlineAt(const std::vector<THeadline>& headlines, std::size_t pos);

@@ -123,6 +123,9 @@ FetchResult FetchPage(const FetchOptions& options) {
                            ".";
     result.message = messages.message;
     result.tickerText = std::move(scroller.TickerText);
+    result.headlines = std::move(cycle.Headlines);
+    result.feeds = std::move(cycle.OfferedFeeds);
+    result.plainText = scroller.PlainText;
     return result;
 }
 

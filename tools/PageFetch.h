@@ -1,6 +1,9 @@
 #pragma once
 // zelvo-page's fetch: the ticker's own retrieval run once, without windows.
 #include <string>
+#include <vector>
+
+#include "text/PageConversion.h"
 
 namespace zelvo::tools {
 
@@ -16,7 +19,10 @@ struct FetchOptions {
 struct FetchResult {
     bool ok = false;
     std::string tickerText;
-    std::string message;  // what the ticker would have said, when it failed
+    std::vector<text::THeadline> headlines;  // where the text's headlines lead
+    std::vector<std::string> feeds;          // the feeds the page declares
+    bool plainText = false;  // the text's ampersands are plain (not the classic "&&")
+    std::string message;     // what the ticker would have said, when it failed
 };
 
 // Needs a platform::CoreApplication.

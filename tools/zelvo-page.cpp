@@ -1,12 +1,15 @@
 // zelvo-page: shows from the command line what the ticker makes of a page.
 //
-//   zelvo-page --file PATH [--charset NAME]     the ticker text, in UTF-8
+//   zelvo-page [--classic] --file PATH [--charset NAME]  the ticker text, in UTF-8
+//   zelvo-page --links --file PATH              each headline and where it leads
 //   zelvo-page --frames N [--step S] --file PATH  the first N captions of the strip
 //   zelvo-page [--proxy HOST[:PORT]] [--proxy-port PORT] [--user U --password P] [--log] URL
 //                                               fetches the page as the ticker does
 //   zelvo-page --help | --version
 //
 // No display is needed: the scroller runs against a view that only records.
+#include <unistd.h>
+
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
@@ -27,18 +30,25 @@
 #include "text/ControlCharacters.h"
 #include "text/PageConversion.h"
 #include "text/PageDecoding.h"
+#include "text/PageReading.h"
+#include "text/Utf8.h"
 
 namespace {
 
 constexpr const char* kUsage =
-    "usage: zelvo-page --file PATH [--charset NAME]\n"
-    "       zelvo-page --frames N [--step S] --file PATH [--charset NAME]\n"
+    "usage: zelvo-page [--classic] [--links] --file PATH [--charset NAME]\n"
+    "       zelvo-page --frames N [--step S] [--classic] --file PATH [--charset NAME]\n"
     "       zelvo-page [options] URL\n"
     "       zelvo-page --help | --version\n"
     "\n"
     "  --file PATH   read PATH as the received page and write the ticker text\n"
-    "                to standard output in UTF-8, without a line break (a feed\n"
-    "                shows its headlines)\n"
+    "                to standard output in UTF-8, without a line break: a web\n"
+    "                page's title and headlines (its visible text when it has\n"
+    "                fewer than three), a feed's headlines\n"
+    "  --classic     read a web page by the classic rules instead: all its text,\n"
+    "                as the ticker's Classic setting shows it\n"
+    "  --links       write instead each headline that has a link and the link,\n"
+    "                separated by a tab, one pair a line\n"
     "  --charset NAME  read the file in the encoding NAME labels as browsers\n"
     "                know them (utf-8, windows-1252, shift_jis, gbk...) instead of\n"
     "                finding it from the page; a byte-order mark still wins\n"
@@ -52,6 +62,8 @@ constexpr const char* kUsage =
     "  --user U, --password P  Basic authorization\n"
     "  --log         write the exchange's log lines to standard error\n"
     "  --help        this text;  --version  the program's version\n"
+    "Every feed the page declares is named on standard error, a line \"feed: URL\"\n"
+    "each, so it can be added to the ticker's list.\n"
     "A page that cannot be fetched: the ticker's message on standard error, exit 1.\n"
     "A wrong command line: exit 2.\n";
 
@@ -66,6 +78,8 @@ struct Options {
     std::string user;
     std::string password;
     bool log = false;
+    bool classic = false;
+    bool links = false;
     bool help = false;
     bool version = false;
 };
@@ -127,6 +141,10 @@ Options ParseArguments(int argc, char** argv) {
             options.password = std::string(value());
         } else if (arg == "--log") {
             options.log = true;
+        } else if (arg == "--classic") {
+            options.classic = true;
+        } else if (arg == "--links") {
+            options.links = true;
         } else if (arg.starts_with("-")) {
             throw UsageError{"unknown option " + std::string(arg)};
         } else {
@@ -155,6 +173,8 @@ Options ParseArguments(int argc, char** argv) {
         throw UsageError{"--charset goes with --file"};
     if (options.step && !options.frames)
         throw UsageError{"--step only goes with --frames"};
+    if (options.links && options.frames)
+        throw UsageError{"give either --links or --frames, not both"};
     return options;
 }
 
@@ -190,13 +210,37 @@ public:
     bool running = true;
 };
 
-// What a page, a feed or a server wrote reaches the terminal with no control
+// What a page, a feed or a server wrote reaches a terminal with no control
 // character left in it: none can move the cursor, retitle the window or turn
-// the line around.
-bool WriteAll(const std::string& bytes) {
-    const std::string safe = zelvo::text::TerminalSafe(bytes);
+// the line around. Into a pipe or a file the text goes as the ticker has it,
+// byte for byte.
+std::string ForOutput(std::string_view text) {
+    static const bool terminal = ::isatty(::fileno(stdout)) != 0;
+    return terminal ? zelvo::text::TerminalSafe(text) : std::string(text);
+}
+
+// "headline<TAB>link" lines for the headlines of the text that have a link.
+std::string HeadlineLinks(const std::string& text,
+                          const std::vector<zelvo::text::THeadline>& headlines) {
+    std::string out;
+    for (const zelvo::text::THeadline& h : headlines) {
+        const std::size_t from = zelvo::text::ByteOffsetOfChar(text, h.begin);
+        const std::size_t to = zelvo::text::ByteOffsetOfChar(text, h.end);
+        out += ForOutput(std::string_view(text).substr(from, to - from));
+        out += '\t';
+        out += ForOutput(h.link);
+        out += '\n';
+    }
+    return out;
+}
+
+bool WriteSafe(const std::string& safe) {
     return std::fwrite(safe.data(), 1, safe.size(), stdout) == safe.size() &&
            std::fflush(stdout) == 0;
+}
+
+bool WriteAll(const std::string& bytes) {
+    return WriteSafe(ForOutput(bytes));
 }
 
 void Complain(const std::string& message) {
@@ -221,7 +265,13 @@ int main(int argc, char** argv) {
         std::printf("zelvo-page %s\n", ZELVO_VERSION);
         return 0;
     }
+    zelvo::config::Live().PageReading =
+        zelvo::text::PageReadingName(options.classic ? zelvo::text::TPageReading::Classic
+                                                     : zelvo::text::TPageReading::Headlines);
     std::string tickerText;
+    std::vector<zelvo::text::THeadline> headlines;
+    std::vector<std::string> feeds;
+    bool classic = options.classic;
     if (options.url) {
         // The fetch runs on the ticker's message loop, without a display.
         int qtArgc = 1;
@@ -236,7 +286,10 @@ int main(int argc, char** argv) {
             Complain(message);
             return 1;
         }
-        tickerText = result.tickerText;
+        tickerText = std::move(result.tickerText);
+        headlines = std::move(result.headlines);
+        feeds = std::move(result.feeds);
+        classic = !result.plainText;
     } else {
         std::string error;
         auto page = ReadWholeFile(*options.file, error);
@@ -244,11 +297,20 @@ int main(int argc, char** argv) {
             Complain("cannot read " + *options.file + ": " + error);
             return 2;
         }
-        tickerText =
-            zelvo::text::ConvertReceivedPage(std::move(*page), {}, options.charset.value_or(""))
-                .text;
+        zelvo::text::TPageRead read = zelvo::text::ReadReceivedPage(
+            std::move(*page), {}, {},
+            zelvo::text::PageReadingNamed(zelvo::config::Live().PageReading),
+            options.charset.value_or(""));
+        tickerText = std::move(read.line.text);
+        headlines = std::move(read.line.headlines);
+        feeds = std::move(read.feeds);
+        classic = read.classic;
     }
+    for (const std::string& feed : feeds)
+        std::fprintf(stderr, "feed: %s\n", zelvo::text::TerminalSafe(feed).c_str());
 
+    if (options.links)
+        return WriteSafe(HeadlineLinks(tickerText, headlines)) ? 0 : 1;
     if (!options.frames)
         return WriteAll(tickerText) ? 0 : 1;
 
@@ -256,6 +318,7 @@ int main(int argc, char** argv) {
     RecordingView view;
     zelvo::app::TTickerScroller scroller(view);
     scroller.TickerText = tickerText;
+    scroller.PlainText = !classic;
     std::string out;
     long long printed = 0;
     while (printed < *options.frames && view.running) {

@@ -55,7 +55,17 @@ public:
         cancelEnabled = on;
         cancelHistory.push_back(on);
     }
-    void SetTickerCaption(const std::string& c) override { tickerCaption = c; }
+    void SetTickerCaption(const std::string& c) override {
+        tickerCaption = c;
+        plainCaption = false;
+    }
+    void SetPlainTickerCaption(const std::string& c) override {
+        tickerCaption = c;
+        plainCaption = true;
+    }
+    bool plainCaption = false;
+    void SetOfferedFeeds(const std::vector<std::string>& f) override { feeds = f; }
+    std::vector<std::string> feeds;
 
     void SetApplicationTitle(const std::string& t) override { title = t; }
     void SetCaptionTimerEnabled(bool on) override { captionTimer = on; }
@@ -142,6 +152,7 @@ TEST_F(Retrieval, WithNoSiteEnabledSiteOneIsSwitchedOnAndTaken) {
 }
 
 TEST_F(Retrieval, APageIsFetchedLoggedConvertedAndScrolled) {
+    config::Live().PageReading = "Classic";
     const std::string body = "<html><body><p>Loopback &amp; news</p></body></html>";
     zt::LoopbackServer server(Serve("HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n\r\n" + body));
     host.sites[1] = Url(server, "/news.html#top");
@@ -175,6 +186,7 @@ TEST_F(Retrieval, APageIsFetchedLoggedConvertedAndScrolled) {
 }
 
 TEST_F(Retrieval, TheResponsesCharsetDecidesAndThePageFileIsUtf8) {
+    config::Live().PageReading = "Classic";
     // ISO-8859-5 bytes that are not UTF-8, and a page declaring something else.
     const std::string body = "<meta charset=koi8-r><p>\xC0\xD0\xD4 \xE9</p>";
     zt::LoopbackServer server(
@@ -202,6 +214,27 @@ TEST_F(Retrieval, AFeedShowsItsHeadlinesAndKnowsTheirLinks) {
     ASSERT_EQ(cycle.Headlines.size(), 1u);
     EXPECT_EQ(cycle.Headlines[0].link, "http://127.0.0.1/1");
     EXPECT_TRUE(host.captionTimer);
+}
+
+TEST_F(Retrieval, ARelocatedFeedsRelativeLinksOpenAbsolute) {
+    // Served as HTML, with a blank line before the declaration and a link
+    // that names no host: still a feed, its links resolved where it ended up.
+    const std::string feed =
+        "\n<?xml version=\"1.0\"?><rss version=\"2.0\"><channel><title>Releases</title>"
+        "<item><title>v3.9.0</title><link>/releases/tag/v3.9.0</link></item>"
+        "<item xml:base=\"notes/\"><title>Notes</title><link>n1.html</link></item>"
+        "</channel></rss>";
+    zt::LoopbackServer target(Serve("HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n\r\n" + feed));
+    zt::LoopbackServer first(
+        Serve("HTTP/1.0 302 Moved\r\nLocation: " + Url(target, "/project/feed.xml") + "\r\n\r\n"));
+    host.enabled[2] = host.enabled[3] = false;
+    host.sites[1] = Url(first, "/old.xml");
+    cycle.timerRetrieveTimer();
+    std::vector<std::string> links;
+    for (const text::THeadline& h : cycle.Headlines)
+        links.push_back(h.link);
+    EXPECT_EQ(links, (std::vector<std::string>{Url(target, "/releases/tag/v3.9.0"),
+                                               Url(target, "/project/notes/n1.html")}));
 }
 
 TEST_F(Retrieval, ASecondSuccessLogsTheHeadersOfBoth) {
@@ -266,7 +299,63 @@ TEST_F(Retrieval, AServerThatFailsEndsTheFetchWithItsMessageAndTheScheduleGoesOn
     host.sites[1] = Url(good, "/");
     cycle.timerRetrieveTimer();
     EXPECT_EQ(boxes.boxes.size(), 1u);
-    EXPECT_EQ(scroller.TickerText, text::PageToTickerText("<p>news</p>"));
+    EXPECT_EQ(scroller.TickerText, " news  ");
+}
+
+TEST_F(Retrieval, ARelocatedPageIsReadAsHeadlinesAgainstItsFinalAddress) {
+    const std::string page =
+        "<html><head><title>Salt &amp; Pepper</title>"
+        "<link rel=alternate type=application/rss+xml href=feed.xml></head><body>"
+        "<h1><a href=one.html>Storm closes the coastal road</a></h1>"
+        "<a href=/two.html>Council votes on the new budget</a>"
+        "<a href=three.html>League final ends in a draw</a></body></html>";
+    zt::LoopbackServer target(Serve("HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n\r\n" + page));
+    zt::LoopbackServer first(
+        Serve("HTTP/1.0 302 Moved\r\nLocation: " + Url(target, "/news/index.html") + "\r\n\r\n"));
+    host.enabled[2] = host.enabled[3] = false;
+    host.sites[1] = Url(first, "/old.html");
+    cycle.timerRetrieveTimer();
+
+    const std::string sep = text::kHeadlineSeparator;
+    EXPECT_EQ(scroller.TickerText, " Salt & Pepper" + sep + "Storm closes the coastal road" + sep +
+                                       "Council votes on the new budget" + sep +
+                                       "League final ends in a draw  ");
+    EXPECT_TRUE(scroller.PlainText);
+    // One ampersand in the page file too: only the strip's label escapes it.
+    EXPECT_EQ(Slurp(dir / "WebPage.txt"), scroller.TickerText + "\r\n");
+    std::vector<std::string> links;
+    for (const text::THeadline& h : cycle.Headlines)
+        links.push_back(h.link);
+    EXPECT_EQ(links, (std::vector<std::string>{
+                         Url(target, "/news/index.html"), Url(target, "/news/one.html"),
+                         Url(target, "/two.html"), Url(target, "/news/three.html")}));
+    EXPECT_EQ(host.feeds, std::vector<std::string>{Url(target, "/news/feed.xml")});
+
+    // With the classic reading the same page gives the classic line and no
+    // links; the feed is still offered.
+    config::Live().PageReading = "Classic";
+    host.sites[1] = Url(target, "/news/index.html");
+    cycle.MinuteCount = config::Live().RetrievalInterval;
+    cycle.timerRetrieveTimer();
+    EXPECT_EQ(scroller.TickerText, text::PageToTickerText(page));
+    EXPECT_FALSE(scroller.PlainText);
+    EXPECT_TRUE(cycle.Headlines.empty());
+    EXPECT_EQ(host.feeds, std::vector<std::string>{Url(target, "/news/feed.xml")});
+}
+
+TEST_F(Retrieval, TheConnectingTextShowsTheAddressesAmpersands) {
+    zt::LoopbackServer good(Serve("HTTP/1.0 200 OK\r\n\r\n"));
+    host.testURL = Url(good, "/q?a=1&b=2");
+    // What the strip shows while the request goes out.
+    std::string seen;
+    bool plain = false;
+    cycle.HttpCli1.OnCommand = [&](http::THttpCli*, const std::string&) {
+        seen = host.tickerCaption;
+        plain = host.plainCaption;
+    };
+    cycle.RetrieveTestURL();
+    EXPECT_EQ(seen, " Connecting to " + Url(good, "/q?a=1&b=2") + "...");
+    EXPECT_TRUE(plain);
 }
 
 TEST_F(Retrieval, AHalfAnswerIsAFailureNotNews) {

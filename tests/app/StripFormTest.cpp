@@ -58,6 +58,10 @@ TEST(TickerLabelText, AmpersandsFollowTheMnemonicRule) {
     EXPECT_EQ(Plain(TTickerLabel::Runs("&\u00E9t\u00E9")), "_\xE9t\xE9");
     EXPECT_EQ(TTickerLabel::ShownCharacters("a&&b&\u20ACc"),
               (std::vector<std::size_t>{0, 2, 3, 5, 6}));
+    // Headlines and feeds are plain text: every ampersand is one.
+    EXPECT_EQ(Plain(TTickerLabel::Runs("Fish & Chips && &Co&", false)), "Fish & Chips && &Co&");
+    EXPECT_EQ(TTickerLabel::ShownCharacters("a&&b&", false),
+              (std::vector<std::size_t>{0, 1, 2, 3, 4}));
 }
 
 TEST(ToolkitLook, ColoursAreBlueGreenRedBothWays) {

@@ -6,12 +6,12 @@
 #include <fstream>
 
 #include "app/MainZv3.h"
-#include "text/PageConversion.h"
 #include "app/Program.h"
 #include "app/RetrievalCycle.h"
 #include "config/CnfgZv3.h"
 #include "config/LiveSettings.h"
 #include "config/RegIniFile.h"
+#include "platform/Dialogs.h"
 #include "support/DialogRecorder.h"
 #include "support/Files.h"
 #include "support/ScopedEnv.h"
@@ -19,6 +19,8 @@
 #include "support/TempDir.h"
 #include "support/TrayFakes.h"
 #include "support/WaitFor.h"
+#include "text/PageConversion.h"
+#include "text/PageReading.h"
 
 using namespace zelvo;
 namespace zt = zelvo::testing;
@@ -259,8 +261,9 @@ namespace {
 std::string BrowserStandIn(const zt::TempDir& dir) {
     const std::string path = dir / "browser.sh";
     std::ofstream script(path);
-    script << "#!/bin/sh\nfor a; do last=$a; done; printf '%s' \"$last\" > '" << (dir / "opened.part") << "'\nmv '"
-           << (dir / "opened.part") << "' '" << (dir / "opened") << "'\n";
+    script << "#!/bin/sh\nfor a; do last=$a; done; printf '%s' \"$last\" > '"
+           << (dir / "opened.part") << "'\nmv '" << (dir / "opened.part") << "' '"
+           << (dir / "opened") << "'\n";
     script.close();
     std::filesystem::permissions(path, std::filesystem::perms::owner_all);
     return path;
@@ -307,4 +310,32 @@ TEST_F(TrayCommands, DoubleClickOnAHeadlineOpensItsLinkElseTheCurrentPage) {
     form->StripDoubleClick(xOf("Second"));
     EXPECT_EQ(Opened(dir), "http://127.0.0.1:9/page");
     EXPECT_TRUE(boxes.boxes.empty());
+}
+
+TEST_F(TrayCommands, HeadlinesShowOneAmpersandAndTheirLinksStayInPlace) {
+    Start();
+    dialog->SetBrowserText(BrowserStandIn(dir));
+    text::TPageRead read = text::ReadReceivedPage(
+        "<title>Salt &amp; Pepper</title>"
+        "<a href=/1>Fish &amp; chips &amp; peas today</a><a href=/2>Second story of the day</a>"
+        "<a href=/3>Third story of the day</a>",
+        "text/html", "http://127.0.0.1:9/news/", text::TPageReading::Headlines);
+    form->Scroller.TickerText = read.line.text;
+    form->Scroller.PlainText = !read.classic;
+    program->Retrieval().Headlines = read.line.headlines;
+    form->Scroller.ScrollPos = 1;
+    form->Scroller.timerCaptionTimer();
+    const std::string caption = form->lblTicker->Caption();
+    EXPECT_NE(caption.find("Salt & Pepper"), std::string::npos);
+    EXPECT_FALSE(form->lblTicker->Mnemonics());
+    EXPECT_EQ(platform::ApplicationTitle(), caption) << "the title mirror shows one ampersand too";
+    const QFontMetrics metrics(form->lblTicker->font());
+    auto xOf = [&](const std::string& word) {
+        const std::string before = caption.substr(0, caption.find(word));
+        return metrics.horizontalAdvance(QString::fromStdString(before)) + 2;
+    };
+    form->StripDoubleClick(xOf("peas"));
+    EXPECT_EQ(Opened(dir), "http://127.0.0.1:9/1");
+    form->StripDoubleClick(xOf("Second"));
+    EXPECT_EQ(Opened(dir), "http://127.0.0.1:9/2");
 }

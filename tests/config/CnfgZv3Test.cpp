@@ -617,5 +617,67 @@ TEST_F(ConfigDialogTest, SavedSettingsLoadBackExactly) {
     EXPECT_TRUE(dlg->rbtnRetrievalOff->isChecked());
 }
 
+// --- How pages are read, and feeds a page offers -------------------------------
+
+TEST_F(ConfigDialogTest, PageReadingLoadsAppliesThroughUpdateSavesAndCancels) {
+    {
+        auto dlg = MakeWithUrls("");
+        EXPECT_TRUE(dlg->rbtnHeadlines->isChecked());
+        EXPECT_EQ(Live().PageReading, "Headlines");
+
+        // Choosing alone changes nothing live; Update makes it the next fetch's.
+        dlg->show();
+        dlg->rbtnClassic->click();
+        EXPECT_EQ(Live().PageReading, "Headlines");
+        dlg->btnUpdateClick();
+        EXPECT_EQ(Live().PageReading, "Classic");
+        EXPECT_EQ(Store().ReadString("Zelvo", "PageReading", "none"), "none");
+
+        // Cancel puts back the choice shown at opening.
+        dlg->show();
+        dlg->rbtnHeadlines->click();
+        dlg->btnCancelConfigClick();
+        EXPECT_TRUE(dlg->rbtnClassic->isChecked());
+        EXPECT_EQ(Live().PageReading, "Classic");
+
+        dlg->show();
+        dlg->btnSaveConfig->click();
+        EXPECT_EQ(Store().ReadString("Zelvo", "PageReading", "?"), "Classic");
+    }
+    // Stored in another letter case it still means the classic reading; an
+    // unknown name means headlines.
+    Store().WriteString("Zelvo", "PageReading", "CLASSIC");
+    EXPECT_TRUE(Make()->rbtnClassic->isChecked());
+    EXPECT_EQ(Live().PageReading, "Classic");
+    Store().WriteString("Zelvo", "PageReading", "Fancy");
+    EXPECT_TRUE(Make()->rbtnHeadlines->isChecked());
+    EXPECT_EQ(Live().PageReading, "Headlines");
+}
+
+TEST_F(ConfigDialogTest, SiteCheckOffersADeclaredFeedAndAddsItToTheUrlFile) {
+    auto dlg = MakeWithUrls("http://a.test/\r\n");
+    EXPECT_TRUE(dlg->btnAddFeed->isHidden());
+    dlg->SetOfferedFeeds({"http://a.test/feed.xml", "http://a.test/atom.xml"});
+    EXPECT_FALSE(dlg->btnAddFeed->isHidden());
+    EXPECT_FALSE(dlg->cbFeeds->isHidden());
+    EXPECT_EQ(dlg->OfferedFeeds(), (Lines{"http://a.test/feed.xml", "http://a.test/atom.xml"}));
+
+    dlg->cbFeeds->setCurrentIndex(1);
+    dlg->btnAddFeed->click();
+    EXPECT_EQ(Slurp(UrlPath()), "http://a.test/\r\nhttp://a.test/atom.xml\r\n");
+    for (int site = 1; site <= 3; ++site)
+        EXPECT_EQ(dlg->SiteURLList(site), (Lines{"http://a.test/", "http://a.test/atom.xml"}));
+    ASSERT_EQ(BoxTexts(), (Lines{"Zelvo URL file updated with current entry."}));
+
+    // Offered again, it is already listed: a beep and nothing more.
+    dlg->btnAddFeed->click();
+    EXPECT_EQ(recorder.beeps.size(), 1u);
+    EXPECT_EQ(recorder.boxes.size(), 1u);
+
+    dlg->SetOfferedFeeds({});
+    EXPECT_TRUE(dlg->btnAddFeed->isHidden());
+    EXPECT_TRUE(dlg->cbFeeds->isHidden());
+}
+
 }  // namespace
 }  // namespace zelvo::config

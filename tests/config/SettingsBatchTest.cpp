@@ -46,7 +46,8 @@ TEST_F(SettingsBatch, SaveWritesItsValuesInTheirOrderIntoTheCopysSection) {
                          s::AutoTimeOut.Name,  s::AutoRetrievalOn.Name,
                          s::Border.Name,       s::Backcolor.Name,
                          s::ForeColor.Name,    s::FontName.Name,
-                         s::FontSize.Name,     s::FontStyle.Name};
+                         s::FontSize.Name,     s::FontStyle.Name,
+                         s::PageReading.Name};
     const std::string text = Slurp(platform::UserSettingsPath());
     EXPECT_EQ(NamesIn(text, "Zelvo3"), expected);
     EXPECT_TRUE(NamesIn(text, "Zelvo").empty());

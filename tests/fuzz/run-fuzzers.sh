@@ -8,7 +8,7 @@ seconds=${2:-20}
 shift $(($# < 2 ? $# : 2))
 names=("$@")
 [ ${#names[@]} -gt 0 ] || names=(FuzzResponseLines FuzzUrlHelpers FuzzHttpDate FuzzTlsRecords FuzzHtmlTokenizer
-  FuzzDecoders)
+  FuzzDecoders FuzzFeedReader)
 here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

@@ -91,6 +91,22 @@ TEST(RequestTargetTest, LocationThroughAProxyKeepsAWholeURL) {
     EXPECT_EQ(t.TargetHost, "a.example");
 }
 
+TEST(RequestTargetTest, TheDocumentAddressFollowsRelocations) {
+    TRequestTarget t = TargetFromURL("http://user:pw@news.example:8080/a/b.htm?x=1", "", "80");
+    EXPECT_EQ(DocumentURL(t, false), "http://news.example:8080/a/b.htm?x=1");
+    ApplyLocation("/c/d.htm", false, t);
+    EXPECT_EQ(DocumentURL(t, false), "http://news.example:8080/c/d.htm");
+    ApplyLocation("https://secure.example/e", false, t);
+    EXPECT_EQ(DocumentURL(t, false), "https://secure.example/e");
+    ApplyLocation("http://other.example:443/f", false, t);
+    EXPECT_EQ(DocumentURL(t, false), "http://other.example:443/f");
+
+    TRequestTarget proxied = TargetFromURL("news.example/a", "proxy.example", "3128");
+    EXPECT_EQ(DocumentURL(proxied, true), "http://news.example/a");
+    ApplyLocation("/moved", true, proxied);
+    EXPECT_EQ(DocumentURL(proxied, true), "http://news.example/moved");
+}
+
 TEST(RequestTargetTest, DocNames) {
     EXPECT_EQ(DocNameFromPath(""), "document.htm");
     EXPECT_EQ(DocNameFromPath("/"), "document.htm");

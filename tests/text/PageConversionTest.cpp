@@ -410,7 +410,8 @@ TEST(FeedConversionTest, HeadlinesFollowTheFeedTitleWithTheirLinks) {
         "</channel></rss>";
     TTickerPage page = ConvertReceivedPage(std::string(rss), "text/xml");
     const std::string sep = kHeadlineSeparator;
-    EXPECT_EQ(page.text, " Daily && Co" + sep + "First" + sep + "Second bold  ");
+    // One ampersand: the strip's label does its own escaping.
+    EXPECT_EQ(page.text, " Daily & Co" + sep + "First" + sep + "Second bold  ");
     ASSERT_EQ(page.headlines.size(), 3u);
     const std::size_t firstAt = text::CharCount(page.text.substr(0, page.text.find("First")));
     EXPECT_EQ(HeadlineAt(page.headlines, firstAt)->link, "http://127.0.0.1/1");
@@ -422,12 +423,39 @@ TEST(FeedConversionTest, HeadlinesFollowTheFeedTitleWithTheirLinks) {
     EXPECT_EQ(HeadlineAt(page.headlines, 0), nullptr);
 }
 
-TEST(FeedConversionTest, AMalformedFeedIsConvertedAsAPage) {
-    TTickerPage page =
-        ConvertReceivedPage("<rss><channel><title>T</title><item><title>A</item></channel></rss>",
-                            "application/rss+xml");
+TEST(FeedConversionTest, AMalformedFeedIsStillReadAsAFeed) {
+    TTickerPage page = ConvertReceivedPage(
+        "\n<rss><channel><title>T</title><item><title>A</item><link>/a</link></channel></rss>",
+        "text/html", "", "http://127.0.0.1/dir/feed.xml");
+    const std::string sep = kHeadlineSeparator;
+    EXPECT_EQ(page.text, " T" + sep + "A  ");
+    ASSERT_EQ(page.headlines.size(), 1u) << "the link after the item is the channel's";
+    EXPECT_EQ(page.headlines[0].link, "http://127.0.0.1/a");
+    page = ConvertReceivedPage("<html><body><item><title>Not a feed</title></item></body></html>",
+                               "text/html");
     EXPECT_TRUE(page.headlines.empty());
-    EXPECT_EQ(page.text, " T A  ");
+    EXPECT_EQ(page.text, " Not a feed  ");
+}
+
+TEST(FeedConversionTest, RelativeLinksOpenAbsoluteAndTheLineIsBounded) {
+    std::string rss = "<rss><channel><title>T</title>";
+    for (int i = 0; i < 300; ++i)
+        rss += "<item><title>H" + std::to_string(i) + "</title><link>/a/" + std::to_string(i) +
+               "</link></item>";
+    rss += "</channel></rss>";
+    const TTickerPage page =
+        ConvertReceivedPage(std::move(rss), "application/rss+xml", "", "https://127.0.0.1/x/f");
+    ASSERT_EQ(page.headlines.size(), kMaxFeedHeadlines - 1) << "the title has no link";
+    EXPECT_EQ(page.headlines.front().link, "https://127.0.0.1/a/0");
+    EXPECT_EQ(page.text.find("H199"), std::string::npos);
+    EXPECT_NE(page.text.find("H198"), std::string::npos);
+}
+
+TEST(FeedConversionTest, AnUndeclaredFeedWithOneBadByteKeepsItsLetters) {
+    const TTickerPage page = ConvertReceivedPage(
+        "<rss><channel><title>\xC3\xA9t\xC3\xA9 \xFF</title></channel></rss>", "");
+    EXPECT_EQ(page.text, " \u00E9t\u00E9 \uFFFD  ");
+    EXPECT_EQ(page.charset, "UTF-8");
 }
 
 // --- The conversion step of a fetch ----------------------------------------------

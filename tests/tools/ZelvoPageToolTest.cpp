@@ -14,7 +14,6 @@
 #include "support/Files.h"
 #include "support/PageGenerator.h"
 #include "support/TempDir.h"
-#include "text/ControlCharacters.h"
 #include "text/PageConversion.h"
 
 namespace zelvo::text {
@@ -77,17 +76,18 @@ protected:
     std::string tool_;
 };
 
-TEST_F(ZelvoPageToolTest, FileGivesTheTickerTextByteForByte) {
+TEST_F(ZelvoPageToolTest, ClassicGivesTheClassicTickerTextByteForByte) {
     testing::PageGenerator gen(99);
     std::vector<std::string> pages = {"", "<p>Hello<br>World</p>", "Tom &amp; Jerry\r\n",
                                       std::string("a\0b", 3), "\xA6\x93\xFF\x80 high"};
     for (int i = 0; i < 6; ++i)
         pages.push_back(gen.Page(i == 5 ? 200000 : gen.Below(5000)));
     for (std::size_t i = 0; i < pages.size(); ++i) {
-        const auto result = Run({"--file", Page("page.html", pages[i])});
+        const auto result = Run({"--classic", "--file", Page("page.html", pages[i])});
         EXPECT_EQ(result.exitCode, 0) << i;
         EXPECT_EQ(result.err, "") << i;
-        EXPECT_EQ(result.out, TerminalSafe(PageToTickerText(pages[i]))) << "page " << i;
+        // Into a file the ticker's bytes go as they are, controls included.
+        EXPECT_EQ(result.out, PageToTickerText(pages[i])) << "page " << i;
     }
 }
 
@@ -96,15 +96,15 @@ TEST_F(ZelvoPageToolTest, CharsetsAndFeedsComeOutAsUtf8) {
     auto result =
         Run({"--file", Page("sjis.html", "<p>\x93\xfa\x96\x7b</p>"), "--charset", "Shift_JIS"});
     EXPECT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_EQ(result.out, "  \u65E5\u672C  ");
+    EXPECT_EQ(result.out, " \u65E5\u672C  ");
     // Without the option the page's own declaration decides.
-    result = Run({"--file", Page("koi.html", "<meta charset=koi8-r>\xF2\xD5\xD3")});
+    result = Run({"--classic", "--file", Page("koi.html", "<meta charset=koi8-r>\xF2\xD5\xD3")});
     EXPECT_EQ(result.out, " \u0420\u0443\u0441  ");
     result = Run({"--file", Page("feed.xml",
                                  "<rss><channel><title>T</title><item><title>A &amp; B</title>"
                                  "</item><item><title>C</title></item></channel></rss>")});
     EXPECT_EQ(result.out,
-              std::string(" T") + kHeadlineSeparator + "A && B" + kHeadlineSeparator + "C  ");
+              std::string(" T") + kHeadlineSeparator + "A & B" + kHeadlineSeparator + "C  ");
     result = Run({"--file", Page("x.html", "x"), "--charset", "no-such-charset"});
     EXPECT_EQ(result.exitCode, 2);
     EXPECT_NE(result.err.find("usage:"), std::string::npos) << result.err;
@@ -161,7 +161,7 @@ TEST_F(ZelvoPageToolTest, FramesAreTheStripsCaptionsOneALine) {
     config::TLiveSettings saved = config::Live();
     for (int step : {2, 3}) {
         const std::string page = "<p>News of the day</p><a href=x>more</a> &amp; more";
-        std::vector<std::string> args = {"--frames", "15"};
+        std::vector<std::string> args = {"--frames", "15", "--classic"};
         if (step != 2)
             args.insert(args.end(), {"--step", std::to_string(step)});
         args.insert(args.end(), {"--file", Page("news.html", page)});
@@ -210,6 +210,40 @@ TEST_F(ZelvoPageToolTest, MissingFileAndBadUsageExitWithTwo) {
         EXPECT_EQ(result.out, "");
         EXPECT_NE(result.err.find("usage:"), std::string::npos) << result.err;
     }
+}
+
+TEST_F(ZelvoPageToolTest, HeadlinesByDefaultWithTheirLinksAndTheDeclaredFeeds) {
+    const std::string page =
+        "<html><head><title>Salt &amp; Pepper</title><base href='http://news.test/world/'>"
+        "<link rel=alternate type=application/rss+xml href=rss.xml></head><body>"
+        "<nav><a href=/>Home of the daily news</a></nav>"
+        "<h1><a href=one.html>Storm closes the coastal road</a></h1>"
+        "<a href=/two.html>Council votes on the new budget</a>"
+        "<h2>League final ends in a draw</h2></body></html>";
+    const std::string path = Page("news.html", page);
+    const std::string sep = kHeadlineSeparator;
+    auto result = Run({"--file", path});
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.out, " Salt & Pepper" + sep + "Storm closes the coastal road" + sep +
+                              "Council votes on the new budget" + sep +
+                              "League final ends in a draw  ");
+    EXPECT_EQ(result.err, "feed: http://news.test/world/rss.xml\n");
+
+    // The links a double-click opens: the heading without one has none.
+    result = Run({"--links", "--file", path});
+    EXPECT_EQ(result.out,
+              "Storm closes the coastal road\thttp://news.test/world/one.html\n"
+              "Council votes on the new budget\thttp://news.test/two.html\n");
+
+    result = Run({"--classic", "--file", path});
+    EXPECT_EQ(result.out, PageToTickerText(page));
+    EXPECT_EQ(result.err, "feed: http://news.test/world/rss.xml\n");
+
+    result = Run({"--links", "--frames", "3", "--file", path});
+    EXPECT_EQ(result.exitCode, 2);
+    const std::string help = Run({"--help"}).out;
+    for (const char* option : {"--classic", "--links", "feed: URL"})
+        EXPECT_NE(help.find(option), std::string::npos) << option;
 }
 
 }  // namespace
