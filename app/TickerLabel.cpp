@@ -1,8 +1,11 @@
 #include "app/TickerLabel.h"
 
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
+#include <algorithm>
 
+#include "app/TickerImage.h"
 #include "toolkit/Look.h"
 
 namespace zelvo::app {
@@ -119,8 +122,41 @@ int TTickerLabel::CharacterAt(int x) const {
     return -1;
 }
 
-void TTickerLabel::paintEvent(QPaintEvent*) {
+void TTickerLabel::ShowImage(TTickerImage* image, int offset, int from, int to) {
+    if (image == nullptr && image_ == nullptr)
+        return;
+    image_ = image;
+    imageOffset_ = offset;
+    imageFrom_ = from;
+    imageTo_ = to;
+    update();
+}
+
+void TTickerLabel::SetImageOffset(int offset) {
+    if (offset == imageOffset_)
+        return;
+    const int dx = imageOffset_ - offset;
+    imageOffset_ = offset;
+    if (image_ == nullptr)
+        return;
+    // The pixels already drawn move; only the strip they uncover is painted.
+    if (dx > -width() && dx < width())
+        scroll(dx, 0);
+    else
+        update();
+}
+
+void TTickerLabel::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
+    if (image_ != nullptr) {
+        // Only what the step exposed is painted again; the image holds the
+        // shaped text.
+        painter.fillRect(event->rect(), platform::ToQColor(backcolor_));
+        const int from = std::max(imageFrom_, imageOffset_ + event->rect().left());
+        const int to = std::min(imageTo_, imageOffset_ + event->rect().right() + 1);
+        image_->Draw(painter, imageOffset_, from, to, height());
+        return;
+    }
     painter.fillRect(rect(), platform::ToQColor(backcolor_));
     painter.setPen(platform::ToQColor(foreColor_));
     painter.setClipRect(rect());
@@ -155,6 +191,16 @@ void TTickerLabel::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton)
         emit released();
     QWidget::mouseReleaseEvent(event);
+}
+
+void TTickerLabel::enterEvent(QEnterEvent* event) {
+    emit hovered(true);
+    QWidget::enterEvent(event);
+}
+
+void TTickerLabel::leaveEvent(QEvent* event) {
+    emit hovered(false);
+    QWidget::leaveEvent(event);
 }
 
 void TTickerLabel::mouseDoubleClickEvent(QMouseEvent* event) {

@@ -9,6 +9,8 @@
 
 namespace zelvo::app {
 
+class TTickerImage;
+
 class TTickerLabel : public QWidget {
     Q_OBJECT
 public:
@@ -36,11 +38,19 @@ public:
     // -1 past the drawn text.
     int CharacterAt(int x) const;
 
+    // Draws the text pixels [from, to) of image, text pixel offset at the left
+    // edge, instead of the caption; nullptr: the caption again. The image
+    // must outlive its showing.
+    void ShowImage(TTickerImage* image, int offset, int from, int to);
+    void SetImageOffset(int offset);
+    const TTickerImage* Image() const { return image_; }
+
 signals:
     void pressed(QPoint globalPos);
     void dragged(QPoint globalPos);
     void released();
     void doubleClicked(QPoint pos);
+    void hovered(bool on);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -48,9 +58,15 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
 
 private:
     std::string caption_;
+    TTickerImage* image_ = nullptr;
+    int imageOffset_ = 0;
+    int imageFrom_ = 0;
+    int imageTo_ = 0;
     int backcolor_ = 0;
     int foreColor_ = 16777215;
 };

@@ -135,6 +135,7 @@ public:
     QLineEdit* txtProxyHost = nullptr;
     TSpinEdit* spinTimeOut = nullptr;
     QCheckBox* chkStartAtLogin = nullptr;
+    QCheckBox* chkSmoothScroll = nullptr;
     // Personal
     QRadioButton* rbBorder = nullptr;
     QRadioButton* rbNoBorder = nullptr;

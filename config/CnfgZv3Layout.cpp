@@ -210,11 +210,15 @@ QWidget* TfrmConfig::BuildGeneralPage() {
     chkStartAtLogin =
         Named(new QCheckBox(QStringLiteral("Start Zelvo when I log in"), page), "chkStartAtLogin");
     col->addWidget(chkStartAtLogin);
+    chkSmoothScroll =
+        Named(new QCheckBox(QStringLiteral("Smooth scrolling"), page), "chkSmoothScroll");
+    chkSmoothScroll->setChecked(true);
+    col->addWidget(chkSmoothScroll);
     col->addStretch();
 
     OneTabStop(rbtnRetrievalOn, rbtnRetrievalOff);
     ChainTabOrder({tbarScrollSpeed, spinInterval->Edit(), spinTimeOut->Edit(), rbtnRetrievalOn,
-                   rbtnRetrievalOff, txtProxyHost, txtProxyPort, chkStartAtLogin});
+                   rbtnRetrievalOff, txtProxyHost, txtProxyPort, chkStartAtLogin, chkSmoothScroll});
     return page;
 }
 

@@ -97,6 +97,8 @@ inline constexpr TInteger RetrievalInterval{"RetrievalInterval", 15, 1, 240,
 inline constexpr TInteger AutoTimeOut{"AutoTimeOut", 4, 0, 12, kOwn, kOwn, bDialogLoad, bSave};
 inline constexpr TBoolean AutoRetrievalOn{"AutoRetrievalOn", true,
                                           kOwn, kOwn, bStartUp | bDialogLoad, bSave};
+// The strip's text glides by pixels; off, it jumps by whole characters.
+inline constexpr TBoolean SmoothScroll{"SmoothScroll", true, kOwn, kOwn, bDialogLoad, bSave};
 
 // --- The strip's look, read at start-up and written by Save --------------------
 
