@@ -3,6 +3,7 @@
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QTimerEvent>
 #include <algorithm>
 #include <cmath>
 
@@ -12,10 +13,13 @@
 
 namespace zelvo::app {
 
-TSmoothScroll::TSmoothScroll(TTickerLabel& label) : label_(label) {
-    timer_.setTimerType(Qt::PreciseTimer);
-    timer_.setSingleShot(true);
-    connect(&timer_, &QTimer::timeout, this, [this] { Step(); });
+TSmoothScroll::TSmoothScroll(TTickerLabel& label) : label_(label) {}
+
+void TSmoothScroll::timerEvent(QTimerEvent* event) {
+    if (event->timerId() == timer_.timerId())
+        Step();
+    else
+        QObject::timerEvent(event);
 }
 
 int TSmoothScroll::StepsPerSecond() {
@@ -73,8 +77,12 @@ void TSmoothScroll::Schedule() {
     // No sooner than the display can show a step, and no sooner than the
     // text has moved a whole pixel.
     const double pixelTime = interval_ / (to_ - from_);
-    const double wait = std::max(1000.0 / StepsPerSecond(), pixelTime);
-    timer_.start(static_cast<int>(std::ceil(wait)));
+    const int period =
+        static_cast<int>(std::ceil(std::max(1000.0 / StepsPerSecond(), pixelTime)));
+    if (timer_.isActive() && period == period_)
+        return;
+    period_ = period;
+    timer_.start(period, Qt::PreciseTimer, this);
 }
 
 void TSmoothScroll::Step() {
@@ -85,8 +93,8 @@ void TSmoothScroll::Step() {
         shown_ = position;
         label_.SetImageOffset(shown_);
     }
-    if (position < static_cast<int>(std::lround(to_)))
-        Schedule();
+    if (position >= static_cast<int>(std::lround(to_)))
+        timer_.stop();
 }
 
 void TSmoothScroll::SetPaused(bool paused) {

@@ -3,9 +3,9 @@
 // captions and the title are its), but between two of its ticks the strip
 // glides by pixels from one frame's place to the next, at the display's
 // refresh rate at most and never faster than 60 steps a second.
+#include <QBasicTimer>
 #include <QElapsedTimer>
 #include <QObject>
-#include <QTimer>
 #include <cstddef>
 #include <string>
 
@@ -40,6 +40,9 @@ public:
     // How often the strip moves at most, in steps a second.
     static int StepsPerSecond();
 
+protected:
+    void timerEvent(QTimerEvent* event) override;
+
 private:
     void Step();
     void Schedule();
@@ -47,7 +50,9 @@ private:
 
     TTickerLabel& label_;
     TTickerImage image_;
-    QTimer timer_;
+    // Repeats at one period for as long as the speed stays the same.
+    QBasicTimer timer_;
+    int period_ = 0;
     QElapsedTimer clock_;
     bool active_ = false;
     bool paused_ = false;

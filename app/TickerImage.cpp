@@ -150,7 +150,8 @@ void TTickerImage::Paint(Piece& piece, int height) {
     ++images_;
 }
 
-void TTickerImage::Draw(QPainter& painter, int origin, int from, int to, int height) {
+template <typename Visit>
+void TTickerImage::EachPiece(int from, int to, int height, Visit visit) {
     from = std::max(from, 0);
     if (from >= to || CharAt(from) < 0)
         return;
@@ -177,9 +178,27 @@ void TTickerImage::Draw(QPainter& painter, int origin, int from, int to, int hei
         const int left = std::max(piece.x, from);
         const int right = std::min(piece.x + piece.width, to);
         if (right > left)
-            painter.drawImage(QPoint(left - origin, 0), piece.image,
-                              QRect(left - piece.x, 0, right - left, height));
+            visit(piece, left, right);
     }
+}
+
+void TTickerImage::Draw(QPainter& painter, int origin, int from, int to, int height) {
+    EachPiece(from, to, height, [&](const Piece& piece, int left, int right) {
+        painter.drawImage(QPoint(left - origin, 0), piece.image,
+                          QRect(left - piece.x, 0, right - left, height));
+    });
+}
+
+void TTickerImage::CopyPixels(std::uint32_t* rows, int stride, int origin, int from, int to,
+                              int height) {
+    EachPiece(from, to, height, [&](const Piece& piece, int left, int right) {
+        for (int y = 0; y < height; ++y) {
+            const auto* source =
+                reinterpret_cast<const std::uint32_t*>(piece.image.constScanLine(y));
+            std::copy(source + (left - piece.x), source + (right - piece.x),
+                      rows + static_cast<std::ptrdiff_t>(y) * stride + (left - origin));
+        }
+    });
 }
 
 std::size_t TTickerImage::ImagesHeld() const {

@@ -7,6 +7,7 @@
 #include <QFont>
 #include <QImage>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,11 @@ public:
     // painter's x = 0, into a row `height` pixels high.
     void Draw(QPainter& painter, int origin, int from, int to, int height);
 
+    // Copies the text pixels [from, to) into rows of 0x00RRGGBB words whose
+    // first column is text pixel `origin`; columns outside the text are left
+    // as they are.
+    void CopyPixels(std::uint32_t* rows, int stride, int origin, int from, int to, int height);
+
     // How many pieces hold an image now (the cache stays small).
     std::size_t ImagesHeld() const;
 
@@ -51,6 +57,10 @@ private:
     // nullptr past the end.
     Piece* PieceOfChar(std::size_t index);
     void Paint(Piece& piece, int height);
+    // Calls visit for every piece across the text pixels [from, to), each
+    // painted for the height.
+    template <typename Visit>
+    void EachPiece(int from, int to, int height, Visit visit);
     void Forget();
 
     std::string text_;

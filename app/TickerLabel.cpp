@@ -6,12 +6,15 @@
 #include <algorithm>
 
 #include "app/TickerImage.h"
+#include "platform/WindowPixels.h"
 #include "toolkit/Look.h"
 
 namespace zelvo::app {
 
 TTickerLabel::TTickerLabel(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
+    // A window of its own, whose pixels the display can shift in place.
+    setAttribute(Qt::WA_NativeWindow);
     setObjectName("lblTicker");
 }
 
@@ -139,11 +142,28 @@ void TTickerLabel::SetImageOffset(int offset) {
     imageOffset_ = offset;
     if (image_ == nullptr)
         return;
+    if (ShiftOnDisplay(dx))
+        return;
     // The pixels already drawn move; only the strip they uncover is painted.
     if (dx > -width() && dx < width())
         scroll(dx, 0);
     else
         update();
+}
+
+bool TTickerLabel::ShiftOnDisplay(int dx) {
+    // Only a move to the left, within the strip, of a strip on screen.
+    if (dx >= 0 || -dx >= width() || !isVisible() || !testAttribute(Qt::WA_WState_Created))
+        return false;
+    const int columns = -dx;
+    uncovered_.assign(static_cast<std::size_t>(columns) * static_cast<std::size_t>(height()),
+                      platform::ToQColor(backcolor_).rgb() & 0xFFFFFFu);
+    const int origin = imageOffset_ + width() - columns;
+    image_->CopyPixels(uncovered_.data(), columns, origin, std::max(imageFrom_, origin),
+                       std::min(imageTo_, imageOffset_ + width()), height());
+    const platform::TPixels pixels{uncovered_.data(), columns, height(), columns};
+    return platform::ShiftWindowPixels(static_cast<std::uintptr_t>(winId()), dx, width(), height(),
+                                       pixels, width() - columns);
 }
 
 void TTickerLabel::paintEvent(QPaintEvent* event) {

@@ -4,6 +4,7 @@
 // the ampersand as a mnemonic prefix: "&&" shows one "&", a single "&"
 // underlines the character after it.
 #include <QWidget>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -62,7 +63,12 @@ protected:
     void leaveEvent(QEvent* event) override;
 
 private:
+    // Moves the drawn text dx pixels on the display itself and sends only the
+    // columns uncovered; false where that cannot be done.
+    bool ShiftOnDisplay(int dx);
+
     std::string caption_;
+    std::vector<std::uint32_t> uncovered_;
     TTickerImage* image_ = nullptr;
     int imageOffset_ = 0;
     int imageFrom_ = 0;

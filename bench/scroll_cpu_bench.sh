@@ -48,7 +48,7 @@ CONF
     sleep "$SECONDS_MEASURED"
     after=$(ticks $ticker)
     kill -KILL $ticker
-    wait $ticker 2>/dev/null
+    wait $ticker 2>/dev/null || true
     awk -v t=$((after - before)) -v hz="$hz" -v s="$SECONDS_MEASURED" -v m="$2" \
         'BEGIN { printf "%-20s %6.2f %% of a core (%d ticks of 1/%d s in %d s)\n", m, 100 * t / hz / s, t, hz, s }'
 }
