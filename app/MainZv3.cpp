@@ -555,11 +555,14 @@ void TfrmMain::SetTickerCaption(const std::string& caption) {
     const TTickerScroller::TFrame& frame = Scroller.LastFrame;
     // Only the scroller's frames glide; the connecting text and the name
     // stand still.
-    if (config::Live().SmoothScroll && caption == frame.caption && !platform::Trim(caption).empty())
-        Smooth->Frame(Scroller.TickerText, frame.textStart, frame.indent, config::Live().ScrollStep,
-                      timerCaption.Interval());
-    else if (Smooth->Active())
+    if (config::Live().SmoothScroll && caption == frame.caption &&
+        !platform::Trim(caption).empty()) {
+        if (Smooth->Frame(Scroller.TickerText, frame.textStart, frame.indent,
+                          config::Live().ScrollStep, timerCaption.Interval()))
+            return;
+    } else if (Smooth->Active()) {
         Smooth->Stop();
+    }
     lblTicker->repaint();
 }
 

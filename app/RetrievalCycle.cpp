@@ -3,12 +3,12 @@
 #include <cstdio>
 #include <fstream>
 
-#include "text/PageConversion.h"
 #include "config/LiveSettings.h"
 #include "platform/Cp1252.h"
 #include "platform/Dialogs.h"
 #include "platform/Paths.h"
 #include "platform/Text.h"
+#include "text/PageConversion.h"
 #include "text/PageDecoding.h"
 #include "text/Utf8.h"
 
@@ -182,8 +182,9 @@ void TRetrievalCycle::RetrieveURL(std::string url, std::string proxyHost, std::s
         std::string body = receivedPage_->TakeData();
         receivedPage_.reset();
         DownloadMemo.clear();
-        text::TTickerPage page = text::ConvertReceivedPage(std::move(body), HttpCli1.ContentType(),
-                                               text::CharsetOfContentType(HttpCli1.ContentType()));
+        text::TTickerPage page =
+            text::ConvertReceivedPage(std::move(body), HttpCli1.ContentType(),
+                                      text::CharsetOfContentType(HttpCli1.ContentType()));
         scroller_.TickerText = std::move(page.text);
         Headlines = std::move(page.headlines);
         text::WritePageText(scroller_.TickerText, DownloadMemo, FilesDir);

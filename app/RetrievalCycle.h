@@ -8,12 +8,12 @@
 
 #include <functional>
 
-#include "text/PageConversion.h"
 #include "app/TickerScroller.h"
 #include "config/RetrievalInputs.h"
 #include "http/HttpProt.h"
 #include "http/Stream.h"
 #include "platform/WindowTimer.h"
+#include "text/PageConversion.h"
 
 namespace zelvo::app {
 

@@ -31,10 +31,11 @@ int TSmoothScroll::StepsPerSecond() {
     return std::min(kMostSteps, static_cast<int>(std::lround(refresh)));
 }
 
-void TSmoothScroll::Frame(const std::string& text, std::size_t textStart, std::size_t indent,
+bool TSmoothScroll::Frame(const std::string& text, std::size_t textStart, std::size_t indent,
                           int step, unsigned interval) {
-    image_.SetLook(label_.font(), label_.Backcolor(), label_.ForeColor());
-    image_.SetText(text);
+    const bool lookChanged = image_.SetLook(label_.font(), label_.Backcolor(), label_.ForeColor());
+    const bool textChanged = image_.SetText(text);
+    const bool wasActive = active_ && label_.Image() == &image_;
     const int blank = QFontMetrics(label_.font()).horizontalAdvance(QLatin1Char(' '));
     const int start = image_.XOf(textStart);
     from_ = start - static_cast<double>(indent) * blank;
@@ -53,8 +54,12 @@ void TSmoothScroll::Frame(const std::string& text, std::size_t textStart, std::s
     clock_.start();
     active_ = true;
     shown_ = static_cast<int>(std::lround(from_));
-    label_.ShowImage(&image_, shown_, left_, right_);
+    const bool inPlace =
+        wasActive && !lookChanged && !textChanged && label_.MoveImage(shown_, left_, right_);
+    if (!inPlace)
+        label_.ShowImage(&image_, shown_, left_, right_);
     Schedule();
+    return inPlace;
 }
 
 void TSmoothScroll::Stop() {
@@ -77,8 +82,7 @@ void TSmoothScroll::Schedule() {
     // No sooner than the display can show a step, and no sooner than the
     // text has moved a whole pixel.
     const double pixelTime = interval_ / (to_ - from_);
-    const int period =
-        static_cast<int>(std::ceil(std::max(1000.0 / StepsPerSecond(), pixelTime)));
+    const int period = static_cast<int>(std::ceil(std::max(1000.0 / StepsPerSecond(), pixelTime)));
     if (timer_.isActive() && period == period_)
         return;
     period_ = period;

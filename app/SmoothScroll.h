@@ -23,7 +23,9 @@ public:
     // The scroller just showed the frame whose text starts at character
     // textStart of text after indent blanks; the next frame will be step
     // characters further on, interval milliseconds from now.
-    void Frame(const std::string& text, std::size_t textStart, std::size_t indent, int step,
+    // True when the strip is already drawn (the frame went on from the last
+    // one's place); false when it must be repainted.
+    bool Frame(const std::string& text, std::size_t textStart, std::size_t indent, int step,
                unsigned interval);
     // Anything else on the strip: drawn as a caption, standing still.
     void Stop();

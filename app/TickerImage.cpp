@@ -32,20 +32,22 @@ void TTickerImage::Forget() {
     images_ = 0;
 }
 
-void TTickerImage::SetText(const std::string& text) {
+bool TTickerImage::SetText(const std::string& text) {
     if (text == text_)
-        return;
+        return false;
     text_ = text;
     Forget();
+    return true;
 }
 
-void TTickerImage::SetLook(const QFont& font, int backcolor, int foreColor) {
+bool TTickerImage::SetLook(const QFont& font, int backcolor, int foreColor) {
     if (font == font_ && backcolor == backcolor_ && foreColor == foreColor_)
-        return;
+        return false;
     font_ = font;
     backcolor_ = backcolor;
     foreColor_ = foreColor;
     Forget();
+    return true;
 }
 
 bool TTickerImage::Extend() {

@@ -18,8 +18,9 @@ namespace zelvo::app {
 class TTickerImage {
 public:
     // A new text, or a new look, drops what was drawn of the old one.
-    void SetText(const std::string& text);
-    void SetLook(const QFont& font, int backcolor, int foreColor);
+    // Each returns whether anything changed.
+    bool SetText(const std::string& text);
+    bool SetLook(const QFont& font, int backcolor, int foreColor);
     const std::string& Text() const { return text_; }
 
     // The left edge of the character at index; past the end, the text's width.

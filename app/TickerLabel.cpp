@@ -22,7 +22,9 @@ void TTickerLabel::SetCaption(const std::string& caption) {
     if (caption == caption_)
         return;
     caption_ = caption;
-    update();
+    // An image on show is drawn without the caption.
+    if (image_ == nullptr)
+        update();
 }
 
 void TTickerLabel::SetBackcolor(int colour) {
@@ -149,6 +151,32 @@ void TTickerLabel::SetImageOffset(int offset) {
         scroll(dx, 0);
     else
         update();
+}
+
+bool TTickerLabel::MoveImage(int offset, int from, int to) {
+    if (image_ == nullptr || !isVisible() || !testAttribute(Qt::WA_WState_Created) ||
+        offset < imageOffset_ || offset - imageOffset_ >= width() || to - offset < width() ||
+        from < imageFrom_)
+        return false;
+    const int dx = imageOffset_ - offset;
+    imageOffset_ = offset;
+    imageFrom_ = from;
+    imageTo_ = to;
+    if (dx != 0 && !ShiftOnDisplay(dx)) {
+        update();
+        return true;
+    }
+    // What lies left of the new frame's text is its indent: blank.
+    const int blank = std::min(width(), from - offset);
+    if (blank > 0) {
+        uncovered_.assign(static_cast<std::size_t>(blank) * static_cast<std::size_t>(height()),
+                          platform::ToQColor(backcolor_).rgb() & 0xFFFFFFu);
+        const platform::TPixels pixels{uncovered_.data(), blank, height(), blank};
+        if (!platform::ShiftWindowPixels(static_cast<std::uintptr_t>(winId()), 0, width(), height(),
+                                         pixels, 0))
+            update();
+    }
+    return true;
 }
 
 bool TTickerLabel::ShiftOnDisplay(int dx) {

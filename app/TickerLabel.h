@@ -44,6 +44,9 @@ public:
     // must outlive its showing.
     void ShowImage(TTickerImage* image, int offset, int from, int to);
     void SetImageOffset(int offset);
+    // The image's next frame from where the last one's glide left it: only
+    // what changed is drawn. False when a whole repaint is needed instead.
+    bool MoveImage(int offset, int from, int to);
     const TTickerImage* Image() const { return image_; }
 
 signals:

@@ -50,7 +50,7 @@ bool ShiftWindowPixels(std::uintptr_t nativeWindow, int dx, int width, int heigh
         xcb_create_gc(c, gc, window, XCB_GC_GRAPHICS_EXPOSURES, values);
     }
     const int moved = width - (dx < 0 ? -dx : dx);
-    if (moved > 0) {
+    if (moved > 0 && dx != 0) {
         const auto from = static_cast<std::int16_t>(dx < 0 ? -dx : 0);
         const auto to = static_cast<std::int16_t>(dx < 0 ? 0 : dx);
         xcb_copy_area(c, window, window, gc, from, 0, to, 0, static_cast<std::uint16_t>(moved),
@@ -62,13 +62,12 @@ bool ShiftWindowPixels(std::uintptr_t nativeWindow, int dx, int width, int heigh
         for (int y = 0; y < uncovered.Height; y += rowsPerRequest) {
             const int rows = std::min(rowsPerRequest, uncovered.Height - y);
             if (uncovered.Stride == uncovered.Width) {
-                xcb_put_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, window, gc,
-                              static_cast<std::uint16_t>(uncovered.Width),
-                              static_cast<std::uint16_t>(rows), static_cast<std::int16_t>(at),
-                              static_cast<std::int16_t>(y), 0, 24,
-                              static_cast<std::uint32_t>(uncovered.Width * rows * 4),
-                              reinterpret_cast<const std::uint8_t*>(uncovered.Data +
-                                                                    y * uncovered.Stride));
+                xcb_put_image(
+                    c, XCB_IMAGE_FORMAT_Z_PIXMAP, window, gc,
+                    static_cast<std::uint16_t>(uncovered.Width), static_cast<std::uint16_t>(rows),
+                    static_cast<std::int16_t>(at), static_cast<std::int16_t>(y), 0, 24,
+                    static_cast<std::uint32_t>(uncovered.Width * rows * 4),
+                    reinterpret_cast<const std::uint8_t*>(uncovered.Data + y * uncovered.Stride));
             } else {
                 for (int r = 0; r < rows; ++r)
                     xcb_put_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, window, gc,

@@ -1,4 +1,6 @@
 // The batches of the settings store as the dialog runs them.
+#include <QCheckBox>
+#include <QPushButton>
 #include <filesystem>
 #include <sstream>
 
