@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QShowEvent>
 #include <QTimer>
+#include <algorithm>
 
 #include <QApplication>
 #include <QFont>
@@ -57,7 +58,7 @@ void UnitInitialization() {
 
 TfrmMain::TScreen TfrmMain::CurrentScreen() {
     return {platform::ScreenWidth(), platform::ScreenHeight(), platform::FindTaskbarRect(),
-            platform::ScreenOrigin()};
+            platform::ScreenOrigin(), platform::WorkAreaPublished()};
 }
 
 void PauseWithMessages(unsigned ms) {
@@ -96,11 +97,16 @@ TfrmMain::TfrmMain(TScreen screen) : screen_(screen) {
 
     connect(lblTicker, &TTickerLabel::pressed, this, [this](QPoint p) { BeginDrag(p); });
     connect(lblTicker, &TTickerLabel::dragged, this, [this](QPoint p) { Drag(p); });
-    connect(lblTicker, &TTickerLabel::released, this, [this] { dragOffset_.reset(); });
+    connect(lblTicker, &TTickerLabel::released, this, [this] { EndDrag(); });
     connect(lblTicker, &TTickerLabel::doubleClicked, this,
             [this](QPoint pos) { StripDoubleClick(pos.x()); });
+    connect(lblTicker, &TTickerLabel::hovered, this, [this](bool on) { StripHovered(on); });
+    Smooth = std::make_unique<TSmoothScroll>(*lblTicker);
 
-    timerCaption.SetOnTimer([this] { Scroller.timerCaptionTimer(); });
+    timerCaption.SetOnTimer([this] {
+        if (!PointerOnStrip)
+            Scroller.timerCaptionTimer();
+    });
     timerExplain.SetOnTimer([this] { Scroller.timerExplainTimer(); });
 
     // The title mirrors the strip's frames, which are UTF-8.
@@ -178,7 +184,7 @@ void TfrmMain::SetForms(config::TfrmConfig* config, TfrmAbout* about) {
 void TfrmMain::FormCreate() {
     auto& live = config::Live();
 
-    TaskbarHeight = TaskbarHeightFrom(screen_.Taskbar, screen_.Height);
+    TaskbarHeight = TaskbarHeightFrom(screen_.Taskbar, screen_.Height, screen_.WorkAreaPublished);
     AppTag = 0;
     Tag = 0;
 
@@ -321,10 +327,18 @@ std::optional<std::string> TfrmMain::HeadlineLinkAt(int x) const {
     if (retrieval_ == nullptr || retrieval_->Headlines.empty() ||
         lblTicker->Caption() != frame.caption)
         return std::nullopt;
-    const int index = lblTicker->CharacterAt(x);
-    if (index < 0 || static_cast<std::size_t>(index) < frame.indent)
-        return std::nullopt;
-    const std::size_t pos = frame.textStart + (static_cast<std::size_t>(index) - frame.indent);
+    std::size_t pos = 0;
+    if (Smooth->Active()) {
+        const long at = Smooth->TextIndexAt(x);
+        if (at < 0)
+            return std::nullopt;
+        pos = static_cast<std::size_t>(at);
+    } else {
+        const int index = lblTicker->CharacterAt(x);
+        if (index < 0 || static_cast<std::size_t>(index) < frame.indent)
+            return std::nullopt;
+        pos = frame.textStart + (static_cast<std::size_t>(index) - frame.indent);
+    }
     const text::THeadline* headline = text::HeadlineAt(retrieval_->Headlines, pos);
     if (headline == nullptr)
         return std::nullopt;
@@ -466,28 +480,32 @@ void TfrmMain::FormClose() {
         hide();
         VryTrayIcon95->SetActive(false);
         PauseWithMessages(1500);
-        config::TRegIniFile store;
-        int count = store.Read(settings::kBaseSection, settings::RunningInstances) - 1;
-        store.Write(settings::kBaseSection, settings::RunningInstances, count);
-        const std::string section = config::Live().Section();
-        if (!mnuHideTicker->Checked()) {
-            if (StripTop() < -8 || StripTop() > screen_.Height)
-                MoveStrip(StripLeft(), 0);
-            store.Write(section, settings::TickerTop, StripTop());
-        } else {
-            if (SavedTop < -8 || SavedTop > screen_.Height)
-                SavedTop = 0;
-            store.Write(section, settings::TickerTop, SavedTop);
-        }
-        store.Write(section, settings::TickerLeft, StripLeft());
-        store.Write(section, settings::TickerWidth, width());
-        store.Write(section, settings::HideTicker, mnuHideTicker->Checked());
-        store.Write(section, settings::AlwaysOnTop, mnuAlwaysonTop->Checked());
-        if (count > kMaxInstances || count < 1)
-            store.Write(settings::kBaseSection, settings::RunningInstances, 0);
+        SavePlacement();
     } catch (...) {
         platform::MessageBeep(0);
     }
+}
+
+void TfrmMain::SavePlacement() {
+    config::TRegIniFile store;
+    int count = store.Read(settings::kBaseSection, settings::RunningInstances) - 1;
+    store.Write(settings::kBaseSection, settings::RunningInstances, count);
+    const std::string section = config::Live().Section();
+    if (!mnuHideTicker->Checked()) {
+        if (StripTop() < -8 || StripTop() > screen_.Height)
+            MoveStrip(StripLeft(), 0);
+        store.Write(section, settings::TickerTop, StripTop());
+    } else {
+        if (SavedTop < -8 || SavedTop > screen_.Height)
+            SavedTop = 0;
+        store.Write(section, settings::TickerTop, SavedTop);
+    }
+    store.Write(section, settings::TickerLeft, StripLeft());
+    store.Write(section, settings::TickerWidth, width());
+    store.Write(section, settings::HideTicker, mnuHideTicker->Checked());
+    store.Write(section, settings::AlwaysOnTop, mnuAlwaysonTop->Checked());
+    if (count > kMaxInstances || count < 1)
+        store.Write(settings::kBaseSection, settings::RunningInstances, 0);
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event) {
@@ -504,13 +522,24 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
         app->Terminate(0);
 }
 
-platform::LRESULT TfrmMain::SessionProc(platform::UINT msg, platform::WPARAM, platform::LPARAM) {
+platform::LRESULT TfrmMain::SessionProc(platform::UINT msg, platform::WPARAM wParam,
+                                        platform::LPARAM) {
     if (msg == platform::WM_QUERYENDSESSION) {
         AppTag = 1;
         return FormCloseQuery() ? 1 : 0;
     }
-    // WM_ENDSESSION: the program stops without saving anything; the platform
-    // ends it once every window has been told.
+    // The session really ends: a strip dragged during the day must be where
+    // it was at the next log-in, so the placement is kept as Exit keeps it,
+    // without Exit's pause (the session will not wait). The platform then
+    // ends the program.
+    if (msg == platform::WM_ENDSESSION && wParam != 0 && !closed_) {
+        closed_ = true;
+        try {
+            SavePlacement();
+        } catch (...) {
+            platform::MessageBeep(0);
+        }
+    }
     return 0;
 }
 
@@ -523,6 +552,17 @@ void TfrmMain::AppException(std::exception_ptr error) {
 
 void TfrmMain::SetTickerCaption(const std::string& caption) {
     lblTicker->SetCaption(caption);
+    const TTickerScroller::TFrame& frame = Scroller.LastFrame;
+    // Only the scroller's frames glide; the connecting text and the name
+    // stand still.
+    if (config::Live().SmoothScroll && caption == frame.caption &&
+        !platform::Trim(caption).empty()) {
+        if (Smooth->Frame(Scroller.TickerText, frame.textStart, frame.indent,
+                          config::Live().ScrollStep, timerCaption.Interval()))
+            return;
+    } else if (Smooth->Active()) {
+        Smooth->Stop();
+    }
     lblTicker->repaint();
 }
 
@@ -593,18 +633,6 @@ void TfrmMain::contextMenuEvent(QContextMenuEvent* event) {
     event->accept();
     platform::TPoint at{event->globalPos().x(), event->globalPos().y()};
     platform::Guarded([&] { mnuPopupMenu->Popup(at); });
-}
-
-void TfrmMain::BeginDrag(QPoint globalPos) {
-    // Pressing on the text moves the strip, as a title bar would.
-    if (QWindow* handle = windowHandle(); handle != nullptr && handle->startSystemMove())
-        return;
-    dragOffset_ = globalPos - pos();
-}
-
-void TfrmMain::Drag(QPoint globalPos) {
-    if (dragOffset_)
-        move(globalPos - *dragOffset_);
 }
 
 }  // namespace zelvo::app

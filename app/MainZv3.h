@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 
+#include "app/SmoothScroll.h"
 #include "app/StartUp.h"
 #include "app/TickerLabel.h"
 #include "app/TickerScroller.h"
@@ -51,6 +52,8 @@ public:
         // Where the screen sits on the desktop: the strip's coordinates
         // count from here.
         platform::TPoint Origin{};
+        // The desktop says which part its panels leave free (see Taskbar).
+        bool WorkAreaPublished = false;
     };
     static TScreen CurrentScreen();
 
@@ -78,6 +81,11 @@ public:
 
     // The character scroller; its text is the ticker text.
     TTickerScroller Scroller{*this};
+    // How its frames are drawn when smooth scrolling is on.
+    std::unique_ptr<TSmoothScroll> Smooth;
+    // The pointer rests on the strip: the text holds still.
+    bool PointerOnStrip = false;
+    void StripHovered(bool on);
 
     // The tray icon and its pop-up menu.
     std::shared_ptr<platform::PopupMenu> mnuPopupMenu;
@@ -142,6 +150,9 @@ public:
     bool FormCloseQuery();
     // Shutdown and saving.
     void FormClose();
+    // The strip's placement, its two flags and the copy count, as the end of
+    // the program leaves them.
+    void SavePlacement();
 
     // The application-wide exception handler.
     static void AppException(std::exception_ptr error);
@@ -170,6 +181,9 @@ public:
     bool FormVisible() const override { return isVisible(); }
     void ShowForm() override { show(); }
 
+    // How far the pointer moves with the button down before the strip moves.
+    static int DragDistance();
+
     // Whether this copy has been closed (the program then ends).
     bool Closed() const { return closed_; }
 
@@ -196,6 +210,7 @@ private:
     void CreateTrayIcon();
     void BeginDrag(QPoint globalPos);
     void Drag(QPoint globalPos);
+    void EndDrag();
     void LaunchViewer(const std::string& path, const std::string& failure);
     // The browser on url, else url through its association, else a warning.
     void LaunchBrowser(const std::string& url);
@@ -203,6 +218,9 @@ private:
                                   platform::LPARAM lParam);
 
     TScreen screen_;
+    // A press on the text, until the pointer has moved far enough to drag.
+    std::optional<QPoint> pressedAt_;
+    QPoint pressOrigin_;
     std::optional<QPoint> dragOffset_;
     config::TfrmConfig* frmConfig_ = nullptr;
     TfrmAbout* frmAbout_ = nullptr;

@@ -6,7 +6,10 @@
 namespace zelvo::app {
 namespace settings = config::settings;
 
-int TaskbarHeightFrom(const std::optional<platform::TRect>& taskbar, int screenHeight) {
+int TaskbarHeightFrom(const std::optional<platform::TRect>& taskbar, int screenHeight,
+                      bool workAreaPublished) {
+    if (!taskbar && workAreaPublished)
+        return 0;
     int height = kDefaultTaskbarHeight;
     if (taskbar)
         height = taskbar->Bottom - taskbar->Top - 2;

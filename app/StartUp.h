@@ -13,7 +13,10 @@ constexpr int kDefaultTaskbarHeight = 28;
 constexpr int kMaxInstances = 3;
 
 // The taskbar allowance from the taskbar's rectangle (none: no taskbar window).
-int TaskbarHeightFrom(const std::optional<platform::TRect>& taskbar, int screenHeight);
+// A desktop that publishes its work area and has no panel along the bottom
+// leaves the bottom edge free: no allowance.
+int TaskbarHeightFrom(const std::optional<platform::TRect>& taskbar, int screenHeight,
+                      bool workAreaPublished = false);
 
 // "" for copy 1, "2" for copy 2, "3" for copy 3 and for any other number.
 std::string InstanceSuffixFor(int instanceNumber);

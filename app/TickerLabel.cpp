@@ -1,14 +1,20 @@
 #include "app/TickerLabel.h"
 
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
+#include <algorithm>
 
+#include "app/TickerImage.h"
+#include "platform/WindowPixels.h"
 #include "toolkit/Look.h"
 
 namespace zelvo::app {
 
 TTickerLabel::TTickerLabel(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
+    // A window of its own, whose pixels the display can shift in place.
+    setAttribute(Qt::WA_NativeWindow);
     setObjectName("lblTicker");
 }
 
@@ -17,7 +23,9 @@ void TTickerLabel::SetCaption(const std::string& caption, bool mnemonics) {
         return;
     caption_ = caption;
     mnemonics_ = mnemonics;
-    update();
+    // An image on show is drawn without the caption.
+    if (image_ == nullptr)
+        update();
 }
 
 void TTickerLabel::SetBackcolor(int colour) {
@@ -122,8 +130,84 @@ int TTickerLabel::CharacterAt(int x) const {
     return -1;
 }
 
-void TTickerLabel::paintEvent(QPaintEvent*) {
+void TTickerLabel::ShowImage(TTickerImage* image, int offset, int from, int to) {
+    if (image == nullptr && image_ == nullptr)
+        return;
+    image_ = image;
+    imageOffset_ = offset;
+    imageFrom_ = from;
+    imageTo_ = to;
+    update();
+}
+
+void TTickerLabel::SetImageOffset(int offset) {
+    if (offset == imageOffset_)
+        return;
+    const int dx = imageOffset_ - offset;
+    imageOffset_ = offset;
+    if (image_ == nullptr)
+        return;
+    if (ShiftOnDisplay(dx))
+        return;
+    // The pixels already drawn move; only the strip they uncover is painted.
+    if (dx > -width() && dx < width())
+        scroll(dx, 0);
+    else
+        update();
+}
+
+bool TTickerLabel::MoveImage(int offset, int from, int to) {
+    if (image_ == nullptr || !isVisible() || !testAttribute(Qt::WA_WState_Created) ||
+        offset < imageOffset_ || offset - imageOffset_ >= width() || to - offset < width() ||
+        from < imageFrom_)
+        return false;
+    const int dx = imageOffset_ - offset;
+    imageOffset_ = offset;
+    imageFrom_ = from;
+    imageTo_ = to;
+    if (dx != 0 && !ShiftOnDisplay(dx)) {
+        update();
+        return true;
+    }
+    // What lies left of the new frame's text is its indent: blank.
+    const int blank = std::min(width(), from - offset);
+    if (blank > 0) {
+        uncovered_.assign(static_cast<std::size_t>(blank) * static_cast<std::size_t>(height()),
+                          platform::ToQColor(backcolor_).rgb() & 0xFFFFFFu);
+        const platform::TPixels pixels{uncovered_.data(), blank, height(), blank};
+        if (!platform::ShiftWindowPixels(static_cast<std::uintptr_t>(winId()), 0, width(), height(),
+                                         pixels, 0))
+            update();
+    }
+    return true;
+}
+
+bool TTickerLabel::ShiftOnDisplay(int dx) {
+    // Only a move to the left, within the strip, of a strip on screen.
+    if (dx >= 0 || -dx >= width() || !isVisible() || !testAttribute(Qt::WA_WState_Created))
+        return false;
+    const int columns = -dx;
+    uncovered_.assign(static_cast<std::size_t>(columns) * static_cast<std::size_t>(height()),
+                      platform::ToQColor(backcolor_).rgb() & 0xFFFFFFu);
+    const int origin = imageOffset_ + width() - columns;
+    image_->CopyPixels(uncovered_.data(), columns, origin, std::max(imageFrom_, origin),
+                       std::min(imageTo_, imageOffset_ + width()), height());
+    const platform::TPixels pixels{uncovered_.data(), columns, height(), columns};
+    return platform::ShiftWindowPixels(static_cast<std::uintptr_t>(winId()), dx, width(), height(),
+                                       pixels, width() - columns);
+}
+
+void TTickerLabel::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
+    if (image_ != nullptr) {
+        // Only what the step exposed is painted again; the image holds the
+        // shaped text.
+        painter.fillRect(event->rect(), platform::ToQColor(backcolor_));
+        const int from = std::max(imageFrom_, imageOffset_ + event->rect().left());
+        const int to = std::min(imageTo_, imageOffset_ + event->rect().right() + 1);
+        image_->Draw(painter, imageOffset_, from, to, height());
+        return;
+    }
     painter.fillRect(rect(), platform::ToQColor(backcolor_));
     painter.setPen(platform::ToQColor(foreColor_));
     painter.setClipRect(rect());
@@ -158,6 +242,16 @@ void TTickerLabel::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton)
         emit released();
     QWidget::mouseReleaseEvent(event);
+}
+
+void TTickerLabel::enterEvent(QEnterEvent* event) {
+    emit hovered(true);
+    QWidget::enterEvent(event);
+}
+
+void TTickerLabel::leaveEvent(QEvent* event) {
+    emit hovered(false);
+    QWidget::leaveEvent(event);
 }
 
 void TTickerLabel::mouseDoubleClickEvent(QMouseEvent* event) {

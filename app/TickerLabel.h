@@ -6,10 +6,13 @@
 // underlines the character after it. A plain caption (headlines, feeds)
 // shows every character as it is.
 #include <QWidget>
+#include <cstdint>
 #include <string>
 #include <vector>
 
 namespace zelvo::app {
+
+class TTickerImage;
 
 class TTickerLabel : public QWidget {
     Q_OBJECT
@@ -40,11 +43,22 @@ public:
     // -1 past the drawn text.
     int CharacterAt(int x) const;
 
+    // Draws the text pixels [from, to) of image, text pixel offset at the left
+    // edge, instead of the caption; nullptr: the caption again. The image
+    // must outlive its showing.
+    void ShowImage(TTickerImage* image, int offset, int from, int to);
+    void SetImageOffset(int offset);
+    // The image's next frame from where the last one's glide left it: only
+    // what changed is drawn. False when a whole repaint is needed instead.
+    bool MoveImage(int offset, int from, int to);
+    const TTickerImage* Image() const { return image_; }
+
 signals:
     void pressed(QPoint globalPos);
     void dragged(QPoint globalPos);
     void released();
     void doubleClicked(QPoint pos);
+    void hovered(bool on);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -52,10 +66,21 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
 
 private:
+    // Moves the drawn text dx pixels on the display itself and sends only the
+    // columns uncovered; false where that cannot be done.
+    bool ShiftOnDisplay(int dx);
+
     std::string caption_;
     bool mnemonics_ = true;
+    std::vector<std::uint32_t> uncovered_;
+    TTickerImage* image_ = nullptr;
+    int imageOffset_ = 0;
+    int imageFrom_ = 0;
+    int imageTo_ = 0;
     int backcolor_ = 0;
     int foreColor_ = 16777215;
 };

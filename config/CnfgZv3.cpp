@@ -171,6 +171,8 @@ void TfrmConfig::LoadSettings() {
     (store->Read(section, settings::AutoRetrievalOn) ? rbtnRetrievalOn : rbtnRetrievalOff)
         ->setChecked(true);
     live.AutoRetrievalOn = rbtnRetrievalOn->isChecked();
+    chkSmoothScroll->setChecked(store->Read(section, settings::SmoothScroll));
+    live.SmoothScroll = chkSmoothScroll->isChecked();
     SelectPageReading(store->Read(section, settings::PageReading));
     live.PageReading = SelectedPageReading();
 }
@@ -244,6 +246,7 @@ void TfrmConfig::FormShow() {
         // The desktop's session settings may have changed the entry since.
         chkStartAtLogin->setChecked(AutostartEnabled());
         snapshot_.StartAtLogin = chkStartAtLogin->isChecked();
+        chkSmoothScroll->setChecked(live.SmoothScroll);
     } catch (...) {
         platform::MessageBeep(0);
     }
@@ -298,6 +301,7 @@ void TfrmConfig::ApplySettings() {
     live.ScrollStep = pendingScrollStep_;
     live.RetrievalInterval = spinInterval->Value();
     live.AutoTimeOut = spinTimeOut->Value();
+    live.SmoothScroll = chkSmoothScroll->isChecked();
     const bool on = rbtnRetrievalOn->isChecked();
     if (!live.AutoRetrievalOn && on)
         host_.mnuConnectClick();
@@ -378,6 +382,7 @@ void TfrmConfig::btnSaveConfigClick() {
         store->Write(section, settings::RetrievalInterval, spinInterval->Value());
         store->Write(section, settings::AutoTimeOut, spinTimeOut->Value());
         store->Write(section, settings::AutoRetrievalOn, rbtnRetrievalOn->isChecked());
+        store->Write(section, settings::SmoothScroll, chkSmoothScroll->isChecked());
         store->Write(section, settings::Border, rbBorder->isChecked());
         store->Write(section, settings::Backcolor, host_.TickerBackColor());
         const TTickerFont font = host_.TickerFont();

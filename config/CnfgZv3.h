@@ -142,6 +142,7 @@ public:
     QCheckBox* chkStartAtLogin = nullptr;
     QRadioButton* rbtnHeadlines = nullptr;
     QRadioButton* rbtnClassic = nullptr;
+    QCheckBox* chkSmoothScroll = nullptr;
     // Personal
     QRadioButton* rbBorder = nullptr;
     QRadioButton* rbNoBorder = nullptr;

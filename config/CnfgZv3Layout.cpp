@@ -223,13 +223,17 @@ QWidget* TfrmConfig::BuildGeneralPage() {
     chkStartAtLogin =
         Named(new QCheckBox(QStringLiteral("Start Zelvo when I log in"), page), "chkStartAtLogin");
     col->addWidget(chkStartAtLogin);
+    chkSmoothScroll =
+        Named(new QCheckBox(QStringLiteral("Smooth scrolling"), page), "chkSmoothScroll");
+    chkSmoothScroll->setChecked(true);
+    col->addWidget(chkSmoothScroll);
     col->addStretch();
 
     OneTabStop(rbtnRetrievalOn, rbtnRetrievalOff);
     OneTabStop(rbtnHeadlines, rbtnClassic);
     ChainTabOrder({tbarScrollSpeed, spinInterval->Edit(), spinTimeOut->Edit(), rbtnRetrievalOn,
                    rbtnRetrievalOff, rbtnHeadlines, rbtnClassic, txtProxyHost, txtProxyPort,
-                   chkStartAtLogin});
+                   chkStartAtLogin, chkSmoothScroll});
     return page;
 }
 

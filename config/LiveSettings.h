@@ -13,6 +13,7 @@ struct TLiveSettings {
     int AutoTimeOut = 4;         // hours, 0 for never
     bool AutoRetrievalOn = true;
     std::string PageReading = settings::PageReading.Default;  // "Headlines" or "Classic"
+    bool SmoothScroll = true;    // pixels between the character steps
     bool BorderOn = false;       // "Border", read once at process start
     int InstanceNumber = 0;      // 1..3
     std::string InstanceSuffix;  // "", "2" or "3"

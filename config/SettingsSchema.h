@@ -102,6 +102,8 @@ inline constexpr TBoolean AutoRetrievalOn{"AutoRetrievalOn", true,
 // text reads as "Headlines".
 inline constexpr TText PageReading{"PageReading", "Headlines", 0, kOwn, kOwn, bDialogLoad, bSave};
 inline constexpr const char* kClassicReading = "Classic";
+// The strip's text glides by pixels; off, it jumps by whole characters.
+inline constexpr TBoolean SmoothScroll{"SmoothScroll", true, kOwn, kOwn, bDialogLoad, bSave};
 
 // --- The strip's look, read at start-up and written by Save --------------------
 

@@ -15,5 +15,9 @@ TPoint ScreenOrigin();
 // The rectangle of the panel along the bottom edge of the screen (the
 // taskbar), in screen coordinates; nothing when the desktop has none.
 std::optional<TRect> FindTaskbarRect();
+// Whether the desktop tells its clients which part of the screen its panels
+// leave free. When it does and FindTaskbarRect finds nothing, the bottom
+// edge is free (a panel only at the top, or none).
+bool WorkAreaPublished();
 
 }  // namespace zelvo::platform

@@ -3,6 +3,11 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include "platform/linux/X11Display.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+
 namespace zelvo::platform {
 namespace {
 
@@ -39,6 +44,29 @@ std::optional<TRect> FindTaskbarRect() {
     if (availBottom >= allBottom)
         return std::nullopt;
     return TRect{all.x(), availBottom, all.x() + all.width(), allBottom};
+}
+
+bool WorkAreaPublished() {
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        return false;
+    x11::Connection* x = x11::Shared();
+    if (x == nullptr)
+        return false;
+    ::Display* d = x->Display();
+    const Atom workArea = XInternAtom(d, "_NET_WORKAREA", True);
+    if (workArea == None)
+        return false;
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    const bool published =
+        XGetWindowProperty(d, DefaultRootWindow(d), workArea, 0, 4, False, XA_CARDINAL, &type,
+                           &format, &count, &after, &data) == Success &&
+        type == XA_CARDINAL && format == 32 && count >= 4;
+    if (data != nullptr)
+        XFree(data);
+    return published;
 }
 
 }  // namespace zelvo::platform

@@ -22,6 +22,14 @@ TEST(TaskbarRule, HeightIsTheRectangleLessTwoWhenPlausible) {
     EXPECT_EQ(TaskbarHeightFrom(std::nullopt, 800), 28);
 }
 
+TEST(TaskbarRule, APublishedWorkAreaWithoutABottomPanelLeavesTheBottomEdgeFree) {
+    // A panel only at the top (or at a side): nothing to keep clear below.
+    EXPECT_EQ(TaskbarHeightFrom(std::nullopt, 800, true), 0);
+    // A bottom panel still counts as before, plausible or not.
+    EXPECT_EQ(TaskbarHeightFrom(TRect{0, 770, 1280, 800}, 800, true), 28);
+    EXPECT_EQ(TaskbarHeightFrom(TRect{0, 397, 1280, 800}, 800, true), 28);
+}
+
 TEST(InstanceRule, SuffixForEveryNumber) {
     EXPECT_EQ(InstanceSuffixFor(1), "");
     EXPECT_EQ(InstanceSuffixFor(2), "2");

@@ -59,7 +59,8 @@ TEST_F(DialogKeyboard, TabFollowsTheDrawnOrderOnEveryPage) {
     QWidget* general = dlg->PageControl1->widget(0);
     EXPECT_EQ(Names(TabStops(dlg.get(), general)),
               (Lines{"tbarScrollSpeed", "spinInterval", "spinTimeOut", "rbtnRetrievalOn",
-                     "rbtnHeadlines", "txtProxyHost", "txtProxyPort", "chkStartAtLogin"}));
+                     "rbtnHeadlines", "txtProxyHost", "txtProxyPort", "chkStartAtLogin",
+                     "chkSmoothScroll"}));
     ShowPage(*dlg, 1);
     QWidget* personal = dlg->PageControl1->widget(1);
     EXPECT_EQ(Names(TabStops(dlg.get(), personal)),

@@ -1,4 +1,6 @@
 // The batches of the settings store as the dialog runs them.
+#include <QCheckBox>
+#include <QPushButton>
 #include <filesystem>
 #include <sstream>
 
@@ -44,9 +46,10 @@ TEST_F(SettingsBatch, SaveWritesItsValuesInTheirOrderIntoTheCopysSection) {
                          s::Password.Name,     s::TickerScrollSpeed.Name,
                          s::CharScroll.Name,   s::RetrievalInterval.Name,
                          s::AutoTimeOut.Name,  s::AutoRetrievalOn.Name,
-                         s::Border.Name,       s::Backcolor.Name,
-                         s::ForeColor.Name,    s::FontName.Name,
-                         s::FontSize.Name,     s::FontStyle.Name,
+                         s::SmoothScroll.Name, s::Border.Name,
+                         s::Backcolor.Name,    s::ForeColor.Name,
+                         s::FontName.Name,     s::FontSize.Name,
+                         s::FontStyle.Name,
                          s::PageReading.Name};
     const std::string text = Slurp(platform::UserSettingsPath());
     EXPECT_EQ(NamesIn(text, "Zelvo3"), expected);
@@ -70,6 +73,35 @@ TEST_F(SettingsBatch, TheDialogLoadsFromAStoreThatCannotBeWritten) {
     EXPECT_EQ(recorder.beeps.size(), 1u);
     EXPECT_EQ(Live().RetrievalInterval, 45);
     EXPECT_EQ(Store().ReadInteger("Zelvo", "RetrievalInterval", 0), 30);
+}
+
+// Smooth scrolling is on for a new user; Update applies the box, Cancel and a
+// later showing drop an unapplied change, Save keeps it for the next start.
+TEST_F(SettingsBatch, SmoothScrollingIsOnByDefaultAndFollowsUpdateAndSave) {
+    auto dlg = MakeWithUrls("");
+    EXPECT_TRUE(dlg->chkSmoothScroll->isChecked());
+    EXPECT_TRUE(Live().SmoothScroll);
+
+    dlg->show();
+    dlg->chkSmoothScroll->setChecked(false);
+    dlg->btnCancelConfig->click();
+    EXPECT_TRUE(Live().SmoothScroll);
+    dlg->show();
+    EXPECT_TRUE(dlg->chkSmoothScroll->isChecked()) << "an unapplied change is dropped";
+
+    dlg->chkSmoothScroll->setChecked(false);
+    dlg->btnUpdate->click();
+    EXPECT_FALSE(Live().SmoothScroll);
+    EXPECT_EQ(Store().ReadString("Zelvo", "SmoothScroll", "none"), "none")
+        << "Update stores nothing";
+
+    dlg->show();
+    dlg->btnSaveConfig->click();
+    EXPECT_EQ(Store().ReadString("Zelvo", "SmoothScroll", "none"), "0");
+    Live().SmoothScroll = true;
+    auto again = MakeWithUrls("");
+    EXPECT_FALSE(again->chkSmoothScroll->isChecked());
+    EXPECT_FALSE(Live().SmoothScroll);
 }
 
 }  // namespace

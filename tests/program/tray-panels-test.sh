@@ -80,11 +80,7 @@ start_xfce() {
     local channel="$XDG_CONFIG_HOME/xfce4/xfconf/xfce-perchannel-xml"
     mkdir -p "$channel"
     cp "$(dirname "$0")/xfce4-panel.xml" "$channel/xfce4-panel.xml"
-    dbus-daemon --session --fork --nopidfile --print-address=3 --print-pid=4 \
-        3>"$WORK/bus" 4>"$WORK/buspid" || skip "the message bus does not start"
-    export DBUS_SESSION_BUS_ADDRESS=$(head -n1 "$WORK/bus")
-    BUS_PID=$(head -n1 "$WORK/buspid")
-    trap 'stop_panel; kill $BUS_PID 2>/dev/null || true; cleanup' EXIT
+    start_bus || skip "the message bus does not start"
     xfce4-panel --disable-wm-check >"$WORK/panel.log" 2>&1 &
     PANEL_PID=$!
 }

@@ -23,23 +23,13 @@ channel="$XDG_CONFIG_HOME/xfce4/xfconf/xfce-perchannel-xml"
 mkdir -p "$channel"
 cp "$(dirname "$0")/xfce4-panel.xml" "$channel/xfce4-panel.xml"
 
-TICKER_DISPLAY=$DISPLAY
-exec 6>"$WORK/paneldisplayfd"
-Xvfb -displayfd 6 -screen 0 1280x800x24 -nolisten tcp >"$WORK/xvfb-panel.log" 2>&1 &
-PANEL_XVFB=$!
-for _ in $(seq 100); do
-    [ -s "$WORK/paneldisplayfd" ] && break
-    sleep 0.1
-done
-PANEL_DISPLAY=":$(head -n1 "$WORK/paneldisplayfd")"
+start_x
+PANEL_DISPLAY=$X_DISPLAY
 
-dbus-daemon --session --fork --nopidfile --print-address=3 --print-pid=4 \
-    3>"$WORK/bus" 4>"$WORK/buspid" || skip "the message bus does not start"
-export DBUS_SESSION_BUS_ADDRESS=$(head -n1 "$WORK/bus")
-BUS_PID=$(head -n1 "$WORK/buspid")
+start_bus || skip "the message bus does not start"
 DISPLAY=$PANEL_DISPLAY xfce4-panel --disable-wm-check >"$WORK/panel.log" 2>&1 &
 PANEL_PID=$!
-trap 'kill $PANEL_PID 2>/dev/null || true; wait $PANEL_PID 2>/dev/null || true; kill $BUS_PID $PANEL_XVFB 2>/dev/null || true; cleanup' EXIT
+trap 'kill $PANEL_PID 2>/dev/null || true; wait $PANEL_PID 2>/dev/null || true; cleanup' EXIT
 
 on_panel() { DISPLAY=$PANEL_DISPLAY "$@"; }
 
