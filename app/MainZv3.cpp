@@ -551,23 +551,26 @@ void TfrmMain::AppException(std::exception_ptr error) {
 // ------------------------------------------------------------------ views
 
 void TfrmMain::SetTickerCaption(const std::string& caption) {
-    lblTicker->SetCaption(caption);
+    ShowCaption(caption, true);
+}
+
+void TfrmMain::SetPlainTickerCaption(const std::string& caption) {
+    ShowCaption(caption, false);
+}
+
+void TfrmMain::ShowCaption(const std::string& caption, bool mnemonics) {
+    lblTicker->SetCaption(caption, mnemonics);
     const TTickerScroller::TFrame& frame = Scroller.LastFrame;
     // Only the scroller's frames glide; the connecting text and the name
     // stand still.
     if (config::Live().SmoothScroll && caption == frame.caption &&
         !platform::Trim(caption).empty()) {
-        if (Smooth->Frame(Scroller.TickerText, frame.textStart, frame.indent,
+        if (Smooth->Frame(Scroller.TickerText, mnemonics, frame.textStart, frame.indent,
                           config::Live().ScrollStep, timerCaption.Interval()))
             return;
     } else if (Smooth->Active()) {
         Smooth->Stop();
     }
-    lblTicker->repaint();
-}
-
-void TfrmMain::SetPlainTickerCaption(const std::string& caption) {
-    lblTicker->SetCaption(caption, false);
     lblTicker->repaint();
 }
 

@@ -160,6 +160,8 @@ public:
     // TTickerView
     void SetTickerCaption(const std::string& caption) override;
     void SetPlainTickerCaption(const std::string& caption) override;
+    // Both kinds of caption: mnemonics tells whether "&" marks a character.
+    void ShowCaption(const std::string& caption, bool mnemonics);
     void SetApplicationTitle(const std::string& title) override;
     void SetCaptionTimerEnabled(bool enabled) override { timerCaption.SetEnabled(enabled); }
     void SetExplainTimerEnabled(bool enabled) override { timerExplain.SetEnabled(enabled); }

@@ -31,10 +31,10 @@ int TSmoothScroll::StepsPerSecond() {
     return std::min(kMostSteps, static_cast<int>(std::lround(refresh)));
 }
 
-bool TSmoothScroll::Frame(const std::string& text, std::size_t textStart, std::size_t indent,
-                          int step, unsigned interval) {
+bool TSmoothScroll::Frame(const std::string& text, bool mnemonics, std::size_t textStart,
+                          std::size_t indent, int step, unsigned interval) {
     const bool lookChanged = image_.SetLook(label_.font(), label_.Backcolor(), label_.ForeColor());
-    const bool textChanged = image_.SetText(text);
+    const bool textChanged = image_.SetText(text, mnemonics);
     const bool wasActive = active_ && label_.Image() == &image_;
     const int blank = QFontMetrics(label_.font()).horizontalAdvance(QLatin1Char(' '));
     const int start = image_.XOf(textStart);

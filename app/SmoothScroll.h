@@ -25,8 +25,8 @@ public:
     // characters further on, interval milliseconds from now.
     // True when the strip is already drawn (the frame went on from the last
     // one's place); false when it must be repainted.
-    bool Frame(const std::string& text, std::size_t textStart, std::size_t indent, int step,
-               unsigned interval);
+    bool Frame(const std::string& text, bool mnemonics, std::size_t textStart, std::size_t indent,
+               int step, unsigned interval);
     // Anything else on the strip: drawn as a caption, standing still.
     void Stop();
     bool Active() const { return active_; }

@@ -32,10 +32,11 @@ void TTickerImage::Forget() {
     images_ = 0;
 }
 
-bool TTickerImage::SetText(const std::string& text) {
-    if (text == text_)
+bool TTickerImage::SetText(const std::string& text, bool mnemonics) {
+    if (text == text_ && mnemonics == mnemonics_)
         return false;
     text_ = text;
+    mnemonics_ = mnemonics;
     Forget();
     return true;
 }
@@ -62,7 +63,7 @@ bool TTickerImage::Extend() {
     std::size_t i = shapedBytes_;
     while (i < text_.size() && piece.chars < kPieceChars) {
         // A mnemonic prefix stays with the character it marks.
-        const bool prefix = text_[i] == '&';
+        const bool prefix = mnemonics_ && text_[i] == '&';
         i += CharLength(text_, i);
         ++piece.chars;
         if (prefix && i < text_.size()) {
@@ -75,9 +76,9 @@ bool TTickerImage::Extend() {
 
     const std::string part = text_.substr(piece.byteBegin, piece.byteEnd - piece.byteBegin);
     QString drawn;
-    for (const TTickerLabel::Run& run : TTickerLabel::Runs(part))
+    for (const TTickerLabel::Run& run : TTickerLabel::Runs(part, mnemonics_))
         drawn += run.text;
-    const std::vector<std::size_t> shown = TTickerLabel::ShownCharacters(part);
+    const std::vector<std::size_t> shown = TTickerLabel::ShownCharacters(part, mnemonics_);
     const QFontMetrics metrics(font_);
     // The left edge of every drawn character; a prefix that is not drawn
     // shares the edge of the character it marks.

@@ -19,7 +19,9 @@ class TTickerImage {
 public:
     // A new text, or a new look, drops what was drawn of the old one.
     // Each returns whether anything changed.
-    bool SetText(const std::string& text);
+    // mnemonics: "&" marks the next character and "&&" shows one "&", as
+    // in the strip's captions of a classic page; off for readings of plain text.
+    bool SetText(const std::string& text, bool mnemonics = true);
     bool SetLook(const QFont& font, int backcolor, int foreColor);
     const std::string& Text() const { return text_; }
 
@@ -65,6 +67,7 @@ private:
     void Forget();
 
     std::string text_;
+    bool mnemonics_ = true;
     QFont font_;
     int backcolor_ = 0;
     int foreColor_ = 0xFFFFFF;

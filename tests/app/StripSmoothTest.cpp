@@ -122,6 +122,14 @@ TEST(TickerImage, PositionsRunAcrossPiecesAndSkipTheMnemonicPrefix) {
     marked.SetText(straddle);
     EXPECT_EQ(marked.XOf(48), marked.XOf(47));
     EXPECT_NEAR(marked.XOf(51), advance(std::string(47, 'x') + "&yz"), 2);
+
+    // A reading of plain text: every ampersand is a character of its own.
+    TTickerImage plain;
+    plain.SetLook(Fixed(), 0, 0xFFFFFF);
+    plain.SetText("a&&b&cd", false);
+    EXPECT_EQ(plain.XOf(2), advance("a&"));
+    EXPECT_EQ(plain.XOf(5), advance("a&&b&"));
+    EXPECT_EQ(plain.XOf(7), advance("a&&b&cd"));
 }
 
 TEST(TickerImage, AFrameDrawnFromTheImageIsTheCaptionDrawnByCharacters) {
@@ -179,7 +187,7 @@ TEST(SmoothScroll, GlidesFromOneFrameToTheNextAtTheCharacterStepsSpeed) {
     auto X = [&image](std::size_t i) { return image.XOf(i); };
 
     // A later frame: one blank of indent, two characters a tick of 400 ms.
-    smooth.Frame(text, 10, 1, 2, 400);
+    smooth.Frame(text, true, 10, 1, 2, 400);
     EXPECT_EQ(smooth.Offset(), X(10) - blank);
     Wait(200);
     // Halfway in time is about halfway in pixels (the steps come at most
@@ -190,7 +198,7 @@ TEST(SmoothScroll, GlidesFromOneFrameToTheNextAtTheCharacterStepsSpeed) {
     EXPECT_EQ(smooth.Offset(), X(12) - blank) << "the next frame's place, and no further";
 
     // Held still while paused, on from there once let go.
-    smooth.Frame(text, 12, 1, 2, 400);
+    smooth.Frame(text, true, 12, 1, 2, 400);
     Wait(100);
     smooth.SetPaused(true);
     const int held = smooth.Offset();
@@ -201,7 +209,7 @@ TEST(SmoothScroll, GlidesFromOneFrameToTheNextAtTheCharacterStepsSpeed) {
     EXPECT_EQ(smooth.Offset(), X(14) - blank);
 
     // The first frame's indent of six blanks closes as the text moves on.
-    smooth.Frame(text, 0, 6, 2, 200);
+    smooth.Frame(text, true, 0, 6, 2, 200);
     EXPECT_EQ(smooth.Offset(), -6 * blank);
     Wait(400);
     EXPECT_EQ(smooth.Offset(), X(2) - blank);
@@ -214,14 +222,14 @@ TEST(SmoothScroll, NothingGlidesWithoutAStepToGlideAcross) {
     TSmoothScroll smooth(label);
     const std::string text(400, 'n');
     for (int step : {0, -3, 226, 2147483647}) {
-        smooth.Frame(text, 5, 1, step, 100);
+        smooth.Frame(text, true, 5, 1, step, 100);
         const int at = smooth.Offset();
         Wait(150);
         EXPECT_EQ(smooth.Offset(), at) << "step " << step;
     }
     // The end of the text: the next frame starts the cycle again, so this
     // one stands.
-    smooth.Frame(text, 400, 1, 2, 100);
+    smooth.Frame(text, true, 400, 1, 2, 100);
     const int end = smooth.Offset();
     Wait(150);
     EXPECT_EQ(smooth.Offset(), end);
