@@ -155,8 +155,8 @@ void TPageReader::Push(const std::string& name, std::uint8_t flags) {
 void TPageReader::PopOne() {
     TOpen open = std::move(stack_.back());
     stack_.pop_back();
-    if (--counts_[open.name] == 0)
-        counts_.erase(open.name);
+    // Names stay in the table at zero: pages reopen the same few all along.
+    --counts_[open.name];
     const std::uint8_t f = open.flags;
     if (f & oSkip)
         --skipDepth_;

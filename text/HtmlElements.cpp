@@ -80,6 +80,10 @@ std::string Lower(std::string_view s) {
 }
 
 bool HasToken(std::string_view list, std::string_view token) {
+    return HasAnyToken(list, {token});
+}
+
+bool HasAnyToken(std::string_view list, std::initializer_list<std::string_view> tokens) {
     std::size_t i = 0;
     while (i < list.size()) {
         while (i < list.size() && IsAsciiSpace(list[i]))
@@ -87,8 +91,13 @@ bool HasToken(std::string_view list, std::string_view token) {
         std::size_t j = i;
         while (j < list.size() && !IsAsciiSpace(list[j]))
             ++j;
-        if (j > i && Lower(list.substr(i, j - i)) == token)
-            return true;
+        const std::string_view word = list.substr(i, j - i);
+        for (std::string_view token : tokens) {
+            if (word.size() == token.size() &&
+                std::equal(word.begin(), word.end(), token.begin(),
+                           [](char a, char b) { return AsciiLower(a) == b; }))
+                return true;
+        }
         i = j;
     }
     return false;
@@ -106,12 +115,10 @@ bool IsHidden(const THtmlToken& token) {
     if (const std::string* cls = token.Attribute("class")) {
         // The class names sites give to what only screen readers, or nobody,
         // should see.
-        for (std::string_view hiding :
-             {"hidden", "d-none", "is-hidden", "sr-only", "visually-hidden", "visuallyhidden",
-              "screen-reader-text", "u-visually-hidden", "offscreen"}) {
-            if (HasToken(*cls, hiding))
-                return true;
-        }
+        if (HasAnyToken(*cls,
+                        {"hidden", "d-none", "is-hidden", "sr-only", "visually-hidden",
+                         "visuallyhidden", "screen-reader-text", "u-visually-hidden", "offscreen"}))
+            return true;
     }
     if (const std::string* style = token.Attribute("style")) {
         std::string s = Lower(*style);

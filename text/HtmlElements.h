@@ -3,6 +3,7 @@
 // attributes: whether it is void, hides its content, runs on inside a line,
 // ends an open paragraph, or stops stray end tags from reaching past it.
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -30,6 +31,8 @@ std::string Lower(std::string_view s);
 // Whether a space-separated token list (rel, class) holds token, in any
 // letter case.
 bool HasToken(std::string_view list, std::string_view token);
+// The same for any of tokens (lower case).
+bool HasAnyToken(std::string_view list, std::initializer_list<std::string_view> tokens);
 
 // Hidden from the reader by the element's own attributes.
 bool IsHidden(const THtmlToken& token);
