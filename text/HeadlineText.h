@@ -25,6 +25,25 @@ public:
                 ++i;
                 continue;
             }
+            if (c < 0x7F && !full_) {
+                // A run of printable ASCII goes in at once.
+                std::size_t j = i + 1;
+                const std::size_t room = i + (max_ - chars_);
+                while (j < n && j<room&& static_cast<unsigned char>(s[j])> 0x20 &&
+                       static_cast<unsigned char>(s[j]) < 0x7F)
+                    ++j;
+                if (space_) {
+                    text_ += ' ';
+                    ++chars_;
+                    space_ = false;
+                }
+                text_.append(s, i, j - i);
+                chars_ += j - i;
+                if (chars_ >= max_)
+                    full_ = true;
+                i = j;
+                continue;
+            }
             std::size_t len = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
             len = std::min(len, n - i);
             const std::string_view ch = s.substr(i, len);
