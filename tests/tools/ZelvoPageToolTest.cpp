@@ -138,8 +138,9 @@ TEST_F(ZelvoPageToolTest, NoControlCharacterReachesTheTerminal) {
         all.insert(all.end(), {"--file", Page("hostile.html", hostile)});
         const auto result = Run(all);
         EXPECT_EQ(result.exitCode, 0) << result.err;
+        // The reading drops them, so even a file gets none.
         EXPECT_FALSE(CarriesControls(result.out)) << result.out;
-        EXPECT_NE(result.out.find("\uFFFD"), std::string::npos) << result.out;
+        EXPECT_NE(result.out.find("fgh"), std::string::npos) << result.out;
     }
     // In a feed the controls go and the headlines stay as written.
     const auto result =
