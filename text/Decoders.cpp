@@ -98,28 +98,11 @@ void DecodeUtf8(std::string_view bytes, std::string& out) {
             ++i;
             continue;
         }
-        std::size_t len = 0;
-        unsigned char lo = 0x80, hi = 0xBF;
-        if (c >= 0xC2 && c <= 0xDF) {
-            len = 2;
-        } else if (c >= 0xE0 && c <= 0xEF) {
-            len = 3;
-            lo = c == 0xE0 ? 0xA0 : 0x80;
-            hi = c == 0xED ? 0x9F : 0xBF;
-        } else if (c >= 0xF0 && c <= 0xF4) {
-            len = 4;
-            lo = c == 0xF0 ? 0x90 : 0x80;
-            hi = c == 0xF4 ? 0x8F : 0xBF;
-        }
         // The longest well-formed start of a sequence is one error; the byte
         // that breaks it starts what follows.
-        std::size_t good = 1;
-        if (len > 0 && i + 1 < n && p[i + 1] >= lo && p[i + 1] <= hi) {
-            good = 2;
-            while (good < len && i + good < n && (p[i + good] & 0xC0) == 0x80)
-                ++good;
-        }
-        if (len > 0 && good == len) {
+        std::size_t good = 0;
+        const std::size_t len = Utf8SequenceLength(p, i, n, good);
+        if (len > 0) {
             i += len;
             continue;
         }

@@ -8,48 +8,6 @@
 namespace zelvo::text {
 namespace {
 
-// One code point read from text at i (advanced past it); a byte that does not
-// start a well-formed sequence reads as U+FFFD and is passed over alone.
-char32_t ReadCodePoint(std::string_view text, std::size_t& i) {
-    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
-    const std::size_t n = text.size();
-    const unsigned char c = p[i];
-    if (c < 0x80) {
-        ++i;
-        return c;
-    }
-    std::size_t len = 0;
-    unsigned char lo = 0x80, hi = 0xBF;
-    char32_t cp = 0;
-    if (c >= 0xC2 && c <= 0xDF) {
-        len = 2;
-        cp = c & 0x1F;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-        len = 3;
-        cp = c & 0x0F;
-        lo = c == 0xE0 ? 0xA0 : 0x80;
-        hi = c == 0xED ? 0x9F : 0xBF;
-    } else if (c >= 0xF0 && c <= 0xF4) {
-        len = 4;
-        cp = c & 0x07;
-        lo = c == 0xF0 ? 0x90 : 0x80;
-        hi = c == 0xF4 ? 0x8F : 0xBF;
-    }
-    if (len == 0 || i + len > n || p[i + 1] < lo || p[i + 1] > hi) {
-        ++i;
-        return kReplacementChar;
-    }
-    for (std::size_t k = 1; k < len; ++k) {
-        if ((p[i + k] & 0xC0) != 0x80) {
-            ++i;
-            return kReplacementChar;
-        }
-        cp = cp << 6 | (p[i + k] & 0x3F);
-    }
-    i += len;
-    return cp;
-}
-
 bool IsSpaceChar(char32_t c) {
     return c == ' ' || (c >= 0x09 && c <= 0x0D) || c == 0x85 || c == 0xA0 || c == 0x1680 ||
            (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 || c == 0x202F ||

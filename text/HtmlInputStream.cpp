@@ -1,5 +1,7 @@
 #include "text/HtmlInputStream.h"
 
+#include "text/Utf8.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -28,42 +30,6 @@ std::size_t SkipPlain(const char* s, std::size_t i, std::size_t n) {
     return i;
 }
 
-// Length of the well-formed UTF-8 sequence at s[i] (a byte past ASCII), or 0
-// with bad set to the bytes of its ill-formed start.
-std::size_t SequenceLength(const unsigned char* s, std::size_t i, std::size_t n, std::size_t& bad) {
-    const unsigned char c = s[i];
-    std::size_t len;
-    unsigned char lo = 0x80;
-    unsigned char hi = 0xBF;
-    if (c >= 0xC2 && c <= 0xDF) {
-        len = 2;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-        len = 3;
-        if (c == 0xE0)
-            lo = 0xA0;
-        else if (c == 0xED)
-            hi = 0x9F;
-    } else if (c >= 0xF0 && c <= 0xF4) {
-        len = 4;
-        if (c == 0xF0)
-            lo = 0x90;
-        else if (c == 0xF4)
-            hi = 0x8F;
-    } else {
-        bad = 1;
-        return 0;
-    }
-    for (std::size_t k = 1; k < len; ++k) {
-        if (i + k >= n || s[i + k] < lo || s[i + k] > hi) {
-            bad = k;
-            return 0;
-        }
-        lo = 0x80;
-        hi = 0xBF;
-    }
-    return len;
-}
-
 }  // namespace
 
 bool PreprocessInput(std::string_view in, std::string& out, TOffsetMap& offsets) {
@@ -79,7 +45,7 @@ bool PreprocessInput(std::string_view in, std::string& out, TOffsetMap& offsets)
         if (s[i] == '\r')
             break;
         std::size_t bad = 0;
-        const std::size_t len = SequenceLength(u, i, n, bad);
+        const std::size_t len = Utf8SequenceLength(u, i, n, bad);
         if (len == 0)
             break;
         i += len;
@@ -105,7 +71,7 @@ bool PreprocessInput(std::string_view in, std::string& out, TOffsetMap& offsets)
             continue;
         }
         std::size_t bad = 0;
-        const std::size_t len = SequenceLength(u, i, n, bad);
+        const std::size_t len = Utf8SequenceLength(u, i, n, bad);
         if (len != 0) {
             out.append(s + i, len);
             i += len;

@@ -78,33 +78,37 @@ bool IsValidUtf8(std::string_view text) {
             ++i;
             continue;
         }
-        std::size_t len;
-        unsigned char lo = 0x80, hi = 0xBF;
-        if (c >= 0xC2 && c <= 0xDF) {
-            len = 2;
-        } else if (c >= 0xE0 && c <= 0xEF) {
-            len = 3;
-            if (c == 0xE0)
-                lo = 0xA0;
-            else if (c == 0xED)
-                hi = 0x9F;
-        } else if (c >= 0xF0 && c <= 0xF4) {
-            len = 4;
-            if (c == 0xF0)
-                lo = 0x90;
-            else if (c == 0xF4)
-                hi = 0x8F;
-        } else {
+        std::size_t bad = 0;
+        const std::size_t len = Utf8SequenceLength(p, i, n, bad);
+        if (len == 0)
             return false;
-        }
-        if (i + len > n || p[i + 1] < lo || p[i + 1] > hi)
-            return false;
-        for (std::size_t k = 2; k < len; ++k)
-            if ((p[i + k] & 0xC0) != 0x80)
-                return false;
         i += len;
     }
     return true;
+}
+
+char32_t ReadCodePoint(std::string_view text, std::size_t& i, bool* valid) {
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    const unsigned char c = p[i];
+    if (valid != nullptr)
+        *valid = true;
+    if (c < 0x80) {
+        ++i;
+        return c;
+    }
+    std::size_t bad = 0;
+    const std::size_t len = Utf8SequenceLength(p, i, text.size(), bad);
+    if (len == 0) {
+        if (valid != nullptr)
+            *valid = false;
+        i += bad;
+        return kReplacementChar;
+    }
+    char32_t cp = c & (len == 2 ? 0x1F : len == 3 ? 0x0F : 0x07);
+    for (std::size_t k = 1; k < len; ++k)
+        cp = cp << 6 | (p[i + k] & 0x3F);
+    i += len;
+    return cp;
 }
 
 void AppendCodePoint(std::string& out, char32_t cp) {
