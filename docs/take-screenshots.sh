@@ -17,6 +17,9 @@ WORK=$(mktemp -d)
 PIDS=()
 cleanup() {
     for ((i = ${#PIDS[@]} - 1; i >= 0; i--)); do kill "${PIDS[i]}" 2>/dev/null || true; done
+    # The ticker saves its settings when it is told to end: let it finish
+    # before its folder goes.
+    for pid in "${PIDS[@]}"; do wait "$pid" 2>/dev/null || true; done
     rm -rf "$WORK"
 }
 trap cleanup EXIT
