@@ -7,7 +7,7 @@
 #include <QVBoxLayout>
 
 #include "platform/Cp1252.h"
-#include "toolkit/QtText.h"
+#include "platform/QtText.h"
 
 namespace zelvo::app {
 using platform::ToQString;

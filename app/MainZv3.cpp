@@ -278,7 +278,7 @@ void TfrmMain::LaunchViewer(const std::string& path, const std::string& failure)
     if (frmConfig_ == nullptr)
         return;
     if (TrimBlanks(frmConfig_->ViewerText()).empty())
-        frmConfig_->SetViewerText("Notepad.exe");
+        frmConfig_->SetViewerText(settings::Viewer.Default);
     if (platform::ShellExecute(frmConfig_->ViewerText(), parameters) <= 32)
         platform::ShowWarning(failure + kCheckConfiguration);
 }
@@ -358,7 +358,7 @@ void TfrmMain::StripDoubleClick(int x) {
 
 void TfrmMain::LaunchBrowser(const std::string& url) {
     if (TrimBlanks(frmConfig_->BrowserText()).empty())
-        frmConfig_->SetBrowserText("IExplore.exe");
+        frmConfig_->SetBrowserText(settings::Browser.Default);
     if (platform::ShellBrowse(frmConfig_->BrowserText(), url) <= 32 &&
         platform::ShellOpenAddress(url) <= 32)
         platform::ShowWarning(std::string("Unable to launch browser, ") + kCheckConfiguration);

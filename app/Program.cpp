@@ -25,7 +25,7 @@ void TZelvoProgram::CreateForms() {
     // A failure while the form is created is reported and start-up goes on,
     // as for any handler.
     platform::Guarded([this] { frmMain_->FormCreate(); });
-    frmConfig_ = std::make_unique<config::TfrmConfig>(*frmMain_, client_, places_.Config);
+    frmConfig_ = std::make_unique<config::TfrmConfig>(*frmMain_, places_.Config);
     retrieval_ = std::make_unique<TRetrievalCycle>(client_, *frmConfig_, frmMain_->Scroller,
                                                    *frmMain_, frmMain_->timerRetrieve);
     // The page and the log go where the strip's folders say.

@@ -173,6 +173,8 @@ std::optional<std::string> TRetrievalCycle::Fetch(const std::string& url, std::s
     HttpCli1.SetURL(url);
     HttpCli1.SetProxy(proxyHost);
     HttpCli1.SetProxyPort(proxyPort);
+    HttpCli1.SetUsername(config::Live().Username);
+    HttpCli1.SetPassword(config::Live().Password);
     ReleaseBodyStream();
     HttpCli1.SetModifiedSince(0);
 

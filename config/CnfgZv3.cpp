@@ -18,7 +18,6 @@
 #include "config/LiveSettings.h"
 #include "config/RegIniFile.h"
 #include "config/UrlList.h"
-#include "http/HttpProt.h"
 #include "platform/Cp1252.h"
 #include "platform/Dialogs.h"
 #include "platform/MessageLoop.h"
@@ -46,11 +45,9 @@ constexpr int kSiteCheckPage = 7;
 
 }  // namespace
 
-TfrmConfig::TfrmConfig(TConfigHost& host, http::THttpCli& client, TConfigPlaces places,
-                       QWidget* parent)
+TfrmConfig::TfrmConfig(TConfigHost& host, TConfigPlaces places, QWidget* parent)
     : QDialog(parent),
       host_(host),
-      client_(client),
       exeDir_(places.ExeDir.empty() ? platform::Folders().UrlList : std::move(places.ExeDir)),
       storePath_(std::move(places.StorePath)) {
     if (!exeDir_.empty() && exeDir_.back() != '/')
@@ -63,7 +60,8 @@ TfrmConfig::TfrmConfig(TConfigHost& host, http::THttpCli& client, TConfigPlaces 
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
-    setFont(QFont(QStringLiteral("MS Sans Serif")));
+    // Drawn in the face a new strip starts with.
+    setFont(QFont(QString::fromLatin1(settings::FontName.Default)));
     setWindowTitle(ToQString("Configure " + std::string(kProductName) + Live().InstanceSuffix));
     BuildControls();
     ConnectHandlers();
@@ -152,12 +150,12 @@ void TfrmConfig::LoadSettings() {
     txtProxyHost->setText(ToQString(platform::Trim(store->Read(section, settings::ProxyHost))));
     const std::string username = platform::Trim(store->Read(section, settings::Username));
     txtUsername->setText(ToQString(username));
-    client_.SetUsername(username);
+    live.Username = username;
 
     std::string password = platform::Trim(store->Read(section, settings::Password));
     if (password == kSecret)
         password.clear();
-    client_.SetPassword(password);
+    live.Password = password;
     txtPassword->setText(password.empty() ? QString() : ToQString(kSecret));
 
     SetSliderPosition(
@@ -239,7 +237,7 @@ void TfrmConfig::FormShow() {
         snapshot_.ProxyHost = platform::Trim(ProxyHostText());
         snapshot_.Username = platform::Trim(FromQString(txtUsername->text()));
         snapshot_.PasswordField = platform::Trim(FromQString(txtPassword->text()));
-        snapshot_.Password = client_.Password();
+        snapshot_.Password = live.Password;
 
         spinInterval->SetValue(live.RetrievalInterval);
         spinTimeOut->SetValue(live.AutoTimeOut);
@@ -317,13 +315,13 @@ void TfrmConfig::ApplySettings() {
         if (on)
             host_.mnuConnectClick();
     }
-    client_.SetUsername(FromQString(txtUsername->text()));
+    live.Username = FromQString(txtUsername->text());
 
     const std::string password = platform::Trim(FromQString(txtPassword->text()));
     if (password.empty()) {
-        client_.SetPassword("");
+        live.Password.clear();
     } else if (password != kSecret) {
-        client_.SetPassword(password);
+        live.Password = password;
         txtPassword->setText(ToQString(kSecret));
     }
 }
@@ -376,7 +374,7 @@ void TfrmConfig::btnSaveConfigClick() {
         store->Write(section, settings::ProxyPort, platform::Trim(ProxyPortText()));
         store->Write(section, settings::ProxyHost, platform::Trim(ProxyHostText()));
         store->Write(section, settings::Username, platform::Trim(FromQString(txtUsername->text())));
-        store->Write(section, settings::Password, platform::Trim(client_.Password()));
+        store->Write(section, settings::Password, platform::Trim(Live().Password));
         store->Write(section, settings::TickerScrollSpeed, tbarScrollSpeed->value());
         store->Write(section, settings::CharScroll, Live().ScrollStep);
         store->Write(section, settings::RetrievalInterval, spinInterval->Value());
@@ -420,7 +418,7 @@ void TfrmConfig::btnCancelConfigClick() {
         txtProxyHost->setText(ToQString(s.ProxyHost));
         txtUsername->setText(ToQString(s.Username));
         txtPassword->setText(ToQString(s.PasswordField));
-        client_.SetPassword(s.Password);
+        Live().Password = s.Password;
         (s.RetrievalOn ? rbtnRetrievalOn : rbtnRetrievalOff)->setChecked(true);
         (s.ClassicReading ? rbtnClassic : rbtnHeadlines)->setChecked(true);
         host_.SetTickerFont(s.Font);

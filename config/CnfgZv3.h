@@ -25,10 +25,6 @@ class QRadioButton;
 class QSlider;
 class QTabWidget;
 
-namespace zelvo::http {
-class THttpCli;
-}
-
 namespace zelvo::config {
 
 class TRegIniFile;
@@ -42,11 +38,9 @@ struct TConfigPlaces {
 
 class TfrmConfig : public QDialog, public TRetrievalInputs {
 public:
-    // Runs FormCreate: loads the URL list, then the settings. The client is
-    // the one whose Username and Password the dialog keeps; host and client
-    // must outlive the dialog.
-    TfrmConfig(TConfigHost& host, http::THttpCli& client, TConfigPlaces places = {},
-               QWidget* parent = nullptr);
+    // Runs FormCreate: loads the URL list, then the settings. The host must
+    // outlive the dialog.
+    TfrmConfig(TConfigHost& host, TConfigPlaces places = {}, QWidget* parent = nullptr);
     ~TfrmConfig() override;
     TfrmConfig(const TfrmConfig&) = delete;
     TfrmConfig& operator=(const TfrmConfig&) = delete;
@@ -241,7 +235,6 @@ private:
     QCheckBox* SiteBox(int site) const;
 
     TConfigHost& host_;
-    http::THttpCli& client_;
     std::string exeDir_;
     std::string storePath_;
     TShowSnapshot snapshot_;

@@ -18,7 +18,7 @@
 #include "config/SettingsSchema.h"
 #include "config/UrlList.h"
 #include "platform/MessageLoop.h"
-#include "toolkit/QtText.h"
+#include "platform/QtText.h"
 
 namespace zelvo::config {
 using platform::FromQString;
@@ -122,7 +122,7 @@ void TfrmConfig::BuildControls() {
         ToQString("Viewer "));
     Named(cbViewer, "cbViewer");
     Named(btnBrowseViewer, "btnBrowseViewer");
-    cbViewer->setEditText(QStringLiteral("Notepad.exe"));
+    cbViewer->setEditText(QString::fromLatin1(settings::Viewer.Default));
     PageControl1->addTab(BuildSitePage(1, cbWebSite1, CheckBox1), ToQString("Site 1     "));
     PageControl1->addTab(BuildSitePage(2, cbWebSite2, CheckBox2), ToQString("Site 2     "));
     PageControl1->addTab(BuildSitePage(3, cbWebSite3, CheckBox3), ToQString("Site 3     "));

@@ -5,6 +5,8 @@
 // bytes, colours 0x00BBGGRR.
 #include <string>
 
+#include "config/SettingsSchema.h"
+
 namespace zelvo::config {
 
 using TColor = int;
@@ -15,13 +17,13 @@ inline constexpr TColor clSilver = 12632256;
 
 // The ticker label's font together with its text colour.
 struct TTickerFont {
-    std::string Name = "MS Sans Serif";
-    int Size = 8;  // points
-    bool Bold = true;
+    std::string Name = settings::FontName.Default;
+    int Size = settings::FontSize.Default;  // points
+    bool Bold = settings::FontStyle.Default != 1;
     bool Italic = false;
     bool Underline = false;
     bool StrikeOut = false;
-    TColor Color = clWhite;
+    TColor Color = settings::ForeColor.Default;
 
     bool HasStyle() const { return Bold || Italic || Underline || StrikeOut; }
     friend bool operator==(const TTickerFont&, const TTickerFont&) = default;

@@ -12,7 +12,7 @@
 #include <charconv>
 
 #include "config/UrlList.h"
-#include "toolkit/QtText.h"
+#include "platform/QtText.h"
 
 namespace zelvo::config {
 using platform::FromQString;

@@ -7,14 +7,21 @@
 
 namespace zelvo::config {
 
+// Each value starts as the store's default, so a copy that has not read its
+// settings yet behaves as one whose store is empty.
 struct TLiveSettings {
-    int ScrollStep = 2;          // characters per scroll tick
-    int RetrievalInterval = 15;  // minutes
-    int AutoTimeOut = 4;         // hours, 0 for never
-    bool AutoRetrievalOn = true;
+    int ScrollStep = settings::CharScroll.Default;                // characters per scroll tick
+    int RetrievalInterval = settings::RetrievalInterval.Default;  // minutes
+    int AutoTimeOut = settings::AutoTimeOut.Default;              // hours, 0 for never
+    bool AutoRetrievalOn = settings::AutoRetrievalOn.Default;
     std::string PageReading = settings::PageReading.Default;  // "Headlines" or "Classic"
-    bool SmoothScroll = true;    // pixels between the character steps
-    bool BorderOn = false;       // "Border", read once at process start
+    bool SmoothScroll = settings::SmoothScroll.Default;       // pixels between the character steps
+    bool BorderOn = settings::Border.Default;  // "Border", read once at process start
+    // The account every fetch sends, as the dialog last applied it. The
+    // client takes it at the start of each fetch, so credentials a site's
+    // address carried for one fetch never replace it.
+    std::string Username = settings::Username.Default;
+    std::string Password = settings::Password.Default;
     int InstanceNumber = 0;      // 1..3
     std::string InstanceSuffix;  // "", "2" or "3"
 

@@ -5,7 +5,7 @@
 #include <QColor>
 #include <QFont>
 
-#include "toolkit/QtText.h"
+#include "platform/QtText.h"
 
 namespace zelvo::platform {
 

@@ -7,6 +7,7 @@
 
 #include "app/RetrievalCycle.h"
 #include "app/TickerScroller.h"
+#include "config/LiveSettings.h"
 #include "platform/Dialogs.h"
 #include "text/ControlCharacters.h"
 
@@ -97,8 +98,8 @@ FetchResult FetchPage(const FetchOptions& options) {
     http::THttpCli client;
     app::TRetrievalCycle cycle(client, host, scroller, host, timerRetrieve);
     cycle.FilesDir = scratch.Path();
-    cycle.HttpCli1.SetUsername(options.username);
-    cycle.HttpCli1.SetPassword(options.password);
+    config::Live().Username = options.username;
+    config::Live().Password = options.password;
     try {
         cycle.RetrieveURL(options.url, options.proxyHost, options.proxyPort);
     } catch (const std::exception& e) {

@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <QMessageBox>
 
-#include "toolkit/QtText.h"
+#include "platform/QtText.h"
 
 namespace zelvo::platform {
 

@@ -8,7 +8,7 @@
 
 #include "platform/Cp1252.h"
 #include "platform/MessageLoop.h"
-#include "toolkit/QtText.h"
+#include "platform/QtText.h"
 
 namespace zelvo::platform {
 namespace {

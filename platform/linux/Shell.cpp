@@ -7,7 +7,7 @@
 #include <QUrl>
 
 #include "platform/Dialogs.h"
-#include "toolkit/QtText.h"
+#include "platform/QtText.h"
 
 namespace zelvo::platform {
 namespace {

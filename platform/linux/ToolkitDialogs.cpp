@@ -6,8 +6,8 @@
 #include <map>
 #include <string>
 
+#include "platform/QtText.h"
 #include "platform/linux/DialogFallback.h"
-#include "toolkit/QtText.h"
 
 namespace zelvo::platform {
 namespace {

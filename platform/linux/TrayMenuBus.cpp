@@ -9,7 +9,7 @@
 #include <QVariantMap>
 
 #include "platform/MessageLoop.h"
-#include "toolkit/QtText.h"
+#include "platform/QtText.h"
 
 struct BusMenuLayout {
     int id = 0;

@@ -17,9 +17,9 @@
 #include <cstring>
 
 #include "platform/Cp1252.h"
+#include "platform/QtText.h"
 #include "platform/linux/IconData.h"
 #include "platform/linux/TrayMenuBus.h"
-#include "toolkit/QtText.h"
 
 struct SniPixmap {
     int width = 0;

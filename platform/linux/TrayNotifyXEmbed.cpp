@@ -13,8 +13,8 @@
 
 #include "platform/Cp1252.h"
 #include "platform/MessageLoop.h"
+#include "platform/QtText.h"
 #include "platform/linux/IconData.h"
-#include "toolkit/QtText.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>

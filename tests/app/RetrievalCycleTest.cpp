@@ -591,6 +591,28 @@ TEST_F(Retrieval, TheLogShowsNoPasswordOrAuthorization) {
         EXPECT_NE(request.find("Authorization: Basic YWxpY2U6czNjcmV0\r\n"), std::string::npos);
 }
 
+// The account a site's address carries serves that fetch alone: the next
+// site gets the account the dialog applied, not the last address's, nor none.
+TEST_F(Retrieval, EveryFetchStartsFromTheLiveAccount) {
+    config::Live().Username = "alice";
+    config::Live().Password = "s3cret";
+    zt::LoopbackServer first(Serve("HTTP/1.0 200 OK\r\n\r\n<p>one</p>"));
+    zt::LoopbackServer second(Serve("HTTP/1.0 200 OK\r\n\r\n<p>two</p>"));
+    host.testURL = "http://bob:pw@127.0.0.1:" + first.PortText() + "/";
+    cycle.RetrieveTestURL();
+    host.testURL = Url(second, "/");
+    cycle.RetrieveTestURL();
+    ASSERT_EQ(first.Requests().size(), 1u);
+    ASSERT_EQ(second.Requests().size(), 1u);
+    EXPECT_NE(first.Requests()[0].find("Authorization: Basic Ym9iOnB3\r\n"), std::string::npos)
+        << first.Requests()[0];
+    EXPECT_NE(second.Requests()[0].find("Authorization: Basic YWxpY2U6czNjcmV0\r\n"),
+              std::string::npos)
+        << second.Requests()[0];
+    EXPECT_EQ(config::Live().Username, "alice");
+    EXPECT_EQ(config::Live().Password, "s3cret");
+}
+
 TEST_F(Retrieval, TheLogAndThePageTextAreTheUsersAlone) {
     ScopedUmask umask(022);
     zt::LoopbackServer server(Serve("HTTP/1.0 200 OK\r\n\r\n<p>news</p>"));
@@ -619,8 +641,8 @@ TEST_F(Retrieval, AStepDownFromHttpsToPlainHttpIsLogged) {
     zt::NginxServer nginx(
         {dir.Path(), certs.Good(), "location = /old { return 302 " + plainUrl + "; }"});
     ASSERT_TRUE(nginx.Running()) << nginx.Log();
-    client.SetUsername("alice");
-    client.SetPassword("s3cret");
+    config::Live().Username = "alice";
+    config::Live().Password = "s3cret";
     host.testURL = "https://127.0.0.1:" + std::to_string(nginx.HttpsPort()) + "/old";
     cycle.RetrieveTestURL();
     EXPECT_NE(scroller.TickerText.find("plain news"), std::string::npos);

@@ -211,17 +211,17 @@ TEST_F(ConfigDialogTest, ClosingByTheTitleBarDiscardsEditsLikeCancel) {
 TEST_F(ConfigDialogTest, PasswordNeverShowsAndSaveStoresTheRealOne) {
     Store().WriteString("Zelvo", "Password", "  hunter2 ");
     auto dlg = MakeWithUrls("");
-    EXPECT_EQ(client.Password(), "hunter2");
+    EXPECT_EQ(Live().Password, "hunter2");
     EXPECT_EQ(dlg->txtPassword->text(), "(Secret)");
 
     dlg->show();
     dlg->btnUpdate->click();
-    EXPECT_EQ(client.Password(), "hunter2");
+    EXPECT_EQ(Live().Password, "hunter2");
 
     dlg->show();
     dlg->txtPassword->setText("new one");
     dlg->btnUpdate->click();
-    EXPECT_EQ(client.Password(), "new one");
+    EXPECT_EQ(Live().Password, "new one");
     EXPECT_EQ(dlg->txtPassword->text(), "(Secret)");
 
     dlg->show();
@@ -231,23 +231,23 @@ TEST_F(ConfigDialogTest, PasswordNeverShowsAndSaveStoresTheRealOne) {
     dlg->show();
     dlg->txtPassword->setText("");
     dlg->btnUpdate->click();
-    EXPECT_EQ(client.Password(), "");
+    EXPECT_EQ(Live().Password, "");
 
-    // Cancel puts the client's password back as it was at showing.
-    client.SetPassword("kept");
+    // Cancel puts the live password back as it was at showing.
+    Live().Password = "kept";
     dlg->txtPassword->setText("(Secret)");
     dlg->show();
     dlg->txtPassword->setText("typed");
-    client.SetPassword("changed elsewhere");
+    Live().Password = "changed elsewhere";
     dlg->btnCancelConfig->click();
-    EXPECT_EQ(client.Password(), "kept");
+    EXPECT_EQ(Live().Password, "kept");
     EXPECT_EQ(dlg->txtPassword->text(), "(Secret)");
 }
 
 TEST_F(ConfigDialogTest, StoredSecretMaskMeansNoPassword) {
     Store().WriteString("Zelvo", "Password", "(Secret)");
     auto dlg = MakeWithUrls("");
-    EXPECT_EQ(client.Password(), "");
+    EXPECT_EQ(Live().Password, "");
     EXPECT_EQ(dlg->txtPassword->text(), "");
 }
 
@@ -576,7 +576,7 @@ TEST_F(ConfigDialogTest, SavedSettingsLoadBackExactly) {
         host.font = TTickerFont{"Arial", 10, false, true, false, false, 0x00AA00};
         dlg->btnSaveConfig->click();
         EXPECT_FALSE(dlg->isVisible());
-        EXPECT_EQ(client.Username(), " someone ");  // Update takes the field as typed
+        EXPECT_EQ(Live().Username, " someone ");  // Update takes the field as typed
     }
     const auto s = Store();
     EXPECT_EQ(s.ReadString("Zelvo2", "ProxyPort", "?"), "8080");
@@ -606,8 +606,8 @@ TEST_F(ConfigDialogTest, SavedSettingsLoadBackExactly) {
     EXPECT_EQ(dlg->ProxyPortText(), "8080");
     EXPECT_EQ(dlg->ProxyHostText(), "127.0.0.1");
     EXPECT_EQ(dlg->txtUsername->text(), QString("someone"));
-    EXPECT_EQ(client.Username(), "someone");
-    EXPECT_EQ(client.Password(), "s3cret");
+    EXPECT_EQ(Live().Username, "someone");
+    EXPECT_EQ(Live().Password, "s3cret");
     EXPECT_EQ(dlg->tbarScrollSpeed->value(), 175);
     EXPECT_EQ(host.interval, 175u);
     EXPECT_EQ(Live().ScrollStep, 2);

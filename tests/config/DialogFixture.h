@@ -13,7 +13,6 @@
 #include "config/CnfgZv3.h"
 #include "config/LiveSettings.h"
 #include "config/RegIniFile.h"
-#include "http/HttpProt.h"
 #include "support/DialogRecorder.h"
 #include "support/Files.h"
 #include "support/TempDir.h"
@@ -52,6 +51,9 @@ protected:
     void SetUp() override {
         ::setenv("XDG_CONFIG_HOME", home.Path().c_str(), 1);
         Live() = TLiveSettings{};
+        // The strip the tests start from is borderless, so that choosing a
+        // border is the change they watch for.
+        Live().BorderOn = false;
         Live().InstanceNumber = 1;
         host.interval = 250;
     }
@@ -59,7 +61,7 @@ protected:
     // A URL file is there unless a test says otherwise, so that only the
     // tests about the missing file see its warning.
     std::unique_ptr<TfrmConfig> Make() {
-        auto dlg = std::make_unique<TfrmConfig>(host, client, TConfigPlaces{exe.Path(), ""});
+        auto dlg = std::make_unique<TfrmConfig>(host, TConfigPlaces{exe.Path(), ""});
         dlg->OnRetrieveTestURL = [this] { ++retrieves; };
         dlg->OnCancelRetrieval = [this] { ++cancels; };
         return dlg;
@@ -81,7 +83,6 @@ protected:
     testing::TempDir exe;
     testing::DialogRecorder recorder;
     FakeHost host;
-    http::THttpCli client;
     int retrieves = 0;
     int cancels = 0;
 };

@@ -118,7 +118,7 @@ TEST_F(DialogKeyboard, ATypedPasswordShowsAsDotsAndTheMaskAsItIs) {
     EXPECT_EQ(dlg->txtPassword->echoMode(), QLineEdit::Password);
     EXPECT_FALSE(dlg->txtPassword->displayText().contains("typed"));
     dlg->btnUpdate->click();
-    EXPECT_EQ(client.Password(), "typed");
+    EXPECT_EQ(Live().Password, "typed");
     EXPECT_EQ(dlg->txtPassword->displayText(), QString("(Secret)"));
 }
 

@@ -1,7 +1,7 @@
 #pragma once
-// The program's Windows-1252 texts at the toolkit's boundary. Only the
-// toolkit side includes this: the windowed platform layer and the form
-// classes.
+// The program's Windows-1252 texts at the toolkit's boundary. Only code
+// that meets the toolkit includes this: the windowed platform layer, the
+// colours and fonts of toolkit/ and the form classes.
 #include <QString>
 #include <string>
 #include <string_view>
