@@ -1,9 +1,10 @@
 // A day of the ticker's fetches in one process: the retrieval cycle fetches
-// a page and a feed, in turn, as many times as asked, and the resident set
-// is printed after rounds 1, 10 and 50 and then every hundred, beside what the allocator holds in
-// use (live memory) and what it keeps from the system (live plus free pieces). A leak shows as
-// growth of the memory in use; fragmentation as growth of the rest. The servers are the caller's
-// (bench/day_memory_bench.sh).
+// a page and a feed, in turn, as many times as asked, and the strip's image
+// draws the start of each. The resident set is printed after rounds 1, 10
+// and 50 and then every hundred, beside what the allocator holds in use
+// (live memory) and what it keeps from the system (live plus free pieces):
+// a leak shows as growth of the memory in use, fragmentation as growth of
+// the rest. The server is the caller's (bench/day_memory_bench.sh).
 //
 //   build/bench/day_memory_bench PAGE-URL FEED-URL [rounds=1000]
 #include <malloc.h>
@@ -17,7 +18,10 @@
 #include <string>
 #include <vector>
 
+#include <QFont>
+
 #include "app/RetrievalCycle.h"
+#include "app/TickerImage.h"
 #include "app/TickerScroller.h"
 #include "config/LiveSettings.h"
 #include "config/RetrievalInputs.h"
@@ -85,6 +89,11 @@ int main(int argc, char** argv) {
     app::TRetrievalCycle cycle{client, host, scroller, host, timerRetrieve};
     cycle.FilesDir = dir + "/";
     config::Live() = {};
+    // The strip draws each new text as it scrolls; its drawing is part of
+    // the day too.
+    app::TTickerImage strip;
+    strip.SetLook(QFont("Sans", 12), 0x000000, 0xFFFFFF);
+    std::vector<std::uint32_t> rows(std::size_t{2000} * 24);
 
     int status = 0;
     long rssAt100 = -1;
@@ -99,6 +108,8 @@ int main(int argc, char** argv) {
                 status = 1;
                 break;
             }
+            strip.SetText(scroller.TickerText, !scroller.PlainText);
+            strip.CopyPixels(rows.data(), 2000, 0, 0, 2000, 24);
         }
         if (round == 1 || round == 10 || round == 50 || round % 100 == 0 || round == rounds) {
             const struct mallinfo2 m = ::mallinfo2();
