@@ -1,19 +1,25 @@
-// Wall time and peak memory of fetching one large file from nginx on
-// loopback through THttpCli, over http and over https, each beside curl
-// fetching the same file in the same run. Prints the ratios; the aim is
-// within 3 times curl's time.
+// Processor time and peak memory of fetching one large file from nginx on
+// loopback through THttpCli, over http and over https, beside curl fetching
+// the same file. The runs are paired and interleaved (ours, curl, ours,
+// curl, the schemes alternating, and who goes first alternating too), so a
+// change in the machine's load or in this process's allocator falls on both
+// sides of a pair; each pair gives one ratio, and the median of the ratios
+// and their spread are printed. Processor time is the figure: on a shared
+// machine wall time follows the load.
 //
-//   build/bench/http_fetch_bench [megabytes=50] [rounds=3]
+//   build/bench/http_fetch_bench [megabytes=50] [rounds=5]
 #include <sys/resource.h>
 #include <sys/wait.h>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "http/HttpProt.h"
 #include "http/Stream.h"
@@ -116,15 +122,37 @@ Fetch ClientFetch(const std::string& url) {
     return f;
 }
 
-double Mib(long bytes) {
-    return static_cast<double>(bytes) / (1024.0 * 1024.0);
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    const std::size_t n = v.size();
+    return n % 2 == 1 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+struct Series {
+    std::vector<double> cpuRatio, wallRatio, curlCpu, clientCpu, peakAbove;
+};
+
+void PrintSeries(const char* scheme, long megabytes, const Series& s) {
+    if (s.cpuRatio.empty())
+        return;
+    const auto [lo, hi] = std::minmax_element(s.cpuRatio.begin(), s.cpuRatio.end());
+    std::printf(
+        "%-5s %ld MiB, %zu pairs  cpu ratio THttpCli/curl: median %.2f (min %.2f, max %.2f);  "
+        "median cpu: curl %.3f s, THttpCli %.3f s;  median wall ratio %.2f\n",
+        scheme, megabytes, s.cpuRatio.size(), Median(s.cpuRatio), *lo, *hi, Median(s.curlCpu),
+        Median(s.clientCpu), Median(s.wallRatio));
+    const auto [plo, phi] = std::minmax_element(s.peakAbove.begin(), s.peakAbove.end());
+    std::printf(
+        "      THttpCli peak RSS above the start of the fetch: median %.2f x body "
+        "(min %.2f, max %.2f)\n",
+        Median(s.peakAbove), *plo, *phi);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     const long megabytes = argc > 1 ? std::atol(argv[1]) : 50;
-    const int rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 3;
+    const int rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5;
     ::setenv("QT_QPA_PLATFORM", "offscreen", 0);  // no display needed
     int qtArgc = 1;
     zelvo::platform::Application app(qtArgc, argv);
@@ -153,47 +181,45 @@ int main(int argc, char** argv) {
         return 1;
     }
 
+    const std::array<std::string, 2> schemes{"http", "https"};
+    std::array<Series, 2> series;
     int status = 0;
-    for (const std::string scheme : {"http", "https"}) {
-        const std::string url =
-            scheme + "://127.0.0.1:" +
-            std::to_string(scheme == "http" ? nginx.HttpPort() : nginx.HttpsPort()) + "/big.bin";
-        Fetch curl, client;
-        curl.seconds = client.seconds = 1e9;
-        // Best of the rounds for each (by wall time), alternating so both see
-        // the same machine.
-        for (int r = 0; r < rounds; ++r) {
-            Fetch c = CurlFetch(url, certs.CaFile(), root / "curl.out");
-            if (c.seconds < curl.seconds || !c.failure.empty())
-                curl = c;
-            Fetch z = ClientFetch(url);
-            if (z.seconds < client.seconds || !z.failure.empty())
-                client = z;
-            if (!c.failure.empty() || !z.failure.empty())
+    auto failed = [&](const char* who, const std::string& scheme, const Fetch& f) {
+        if (f.failure.empty() && f.bytes == size)
+            return false;
+        std::printf("  %s %s failed: %s (%ld bytes)\n", scheme.c_str(), who, f.failure.c_str(),
+                    f.bytes);
+        status = 1;
+        return true;
+    };
+    for (int r = 0; r < rounds && status == 0; ++r) {
+        for (int k = 0; k < 2 && status == 0; ++k) {
+            // Which scheme goes first, and which side of the pair, turn
+            // over from round to round.
+            const std::size_t which = static_cast<std::size_t>((k + r) % 2);
+            const std::string& scheme = schemes[which];
+            const std::string url =
+                scheme + "://127.0.0.1:" +
+                std::to_string(which == 0 ? nginx.HttpPort() : nginx.HttpsPort()) + "/big.bin";
+            Fetch curl, client;
+            if (r % 2 == 0) {
+                client = ClientFetch(url);
+                curl = CurlFetch(url, certs.CaFile(), root / "curl.out");
+            } else {
+                curl = CurlFetch(url, certs.CaFile(), root / "curl.out");
+                client = ClientFetch(url);
+            }
+            if (failed("curl", scheme, curl) || failed("THttpCli", scheme, client))
                 break;
-        }
-        // Wall time on a shared machine follows the load; the processor time
-        // each side used is printed beside it. (A child's own peak memory
-        // cannot be told apart from this process's, so only ours is shown.)
-        std::printf(
-            "%-5s %ld MiB  wall: curl %.3f s, THttpCli %.3f s, ratio %.2f;  "
-            "cpu: curl %.3f s, THttpCli %.3f s, ratio %.2f\n",
-            scheme.c_str(), megabytes, curl.seconds, client.seconds, client.seconds / curl.seconds,
-            curl.cpu, client.cpu, client.cpu / curl.cpu);
-        std::printf(
-            "      THttpCli peak RSS %.1f MiB = %.2f x body (%.2f x body above the "
-            "%.1f MiB before the fetch)\n",
-            Mib(client.peakRss), static_cast<double>(client.peakRss) / size,
-            static_cast<double>(client.peakRss - client.rssBefore) / size, Mib(client.rssBefore));
-        if (!curl.failure.empty() || curl.bytes != size) {
-            std::printf("  curl failed: %s (%ld bytes)\n", curl.failure.c_str(), curl.bytes);
-            status = 1;
-        }
-        if (!client.failure.empty() || client.bytes != size) {
-            std::printf("  THttpCli failed: %s (%ld bytes)\n", client.failure.c_str(),
-                        client.bytes);
-            status = 1;
+            Series& s = series[which];
+            s.cpuRatio.push_back(client.cpu / curl.cpu);
+            s.wallRatio.push_back(client.seconds / curl.seconds);
+            s.curlCpu.push_back(curl.cpu);
+            s.clientCpu.push_back(client.cpu);
+            s.peakAbove.push_back(static_cast<double>(client.peakRss - client.rssBefore) / size);
         }
     }
+    for (std::size_t i = 0; i < schemes.size(); ++i)
+        PrintSeries(schemes[i].c_str(), megabytes, series[i]);
     return status;
 }

@@ -170,8 +170,13 @@ void THttpCli::ProcessBodyData(const char* data, int len) {
         EndRequest("Document too large", 0);
         return;
     }
-    if (bodyChunkCount_ == 0)
+    if (bodyChunkCount_ == 0) {
         TriggerDocBegin();
+        // The stream is the caller's from the event on; it gets the room
+        // announced, never more than the client would keep.
+        if (rcvdStream_ != nullptr && contentLengthSeen_)
+            rcvdStream_->Reserve(std::min<std::int64_t>(contentLength_, maxDocumentSize_));
+    }
     ++bodyChunkCount_;
     bodyRcvdCount_ += len;
     TriggerDocData(data, len);

@@ -17,12 +17,25 @@ int TMemoryStream::Read(void* buffer, int count) {
 int TMemoryStream::Write(const void* buffer, int count) {
     if (count <= 0)
         return 0;
+    const auto* bytes = static_cast<const char*>(buffer);
     auto n = static_cast<std::size_t>(count);
-    if (pos_ + n > data_.size())
-        data_.resize(pos_ + n);
-    std::memcpy(data_.data() + pos_, buffer, n);
+    if (pos_ > data_.size())
+        data_.append(pos_ - data_.size(), '\0');
+    // Only a write after SetPosition into the middle overwrites; the common
+    // case appends, with no zero-filling of room it is about to copy over.
+    const std::size_t over = std::min(n, data_.size() - pos_);
+    if (over > 0)
+        std::memcpy(data_.data() + pos_, bytes, over);
+    if (over < n)
+        data_.append(bytes + over, n - over);
     pos_ += n;
     return count;
+}
+
+void TMemoryStream::Reserve(std::int64_t bytes) {
+    const std::int64_t wanted = std::min(bytes, kMaxReserve);
+    if (wanted > static_cast<std::int64_t>(data_.capacity()))
+        data_.reserve(static_cast<std::size_t>(wanted));
 }
 
 void TMemoryStream::SetPosition(std::int64_t position) {

@@ -19,6 +19,9 @@ public:
     virtual void SetPosition(std::int64_t position) = 0;
     // Drops everything written so far, when the document is refused.
     virtual void Discard() {}
+    // Room for the bytes a response announces, so a long document is not
+    // copied over at every growth. A hint only: a stream may ignore it.
+    virtual void Reserve(std::int64_t /*bytes*/) {}
 };
 
 // A stream held in memory, as the main form attaches for a page.
@@ -32,6 +35,10 @@ public:
     std::int64_t Size() const override { return static_cast<std::int64_t>(data_.size()); }
     std::int64_t Position() const override { return static_cast<std::int64_t>(pos_); }
     void SetPosition(std::int64_t position) override;
+    // An announced length is the sender's word, not a fact: what is set
+    // aside ahead of the bytes never goes past kMaxReserve.
+    void Reserve(std::int64_t bytes) override;
+    static constexpr std::int64_t kMaxReserve = std::int64_t{256} << 20;
 
     const std::string& Data() const { return data_; }
     // Empties the stream and gives its memory back.

@@ -17,7 +17,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -189,7 +188,28 @@ std::optional<std::string> ReadWholeFile(const std::string& path, std::string& e
         error = std::strerror(errno);
         return std::nullopt;
     }
-    std::string content{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    // A regular file comes in one read of its known size; anything longer
+    // (a file still growing, a pipe) follows in blocks until it ends.
+    std::error_code sizeError;
+    const std::uintmax_t known = std::filesystem::is_regular_file(path, sizeError)
+                                     ? std::filesystem::file_size(path, sizeError)
+                                     : 0;
+    std::size_t want = sizeError ? 0 : static_cast<std::size_t>(known);
+    std::string content;
+    std::size_t have = 0;
+    for (;;) {
+        const std::size_t block = want > have ? want - have : std::size_t{64} << 10;
+        content.resize(have + block);
+        in.read(content.data() + have, static_cast<std::streamsize>(block));
+        const auto got = static_cast<std::size_t>(in.gcount());
+        have += got;
+        // The end is looked for before the string grows: growing past the
+        // file's own size would copy it all once more.
+        if (got < block || !in || in.peek() == std::char_traits<char>::eof())
+            break;
+        want = 0;
+    }
+    content.resize(have);
     if (in.bad()) {
         error = "read error";
         return std::nullopt;

@@ -100,6 +100,38 @@ TEST_F(HttpFaultTest, AnEndlessBodyStopsAtTheSizeLimitAndNothingIsKept) {
     EXPECT_FALSE(Saw("docbegin"));
 }
 
+// Records the room the client asks for ahead of the body.
+class RoomStream : public TMemoryStream {
+public:
+    std::vector<std::int64_t> asked;
+    void Reserve(std::int64_t bytes) override {
+        asked.push_back(bytes);
+        TMemoryStream::Reserve(bytes);
+    }
+};
+
+TEST_F(HttpFaultTest, AnAnnouncedLengthBecomesRoomOnceAndOnlyWhenAnnounced) {
+    RoomStream room;
+    cli.OnDocBegin = [&room](THttpCli* c) { c->SetRcvdStream(&room); };
+    LoopbackServer told(
+        Respond("HTTP/1.0 200 OK\r\nContent-Length: 70000\r\n\r\n" + std::string(70000, 'a')));
+    cli.SetURL(At(told));
+    cli.Get();
+    EXPECT_EQ(room.asked, (std::vector<std::int64_t>{70000}));
+    EXPECT_EQ(room.Size(), 70000);
+
+    // Without a length there is nothing to go by: the stream grows as the
+    // bytes come.
+    room.Clear();
+    room.asked.clear();
+    LoopbackServer untold(Respond("HTTP/1.0 200 OK\r\n\r\n" + std::string(70000, 'b')));
+    cli.SetURL(At(untold));
+    cli.Get();
+    EXPECT_TRUE(room.asked.empty());
+    EXPECT_EQ(room.Data(), std::string(70000, 'b'));
+    cli.SetRcvdStream(nullptr);
+}
+
 TEST_F(HttpFaultTest, ASelfRelocationEndsAfterTwentyFollowed) {
     LoopbackServer server(Respond("HTTP/1.0 301 Moved\r\nLocation: /again\r\n\r\n"));
     EXPECT_EQ(FailureOf(At(server)), "Too many relocations");
