@@ -15,7 +15,10 @@ void THeadlineLine::Add(std::string_view written, std::string_view link) {
     if (title.empty())
         return;
     if (first_) {
-        page_.text = " ";
+        // Cleared and appended, not assigned: GCC 12 at -O3 flags the
+        // assignment of a literal with a -Wrestrict false positive.
+        page_.text.clear();
+        page_.text.push_back(' ');
         chars_ = 1;
     } else {
         page_.text += kHeadlineSeparator;
@@ -33,7 +36,10 @@ void THeadlineLine::AddPlain(std::string_view text) {
     if (text.empty())
         return;
     if (first_) {
-        page_.text = " ";
+        // Cleared and appended, not assigned: GCC 12 at -O3 flags the
+        // assignment of a literal with a -Wrestrict false positive.
+        page_.text.clear();
+        page_.text.push_back(' ');
         chars_ = 1;
     }
     first_ = false;

@@ -135,8 +135,13 @@ std::string RemoveDotSegments(std::string_view in) {
 }
 
 std::string Merge(const UrlParts& base, std::string_view refPath) {
-    if (base.authority && base.path.empty())
-        return "/" + std::string(refPath);
+    if (base.authority && base.path.empty()) {
+        // Built by appending: GCC 12 at -O3 flags "/" + string with a
+        // -Wrestrict false positive.
+        std::string merged(1, '/');
+        merged.append(refPath);
+        return merged;
+    }
     const std::size_t slash = base.path.rfind('/');
     if (slash == std::string::npos)
         return std::string(refPath);
