@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "http/FetchResult.h"
 #include "http/HeaderLog.h"
 #include "http/RequestTarget.h"
 #include "http/RequestTimers.h"
@@ -67,6 +68,11 @@ public:
     void Get();
     void Head();
     void Post();
+    // Runs a GET to its end and gives the caller its whole result; a failed
+    // or refused request is a result too, never an exception. The document
+    // goes into the result unless an OnDocBegin handler attaches a stream of
+    // its own. The events fire as they do for Get, in the same order.
+    TFetchResult Fetch();
     // Asynchronous start; the request then runs from the message loop.
     void StartRequest(THttpRequest requestType);
     // Ends the running request (nothing happens when none is running).
@@ -178,6 +184,12 @@ protected:
 
 private:
     void ExecuteRequest(THttpRequest requestType);
+    void WaitUntilReady();
+    // The command's log line, then the command's event.
+    void ReportCommand(const std::string& s);
+    // A line of the log of the Fetch under way; nothing when none runs.
+    void Record(std::string line);
+    TFetchResult RefusedFetch(const std::string& why);
     platform::LRESULT WndProc(platform::UINT msg, platform::WPARAM wParam, platform::LPARAM lParam);
     void SetHttpState(THttpState state);
     void PostReady();
@@ -261,6 +273,20 @@ private:
     TStream* sendStream_ = nullptr;
     std::string requestText_;
     int requestDoneError_ = 0;
+    // The Content-Type of the current response alone: the property keeps
+    // the last one any response sent, which must not decide how a later
+    // document without one is read.
+    std::string responseContentType_;
+    // What a Fetch under way gathers: its log, the document's own stream,
+    // and the document once it ended.
+    struct TFetchRecord {
+        bool Active = false;
+        bool Done = false;  // the request-done event has come
+        std::vector<std::string> Log;
+        TMemoryStream Body;
+        std::optional<std::string> Document;
+    };
+    TFetchRecord fetch_;
 };
 
 }  // namespace zelvo::http

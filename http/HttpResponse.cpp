@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "http/CredentialMask.h"
 #include "http/HttpProt.h"
 #include "http/ResponseLines.h"
 #include "http/TextRules.h"
@@ -121,6 +122,7 @@ void THttpCli::ProcessHeaderField(const std::string& line) {
         contentLengthSeen_ = true;
     } else if (field.Name == "content-type") {
         contentType_ = field.Value;
+        responseContentType_ = field.Value;
     } else if (field.Name == "www-authenticate") {
         authChallenges_.push_back(field.Value);
     }
@@ -136,10 +138,14 @@ void THttpCli::EndOfHeader() {
         const TOrigin next = DocumentOrigin(target_, viaProxy);
         const bool leavesTls = documentOrigin_.Scheme == "https" && next.Scheme == "http";
         documentOrigin_ = next;
-        if (leavesTls && OnPlainRelocation) {
-            OnPlainRelocation(this, DocumentURL(target_, viaProxy));
-            if (httpState_ != hsWaitingHeader)
-                return;  // the handler ended the request
+        if (leavesTls) {
+            const std::string url = DocumentURL(target_, viaProxy);
+            Record("Relocated from https to plain http: " + MaskCredentials(url));
+            if (OnPlainRelocation) {
+                OnPlainRelocation(this, url);
+                if (httpState_ != hsWaitingHeader)
+                    return;  // the handler ended the request
+            }
         }
         using Sock = socket::TCustomWSocket;
         socket_->OnSessionClosed = [this](Sock*, Sock::Word e) { RelocationClosed(e); };
@@ -171,7 +177,11 @@ void THttpCli::ProcessBodyData(const char* data, int len) {
         return;
     }
     if (bodyChunkCount_ == 0) {
+        Record(contentType_ + " => " + docName_);
+        Record("Document = " + docName_);
         TriggerDocBegin();
+        if (fetch_.Active && rcvdStream_ == nullptr)
+            rcvdStream_ = &fetch_.Body;
         // The stream is the caller's from the event on; it gets the room
         // announced, never more than the client would keep.
         if (rcvdStream_ != nullptr && contentLengthSeen_)
@@ -208,8 +218,13 @@ void THttpCli::SocketClosed(socket::TCustomWSocket::Word) {
                             std::to_string(contentLength_) + " bytes";
         }
     }
-    if (bodyChunkCount_ > 0)
+    if (bodyChunkCount_ > 0) {
         TriggerDocEnd();
+        if (rcvdStream_ == &fetch_.Body) {
+            fetch_.Document = fetch_.Body.TakeData();
+            rcvdStream_ = nullptr;
+        }
+    }
     PostReady();
 }
 
