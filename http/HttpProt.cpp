@@ -18,6 +18,7 @@ THttpCli::THttpCli()
           [this](platform::UINT msg, platform::WPARAM w, platform::LPARAM l) {
               return WndProc(msg, w, l);
           })),
+      bodyBuffer_(std::make_unique<char[]>(kBodyBufferSize)),
       timers_([this](const std::string& reason) { EndRequest(reason, 0); }) {
     using Sock = socket::TCustomWSocket;
     BindSocketClosed();

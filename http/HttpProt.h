@@ -53,7 +53,9 @@ public:
     static constexpr platform::UINT WM_HTTP_REQUEST_DONE = platform::WM_USER + 1;
     static constexpr platform::UINT WM_HTTP_SET_READY = platform::WM_USER + 2;
     static constexpr platform::UINT WM_HTTP_LOGIN = platform::WM_USER + 3;
-    static constexpr int kBufferSize = 8192;
+    static constexpr int kBufferSize = 8192;       // header lines
+    static constexpr int kBodyBufferSize = 65536;  // one read of a document's body
+    static constexpr int kMaxPassBytes = 1 << 20;  // read per pass of the message loop
     static constexpr int kMaxRelocations = 20;
     static constexpr int kMaxHeaderBytes = 256 * 1024;  // one response's header lines together
 
@@ -226,6 +228,7 @@ private:
     char sendBuffer_[kBufferSize] = {};
     THttpRequest requestType_ = hrNone;
     char rcvBuffer_[kBufferSize] = {};
+    std::unique_ptr<char[]> bodyBuffer_;
     int rcvCount_ = 0;
     std::string currentLine_;
     int headerLineCount_ = 0;

@@ -13,8 +13,28 @@ namespace zelvo::http {
 
 void THttpCli::SocketDataAvailable(socket::TCustomWSocket::Word) {
     // Everything the socket holds now, one buffer at a time: a fast server
-    // is not held to one read per pass of the message loop.
+    // is not held to one read per pass of the message loop. A pass still
+    // ends after kMaxPassBytes, so that a server faster than the reader
+    // cannot keep the rest of the program waiting.
+    // Under TLS a read gives at most one record, so a short read does not
+    // mean the socket is empty: only a read that finds nothing does.
+    const bool recordSized = socket_->SslEnable() || tunnelPhase_ == TTunnelPhase::Open;
+    int passBytes = 0;
     for (;;) {
+        if (httpState_ == hsWaitingBody) {
+            // The body needs no line scanning: it is read in large pieces.
+            const int len = socket_->Receive(bodyBuffer_.get(), kBodyBufferSize);
+            if (requestType_ == hrNone || len <= 0)
+                return;
+            timers_.DataReceived();
+            ProcessBodyData(bodyBuffer_.get(), len);
+            passBytes += len;
+            if (httpState_ != hsWaitingBody || passBytes >= kMaxPassBytes)
+                return;
+            if (len < kBodyBufferSize && !recordSized)
+                return;
+            continue;
+        }
         if (rcvCount_ >= kBufferSize - 1) {
             // A full buffer holds no line end: the line can never be
             // completed, and reading nothing while data waits would keep
@@ -27,14 +47,13 @@ void THttpCli::SocketDataAvailable(socket::TCustomWSocket::Word) {
         if (requestType_ == hrNone || len <= 0)
             return;
         timers_.DataReceived();
-        if (httpState_ == hsWaitingBody) {
-            ProcessBodyData(rcvBuffer_, len);
-        } else {
-            rcvCount_ += len;
-            rcvBuffer_[rcvCount_] = '\0';
-            HandleLines();
-        }
-        if (len < room || httpState_ == hsReady || httpState_ == hsAborting)
+        rcvCount_ += len;
+        rcvBuffer_[rcvCount_] = '\0';
+        HandleLines();
+        passBytes += len;
+        if (httpState_ == hsReady || httpState_ == hsAborting || passBytes >= kMaxPassBytes)
+            return;
+        if (len < room && !recordSized)
             return;
     }
 }
