@@ -394,8 +394,8 @@ void TfrmMain::VryTrayIcon95DblClick() {
 void TfrmMain::mnuAboutClick() {
     platform::ProcessMessages();
     ApplyTopmost();
-    if (frmAbout_ != nullptr && !frmAbout_->isVisible())
-        frmAbout_->exec();
+    if (frmAbout_ != nullptr && !frmAbout_->Visible())
+        frmAbout_->ShowModal();
     ApplyTopmost();
 }
 
