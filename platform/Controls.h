@@ -81,6 +81,7 @@ private:
 };
 
 class TBoxLayout;
+class TGridLayout;
 
 // A control that holds others.
 class TWinControl : public TControl {
@@ -116,6 +117,8 @@ public:
     // A nested arrangement, living as long as this one.
     TBoxLayout& AddRow(int stretch = 0);
     TBoxLayout& AddColumn(int stretch = 0);
+    // Controls in rows and columns whose widths and heights they share.
+    TGridLayout& AddGrid(int stretch = 0);
     void AddSpacing(int pixels);
     void AddStretch(int stretch = 1);
     void SetSpacing(int pixels);
@@ -129,6 +132,25 @@ private:
     std::unique_ptr<Impl> impl_;
     bool row_;
     std::vector<std::unique_ptr<TBoxLayout>> nested_;
+    std::vector<std::unique_ptr<TGridLayout>> grids_;
+};
+
+class TGridLayout {
+public:
+    struct Impl;
+
+    ~TGridLayout();
+    TGridLayout(const TGridLayout&) = delete;
+    TGridLayout& operator=(const TGridLayout&) = delete;
+
+    // Rows and columns count from 0.
+    void Add(TControl& control, int row, int column);
+
+private:
+    friend class TBoxLayout;
+    explicit TGridLayout(std::unique_ptr<Impl> impl);
+
+    std::unique_ptr<Impl> impl_;
 };
 
 // A plain container; with a bevel it shows sunk into its parent.

@@ -21,6 +21,9 @@ public:
     void SetCaption(const std::string& caption);
     // The place of the frame on the screen.
     void MoveTo(int left, int top);
+    // Fixes the size at what the arrangement needs in the present font, the
+    // hidden pages of page controls counting too, and never below the least.
+    void FitToContents(int minWidth, int minHeight);
 
     void Show();
     void Hide();

@@ -108,6 +108,8 @@ public:
     bool Checked() const;
     // Runs OnClick when the state changes.
     void SetChecked(bool checked);
+    // As the user's click does.
+    void Click();
 
     // After the state changes, whoever changed it.
     TNotifyEvent OnClick;
@@ -122,6 +124,8 @@ public:
     std::string Caption() const;
     bool Checked() const;
     void SetChecked(bool checked);
+    // As the user's click does.
+    void Click();
 
     // When the option becomes the selected one, whoever selected it.
     TNotifyEvent OnClick;

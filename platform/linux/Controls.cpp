@@ -2,6 +2,7 @@
 
 #include <QBoxLayout>
 #include <QFrame>
+#include <QGridLayout>
 #include <QGroupBox>
 
 #include "platform/QtText.h"
@@ -169,6 +170,10 @@ struct TBoxLayout::Impl {
     QPointer<QBoxLayout> layout;
 };
 
+struct TGridLayout::Impl {
+    QPointer<QGridLayout> layout;
+};
+
 TWinControl::TWinControl(std::unique_ptr<Impl> impl) : TControl(std::move(impl)) {}
 
 // The arrangement's toolkit side belongs to the widget; only the handles go.
@@ -216,6 +221,24 @@ TBoxLayout& TBoxLayout::AddNested(bool row, int stretch) {
         impl_->layout->addLayout(impl->layout, stretch);
     nested_.push_back(std::unique_ptr<TBoxLayout>(new TBoxLayout(std::move(impl), row)));
     return *nested_.back();
+}
+
+TGridLayout& TBoxLayout::AddGrid(int stretch) {
+    auto impl = std::make_unique<TGridLayout::Impl>();
+    impl->layout = new QGridLayout;
+    if (impl_->layout)
+        impl_->layout->addLayout(impl->layout, stretch);
+    grids_.push_back(std::unique_ptr<TGridLayout>(new TGridLayout(std::move(impl))));
+    return *grids_.back();
+}
+
+TGridLayout::TGridLayout(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+
+TGridLayout::~TGridLayout() = default;
+
+void TGridLayout::Add(TControl& control, int row, int column) {
+    if (impl_->layout && WidgetOf(control) != nullptr)
+        impl_->layout->addWidget(WidgetOf(control), row, column);
 }
 
 void TBoxLayout::AddSpacing(int pixels) {

@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QDialog>
 #include <QEvent>
+#include <QLayout>
 #include <QShowEvent>
 
 #include "platform/QtText.h"
@@ -91,6 +92,19 @@ void TForm::SetCaption(const std::string& caption) {
 void TForm::MoveTo(int left, int top) {
     if (QWidget* w = WidgetOf(*this))
         w->move(left, top);
+}
+
+void TForm::FitToContents(int minWidth, int minHeight) {
+    QWidget* w = WidgetOf(*this);
+    if (w == nullptr)
+        return;
+    w->ensurePolished();
+    QSize size(minWidth, minHeight);
+    if (QLayout* layout = w->layout()) {
+        layout->invalidate();
+        size = layout->totalSizeHint().expandedTo(size);
+    }
+    w->setFixedSize(size);
 }
 
 void TForm::Show() {

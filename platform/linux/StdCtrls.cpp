@@ -335,6 +335,11 @@ void TCheckBox::SetChecked(bool checked) {
         box->setChecked(checked);
 }
 
+void TCheckBox::Click() {
+    if (auto* box = As<QCheckBox>(*this))
+        box->click();
+}
+
 TRadioButton::TRadioButton(TWinControl& parent, const std::string& caption)
     : TControl(MakeImpl(new QRadioButton(ToQString(caption), ParentWidget(parent)))) {
     auto* button = As<QRadioButton>(*this);
@@ -361,6 +366,11 @@ bool TRadioButton::Checked() const {
 void TRadioButton::SetChecked(bool checked) {
     if (auto* button = As<QRadioButton>(*this))
         button->setChecked(checked);
+}
+
+void TRadioButton::Click() {
+    if (auto* button = As<QRadioButton>(*this))
+        button->click();
 }
 
 }  // namespace zelvo::platform

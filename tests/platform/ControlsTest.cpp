@@ -263,6 +263,39 @@ TEST_F(Controls, ArrangedControlsStandInOrderAndHiddenOnesTakeNoRoom) {
     EXPECT_LT(left.Top(), before);
 }
 
+TEST_F(Controls, GridCellsShareTheirColumnsEdgesAndTheirRowsLines) {
+    auto& grid = form.ArrangeInColumn().AddGrid();
+    TLabel user(form, "Username:"), pass(form, "Password, longer:");
+    TEdit userField(form), passField(form);
+    grid.Add(user, 0, 0);
+    grid.Add(userField, 0, 1);
+    grid.Add(pass, 1, 0);
+    grid.Add(passField, 1, 1);
+    form.Show();
+    ProcessMessages();
+    EXPECT_EQ(userField.Left(), passField.Left());
+    EXPECT_GE(userField.Left(), pass.Left() + pass.Width());
+    EXPECT_LT(userField.Top(), passField.Top());
+}
+
+TEST_F(Controls, CheckAndOptionClicksActAsTheUsers) {
+    TCheckBox box(form, "Smooth");
+    TRadioButton a(form, "A"), b(form, "B");
+    int boxClicks = 0, optionClicks = 0;
+    box.OnClick = [&](TControl*) { ++boxClicks; };
+    b.OnClick = [&](TControl*) { ++optionClicks; };
+    box.Click();
+    box.Click();
+    EXPECT_EQ(boxClicks, 2);
+    EXPECT_FALSE(box.Checked());
+    a.Click();
+    b.Click();
+    b.Click();
+    EXPECT_TRUE(b.Checked());
+    EXPECT_FALSE(a.Checked());
+    EXPECT_EQ(optionClicks, 1) << "a selected option clicked again stays as it is";
+}
+
 TEST_F(Controls, TabOrderGoesThroughTheNumberFieldItself) {
     TEdit first(form);
     TSpinEdit spin(form, 0, 99, 2);

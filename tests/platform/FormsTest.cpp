@@ -117,6 +117,21 @@ TEST_F(Forms, AFormDestroyedWhileShownRunsNoHandler) {
     EXPECT_TRUE(seen.empty());
 }
 
+TEST_F(Forms, FittingFixesTheSizeAtTheContentsButNeverBelowTheLeast) {
+    TLabel wide(form, std::string(200, 'W'));
+    form.ArrangeInColumn().Add(wide);
+    form.FitToContents(100, 80);
+    EXPECT_GT(form.Width(), 100);
+    EXPECT_EQ(form.Height(), 80) << "one line needs less than the least";
+    const int fitted = form.Width();
+    QWidget* w = toolkit::WidgetOf(form);
+    EXPECT_EQ(w->minimumSize(), w->maximumSize());
+    wide.SetCaption("W");
+    form.FitToContents(100, 80);
+    EXPECT_EQ(form.Width(), 100);
+    EXPECT_LT(form.Width(), fitted);
+}
+
 TEST_F(Forms, AFontChangeIsReportedSoTheFormCanFitItsControls) {
     int fits = 0;
     form.OnFontChange = [&](TControl*) { ++fits; };
