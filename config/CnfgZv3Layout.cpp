@@ -37,6 +37,9 @@ std::unique_ptr<TButton> Button(TWinControl& parent, const char* name, const cha
 
 std::unique_ptr<TComboBox> UrlCombo(TWinControl& parent, const char* name) {
     auto list = Named(std::make_unique<TComboBox>(parent), name);
+    // Completion must not turn an address into a listed one that differs
+    // only in letter case: the paths of addresses are case-sensitive.
+    list->SetCaseSensitiveCompletion(true);
     list->SetDropDownCount(10);
     list->SetMinimumChars(40);
     return list;

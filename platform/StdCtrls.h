@@ -70,7 +70,8 @@ public:
 enum class TComboBoxStyle { csDropDown, csDropDownList };
 
 // A list that drops down under a field. With csDropDown the field is
-// editable and its text need not be an item; completion keeps letter case.
+// editable, its text need not be an item, and typing completes it from the
+// items.
 class TComboBox : public TControl {
 public:
     TComboBox(TWinControl& parent, TComboBoxStyle style = TComboBoxStyle::csDropDown);
@@ -92,6 +93,9 @@ public:
     void SetDropDownCount(int count);
     // The field is wide enough for this many characters at least.
     void SetMinimumChars(int chars);
+    // Completion that never turns a text into an item differing only in
+    // letter case; off by default.
+    void SetCaseSensitiveCompletion(bool on);
     // Opens the list as the user's click on the arrow does.
     void DropDown();
 

@@ -222,10 +222,6 @@ TComboBox::TComboBox(TWinControl& parent, TComboBoxStyle style)
     if (style == TComboBoxStyle::csDropDown) {
         list->setEditable(true);
         list->setInsertPolicy(QComboBox::NoInsert);
-        // Completion must not turn a text into a listed one that differs
-        // only in letter case: the paths of addresses are case-sensitive.
-        if (list->completer() != nullptr)
-            list->completer()->setCaseSensitivity(Qt::CaseSensitive);
     }
     list->beforeDropDown = [this] { Fire(OnDropDown, this); };
     Connect(*this, list, &QComboBox::currentTextChanged, [this] { Fire(OnChange, this); });
@@ -306,6 +302,12 @@ void TComboBox::SetMinimumChars(int chars) {
         list->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
         list->setMinimumContentsLength(chars);
     }
+}
+
+void TComboBox::SetCaseSensitiveCompletion(bool on) {
+    auto* list = As<QComboBox>(*this);
+    if (list != nullptr && list->completer() != nullptr)
+        list->completer()->setCaseSensitivity(on ? Qt::CaseSensitive : Qt::CaseInsensitive);
 }
 
 void TComboBox::DropDown() {

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QComboBox>
+#include <QCompleter>
 #include <QKeyEvent>
 #include <memory>
 #include <stdexcept>
@@ -102,6 +104,16 @@ TEST_F(Controls, ComboBoxInsertKeepsTheEditedTextAndDropDownIsAnnouncedFirst) {
     EXPECT_EQ(changes, 1);
     list.ClearItems();
     EXPECT_EQ(list.ItemCount(), 0);
+}
+
+TEST_F(Controls, CompletionKeepsLetterCaseOnlyWhenAskedTo) {
+    TComboBox list(form);
+    list.AddItem("http://host/Page");
+    auto* completer = toolkit::As<QComboBox>(list)->completer();
+    ASSERT_NE(completer, nullptr);
+    EXPECT_EQ(completer->caseSensitivity(), Qt::CaseInsensitive);
+    list.SetCaseSensitiveCompletion(true);
+    EXPECT_EQ(completer->caseSensitivity(), Qt::CaseSensitive);
 }
 
 TEST_F(Controls, FixedListSelectsTheItemOfATextAndNothingForAnUnknownOne) {
