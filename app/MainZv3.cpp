@@ -378,7 +378,7 @@ void TfrmMain::CancelRetrieval() {
 void TfrmMain::mnuConfigurationClick() {
     platform::ProcessMessages();
     ApplyTopmost();
-    if (frmConfig_ != nullptr && !frmConfig_->isVisible())
+    if (frmConfig_ != nullptr && !frmConfig_->Visible())
         frmConfig_->ShowModal();
     ApplyTopmost();
 }
@@ -386,7 +386,7 @@ void TfrmMain::mnuConfigurationClick() {
 void TfrmMain::VryTrayIcon95DblClick() {
     platform::ProcessMessages();
     SetTopmost(false);
-    if (frmConfig_ != nullptr && !frmConfig_->isVisible())
+    if (frmConfig_ != nullptr && !frmConfig_->Visible())
         frmConfig_->ShowModal();
     ApplyTopmost();
 }
@@ -394,8 +394,8 @@ void TfrmMain::VryTrayIcon95DblClick() {
 void TfrmMain::mnuAboutClick() {
     platform::ProcessMessages();
     ApplyTopmost();
-    if (frmAbout_ != nullptr && !frmAbout_->isVisible())
-        frmAbout_->exec();
+    if (frmAbout_ != nullptr && !frmAbout_->Visible())
+        frmAbout_->ShowModal();
     ApplyTopmost();
 }
 

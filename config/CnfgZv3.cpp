@@ -1,16 +1,5 @@
 #include "config/CnfgZv3.h"
 
-#include <QApplication>
-#include <QCheckBox>
-#include <QCloseEvent>
-#include <QLabel>
-#include <QLayout>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QSignalBlocker>
-#include <QSlider>
-#include <QTabWidget>
 #include <algorithm>
 
 #include "config/Autostart.h"
@@ -24,13 +13,8 @@
 #include "platform/Paths.h"
 #include "platform/Screen.h"
 #include "platform/Text.h"
-#include "toolkit/Look.h"
 
 namespace zelvo::config {
-using platform::FromQColor;
-using platform::FromQString;
-using platform::ToQFont;
-using platform::ToQString;
 
 namespace {
 
@@ -38,31 +22,30 @@ constexpr const char* kSecret = "(Secret)";
 constexpr const char* kInformation = "Information";
 constexpr int kHelpContext = 1000;
 // The least size of the dialog; a larger font makes it larger.
-constexpr QSize kDesignSize(530, 343);
+constexpr int kDesignWidth = 530;
+constexpr int kDesignHeight = 343;
 // Characters of the proxy port field shown whole.
 constexpr int kPortDigits = 6;
 constexpr int kSiteCheckPage = 7;
 
 }  // namespace
 
-TfrmConfig::TfrmConfig(TConfigHost& host, TConfigPlaces places, QWidget* parent)
-    : QDialog(parent),
-      host_(host),
+TfrmConfig::TfrmConfig(TConfigHost& host, TConfigPlaces places)
+    : host_(host),
       exeDir_(places.ExeDir.empty() ? platform::Folders().UrlList : std::move(places.ExeDir)),
       storePath_(std::move(places.StorePath)) {
     if (!exeDir_.empty() && exeDir_.back() != '/')
         exeDir_ += '/';
-    ChooseColor = [this](TColor initial) { return ToolkitChooseColor(this, initial); };
-    ChooseFont = [this](const TTickerFont& initial) { return ToolkitChooseFont(this, initial); };
-    ChooseProgram = [this](const std::string& title) { return ToolkitChooseProgram(this, title); };
+    ChooseColor = [this](TColor initial) { return DesktopChooseColor(this, initial); };
+    ChooseFont = [this](const TTickerFont& initial) { return DesktopChooseFont(this, initial); };
+    ChooseProgram = [this](const std::string& title) { return DesktopChooseProgram(this, title); };
 
-    setObjectName(QStringLiteral("frmConfig"));
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
-                   Qt::MSWindowsFixedSizeDialogHint);
+    SetName("frmConfig");
     // Drawn in the face a new strip starts with.
-    setFont(QFont(QString::fromLatin1(settings::FontName.Default)));
-    setWindowTitle(ToQString("Configure " + std::string(kProductName) + Live().InstanceSuffix));
+    platform::TFont face;
+    face.Name = settings::FontName.Default;
+    SetFont(face);
+    SetCaption("Configure " + std::string(kProductName) + Live().InstanceSuffix);
     BuildControls();
     ConnectHandlers();
     FitToFont();
@@ -78,15 +61,13 @@ TfrmConfig::~TfrmConfig() = default;
 void TfrmConfig::FormCreate() {
     dialogShown_ = false;
     LoadUrlLists();
-    {
-        QSignalBlocker b1(rbBorder), b2(rbNoBorder);
-        (Live().BorderOn ? rbBorder : rbNoBorder)->setChecked(true);
-    }
+    // No notice: the dialog is not shown yet.
+    (Live().BorderOn ? rbBorder : rbNoBorder)->SetChecked(true);
     LoadSettings();
-    chkStartAtLogin->setChecked(AutostartEnabled());
+    chkStartAtLogin->SetChecked(AutostartEnabled());
     for (int site = 1; site <= 3; ++site) {
-        SiteList(site)->setEnabled(true);
-        SiteBox(site)->setEnabled(true);
+        SiteList(site).SetEnabled(true);
+        SiteBox(site).SetEnabled(true);
     }
 }
 
@@ -112,14 +93,14 @@ void TfrmConfig::LoadUrlLists() {
         entries = BuiltInUrls();
     }
     for (const auto& entry : entries)
-        cbTestURLs->addItem(ToQString(entry));
+        cbTestURLs->AddItem(entry);
     const auto sorted = SortUrls(entries);
-    for (auto* list : {cbWebSite1, cbWebSite2, cbWebSite3}) {
+    for (auto* list : {cbWebSite1.get(), cbWebSite2.get(), cbWebSite3.get()}) {
         for (const auto& entry : sorted)
-            list->addItem(ToQString(entry));
+            list->AddItem(entry);
     }
-    for (auto* list : {cbTestURLs, cbWebSite1, cbWebSite2, cbWebSite3})
-        list->setEditText(QString());
+    for (auto* list : {cbTestURLs.get(), cbWebSite1.get(), cbWebSite2.get(), cbWebSite3.get()})
+        list->SetText({});
 }
 
 std::unique_ptr<TRegIniFile> TfrmConfig::OpenStore() const {
@@ -137,40 +118,40 @@ void TfrmConfig::LoadSettings() {
     SetSiteURL(1, store->Read(section, settings::WebSite1, DefaultSiteURL()));
     SetSiteURL(2, store->Read(section, settings::WebSite2, entry(1)));
     SetSiteURL(3, store->Read(section, settings::WebSite3, entry(2)));
-    CheckBox1->setChecked(store->Read(section, settings::Site1Enabled));
-    CheckBox2->setChecked(store->Read(section, settings::Site2Enabled));
-    CheckBox3->setChecked(store->Read(section, settings::Site3Enabled));
+    CheckBox1->SetChecked(store->Read(section, settings::Site1Enabled));
+    CheckBox2->SetChecked(store->Read(section, settings::Site2Enabled));
+    CheckBox3->SetChecked(store->Read(section, settings::Site3Enabled));
     for (int site = 1; site <= 3; ++site)
         appliedSites_[site - 1] = SiteURL(site);
     SetTestURL(store->Read(section, settings::SiteTester, MakerHomePage()));
     SetBrowserText(store->Read(section, settings::Browser));
     SetViewerText(store->Read(section, settings::Viewer));
 
-    txtProxyPort->setText(ToQString(platform::Trim(store->Read(section, settings::ProxyPort))));
-    txtProxyHost->setText(ToQString(platform::Trim(store->Read(section, settings::ProxyHost))));
+    txtProxyPort->SetText(platform::Trim(store->Read(section, settings::ProxyPort)));
+    txtProxyHost->SetText(platform::Trim(store->Read(section, settings::ProxyHost)));
     const std::string username = platform::Trim(store->Read(section, settings::Username));
-    txtUsername->setText(ToQString(username));
+    txtUsername->SetText(username);
     live.Username = username;
 
     std::string password = platform::Trim(store->Read(section, settings::Password));
     if (password == kSecret)
         password.clear();
     live.Password = password;
-    txtPassword->setText(password.empty() ? QString() : ToQString(kSecret));
+    txtPassword->SetText(password.empty() ? std::string() : std::string(kSecret));
 
     SetSliderPosition(
         settings::TickerScrollSpeed.Clamp(store->Read(section, settings::TickerScrollSpeed)));
-    host_.SetScrollInterval(static_cast<unsigned>(tbarScrollSpeed->value()));
+    host_.SetScrollInterval(static_cast<unsigned>(tbarScrollSpeed->Position()));
     live.ScrollStep = store->Read(section, settings::CharScroll);
     spinInterval->SetValue(store->Read(section, settings::RetrievalInterval));
     live.RetrievalInterval = spinInterval->Value();
     spinTimeOut->SetValue(store->Read(section, settings::AutoTimeOut));
     live.AutoTimeOut = spinTimeOut->Value();
     (store->Read(section, settings::AutoRetrievalOn) ? rbtnRetrievalOn : rbtnRetrievalOff)
-        ->setChecked(true);
-    live.AutoRetrievalOn = rbtnRetrievalOn->isChecked();
-    chkSmoothScroll->setChecked(store->Read(section, settings::SmoothScroll));
-    live.SmoothScroll = chkSmoothScroll->isChecked();
+        ->SetChecked(true);
+    live.AutoRetrievalOn = rbtnRetrievalOn->Checked();
+    chkSmoothScroll->SetChecked(store->Read(section, settings::SmoothScroll));
+    live.SmoothScroll = chkSmoothScroll->Checked();
     SelectPageReading(store->Read(section, settings::PageReading));
     live.PageReading = SelectedPageReading();
 }
@@ -178,43 +159,31 @@ void TfrmConfig::LoadSettings() {
 void TfrmConfig::SelectPageReading(const std::string& name) {
     (platform::AsciiLower(name) == platform::AsciiLower(settings::kClassicReading) ? rbtnClassic
                                                                                    : rbtnHeadlines)
-        ->setChecked(true);
+        ->SetChecked(true);
 }
 
 std::string TfrmConfig::SelectedPageReading() const {
-    return rbtnClassic->isChecked() ? settings::kClassicReading : settings::PageReading.Default;
+    return rbtnClassic->Checked() ? settings::kClassicReading : settings::PageReading.Default;
 }
 
 // --- Showing and the page rule --------------------------------------------------
 
-void TfrmConfig::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    if (!event->spontaneous())
-        FormShow();
-}
-
-void TfrmConfig::hideEvent(QHideEvent* event) {
-    QDialog::hideEvent(event);
-    if (!event->spontaneous())
-        FormHide();
-}
-
 void TfrmConfig::FormShow() {
     auto& live = Live();
     try {
-        setWindowTitle(ToQString("Configure " + std::string(kProductName) + live.InstanceSuffix));
+        SetCaption("Configure " + std::string(kProductName) + live.InstanceSuffix);
 
         const int d = live.InstanceNumber >= 2 ? live.InstanceNumber + 1 : 2;
-        move((platform::ScreenWidth() - width()) / d, (platform::ScreenHeight() - height()) / d);
+        MoveTo((platform::ScreenWidth() - Width()) / d, (platform::ScreenHeight() - Height()) / d);
 
         closeHandled_ = false;
-        PageControl1->setCurrentIndex(0);
+        PageControl1->SetActivePageIndex(0);
         // The page's first control has the focus, as if tabbed into.
-        tbarScrollSpeed->setFocus(Qt::TabFocusReason);
+        tbarScrollSpeed->SetFocus();
         platform::ProcessMessages();
         PageControl1Change();
 
-        snapshot_.ScrollSpeed = tbarScrollSpeed->value();
+        snapshot_.ScrollSpeed = tbarScrollSpeed->Position();
         SetSliderPosition(static_cast<int>(host_.ScrollInterval()));
         pendingScrollStep_ = live.ScrollStep;
 
@@ -226,25 +195,25 @@ void TfrmConfig::FormShow() {
             snapshot_.Sites[site - 1] = SiteURL(site);
             snapshot_.Enabled[site - 1] = SiteEnabled(site);
         }
-        (live.AutoRetrievalOn ? rbtnRetrievalOn : rbtnRetrievalOff)->setChecked(true);
-        snapshot_.RetrievalOn = rbtnRetrievalOn->isChecked();
+        (live.AutoRetrievalOn ? rbtnRetrievalOn : rbtnRetrievalOff)->SetChecked(true);
+        snapshot_.RetrievalOn = rbtnRetrievalOn->Checked();
         SelectPageReading(live.PageReading);
-        snapshot_.ClassicReading = rbtnClassic->isChecked();
+        snapshot_.ClassicReading = rbtnClassic->Checked();
 
         snapshot_.BorderOn = live.BorderOn;
         snapshot_.TestURL = TestURL();
         snapshot_.ProxyPort = platform::Trim(ProxyPortText());
         snapshot_.ProxyHost = platform::Trim(ProxyHostText());
-        snapshot_.Username = platform::Trim(FromQString(txtUsername->text()));
-        snapshot_.PasswordField = platform::Trim(FromQString(txtPassword->text()));
+        snapshot_.Username = platform::Trim(txtUsername->Text());
+        snapshot_.PasswordField = platform::Trim(txtPassword->Text());
         snapshot_.Password = live.Password;
 
         spinInterval->SetValue(live.RetrievalInterval);
         spinTimeOut->SetValue(live.AutoTimeOut);
         // The desktop's session settings may have changed the entry since.
-        chkStartAtLogin->setChecked(AutostartEnabled());
-        snapshot_.StartAtLogin = chkStartAtLogin->isChecked();
-        chkSmoothScroll->setChecked(live.SmoothScroll);
+        chkStartAtLogin->SetChecked(AutostartEnabled());
+        snapshot_.StartAtLogin = chkStartAtLogin->Checked();
+        chkSmoothScroll->SetChecked(live.SmoothScroll);
     } catch (...) {
         platform::MessageBeep(0);
     }
@@ -252,21 +221,9 @@ void TfrmConfig::FormShow() {
 }
 
 void TfrmConfig::FitToFont() {
-    ensurePolished();
-    spinInterval->FitToFont();
-    spinTimeOut->FitToFont();
-    txtProxyPort->setFixedWidth(FieldWidthFor(txtProxyPort, kPortDigits));
-    layout()->invalidate();
+    txtProxyPort->FitToDigits(kPortDigits);
     // Every page counts, the hidden ones too: the size does not change with the page.
-    setFixedSize(layout()->totalSizeHint().expandedTo(kDesignSize));
-}
-
-void TfrmConfig::changeEvent(QEvent* event) {
-    QDialog::changeEvent(event);
-    // The dialog's own font is set before it has controls to fit.
-    const bool built = PageControl1 != nullptr;
-    if (built && (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange))
-        FitToFont();
+    FitToContents(kDesignWidth, kDesignHeight);
 }
 
 void TfrmConfig::FormHide() {
@@ -274,19 +231,18 @@ void TfrmConfig::FormHide() {
 }
 
 void TfrmConfig::PageControl1Change() {
-    const bool siteCheck = PageControl1->currentIndex() == kSiteCheckPage;
-    btnSaveConfig->setEnabled(!siteCheck);
-    btnUpdate->setEnabled(!siteCheck);
-    btnCancelConfig->setText(siteCheck ? QStringLiteral("Cl&ose") : QStringLiteral("&Cancel"));
+    const bool siteCheck = PageControl1->ActivePageIndex() == kSiteCheckPage;
+    btnSaveConfig->SetEnabled(!siteCheck);
+    btnUpdate->SetEnabled(!siteCheck);
+    btnCancelConfig->SetCaption(siteCheck ? "Cl&ose" : "&Cancel");
 }
 
 void TfrmConfig::SetSliderPosition(int position) {
-    QSignalBlocker block(tbarScrollSpeed);
-    tbarScrollSpeed->setValue(position);
+    tbarScrollSpeed->SetPosition(position);
 }
 
 void TfrmConfig::tbarScrollSpeedChange() {
-    const int position = tbarScrollSpeed->value();
+    const int position = tbarScrollSpeed->Position();
     pendingScrollStep_ = position < 150 ? 3 : position < 300 ? 2 : 1;
     platform::ProcessMessages();
 }
@@ -295,12 +251,12 @@ void TfrmConfig::tbarScrollSpeedChange() {
 
 void TfrmConfig::ApplySettings() {
     auto& live = Live();
-    host_.SetScrollInterval(static_cast<unsigned>(tbarScrollSpeed->value()));
+    host_.SetScrollInterval(static_cast<unsigned>(tbarScrollSpeed->Position()));
     live.ScrollStep = pendingScrollStep_;
     live.RetrievalInterval = spinInterval->Value();
     live.AutoTimeOut = spinTimeOut->Value();
-    live.SmoothScroll = chkSmoothScroll->isChecked();
-    const bool on = rbtnRetrievalOn->isChecked();
+    live.SmoothScroll = chkSmoothScroll->Checked();
+    const bool on = rbtnRetrievalOn->Checked();
     if (!live.AutoRetrievalOn && on)
         host_.mnuConnectClick();
     live.AutoRetrievalOn = on;
@@ -315,14 +271,14 @@ void TfrmConfig::ApplySettings() {
         if (on)
             host_.mnuConnectClick();
     }
-    live.Username = FromQString(txtUsername->text());
+    live.Username = txtUsername->Text();
 
-    const std::string password = platform::Trim(FromQString(txtPassword->text()));
+    const std::string password = platform::Trim(txtPassword->Text());
     if (password.empty()) {
         live.Password.clear();
     } else if (password != kSecret) {
         live.Password = password;
-        txtPassword->setText(ToQString(kSecret));
+        txtPassword->SetText(kSecret);
     }
 }
 
@@ -339,7 +295,7 @@ int TfrmConfig::TakeChangedSite() {
 
 void TfrmConfig::btnUpdateClick() {
     try {
-        hide();
+        Hide();
         platform::ProcessMessages();
         closeHandled_ = true;
         ApplySettings();
@@ -352,7 +308,7 @@ void TfrmConfig::btnUpdateClick() {
 
 void TfrmConfig::btnSaveConfigClick() {
     try {
-        hide();
+        Hide();
         platform::ProcessMessages();
         closeHandled_ = true;
         ApplySettings();
@@ -365,23 +321,23 @@ void TfrmConfig::btnSaveConfigClick() {
         store->Write(section, settings::WebSite1, SiteURL(1));
         store->Write(section, settings::WebSite2, SiteURL(2));
         store->Write(section, settings::WebSite3, SiteURL(3));
-        store->Write(section, settings::Site1Enabled, CheckBox1->isChecked());
-        store->Write(section, settings::Site2Enabled, CheckBox2->isChecked());
-        store->Write(section, settings::Site3Enabled, CheckBox3->isChecked());
+        store->Write(section, settings::Site1Enabled, CheckBox1->Checked());
+        store->Write(section, settings::Site2Enabled, CheckBox2->Checked());
+        store->Write(section, settings::Site3Enabled, CheckBox3->Checked());
         store->Write(section, settings::SiteTester, TestURL());
         store->Write(section, settings::Browser, BrowserText());
         store->Write(section, settings::Viewer, ViewerText());
         store->Write(section, settings::ProxyPort, platform::Trim(ProxyPortText()));
         store->Write(section, settings::ProxyHost, platform::Trim(ProxyHostText()));
-        store->Write(section, settings::Username, platform::Trim(FromQString(txtUsername->text())));
+        store->Write(section, settings::Username, platform::Trim(txtUsername->Text()));
         store->Write(section, settings::Password, platform::Trim(Live().Password));
-        store->Write(section, settings::TickerScrollSpeed, tbarScrollSpeed->value());
+        store->Write(section, settings::TickerScrollSpeed, tbarScrollSpeed->Position());
         store->Write(section, settings::CharScroll, Live().ScrollStep);
         store->Write(section, settings::RetrievalInterval, spinInterval->Value());
         store->Write(section, settings::AutoTimeOut, spinTimeOut->Value());
-        store->Write(section, settings::AutoRetrievalOn, rbtnRetrievalOn->isChecked());
-        store->Write(section, settings::SmoothScroll, chkSmoothScroll->isChecked());
-        store->Write(section, settings::Border, rbBorder->isChecked());
+        store->Write(section, settings::AutoRetrievalOn, rbtnRetrievalOn->Checked());
+        store->Write(section, settings::SmoothScroll, chkSmoothScroll->Checked());
+        store->Write(section, settings::Border, rbBorder->Checked());
         store->Write(section, settings::Backcolor, host_.TickerBackColor());
         const TTickerFont font = host_.TickerFont();
         store->Write(section, settings::ForeColor, font.Color);
@@ -390,7 +346,7 @@ void TfrmConfig::btnSaveConfigClick() {
         store->Write(section, settings::FontStyle, font.HasStyle() ? 2 : 1);
         store->Write(section, settings::PageReading, SelectedPageReading());
         store.reset();
-        SetAutostart(chkStartAtLogin->isChecked(), platform::ExePath());
+        SetAutostart(chkStartAtLogin->Checked(), platform::ExePath());
 
         closeHandled_ = true;
         CloseDialog();
@@ -401,7 +357,7 @@ void TfrmConfig::btnSaveConfigClick() {
 
 void TfrmConfig::btnCancelConfigClick() {
     try {
-        hide();
+        Hide();
         platform::ProcessMessages();
         closeHandled_ = true;
 
@@ -414,32 +370,22 @@ void TfrmConfig::btnCancelConfigClick() {
             SetSiteEnabled(site, s.Enabled[site - 1]);
         }
         SetTestURL(s.TestURL);
-        txtProxyPort->setText(ToQString(s.ProxyPort));
-        txtProxyHost->setText(ToQString(s.ProxyHost));
-        txtUsername->setText(ToQString(s.Username));
-        txtPassword->setText(ToQString(s.PasswordField));
+        txtProxyPort->SetText(s.ProxyPort);
+        txtProxyHost->SetText(s.ProxyHost);
+        txtUsername->SetText(s.Username);
+        txtPassword->SetText(s.PasswordField);
         Live().Password = s.Password;
-        (s.RetrievalOn ? rbtnRetrievalOn : rbtnRetrievalOff)->setChecked(true);
-        (s.ClassicReading ? rbtnClassic : rbtnHeadlines)->setChecked(true);
+        (s.RetrievalOn ? rbtnRetrievalOn : rbtnRetrievalOff)->SetChecked(true);
+        (s.ClassicReading ? rbtnClassic : rbtnHeadlines)->SetChecked(true);
         host_.SetTickerFont(s.Font);
         host_.SetTickerBackColor(s.BackColor);
-        (s.BorderOn ? rbBorder : rbNoBorder)->setChecked(true);
-        chkStartAtLogin->setChecked(s.StartAtLogin);
+        (s.BorderOn ? rbBorder : rbNoBorder)->SetChecked(true);
+        chkStartAtLogin->SetChecked(s.StartAtLogin);
 
         CloseDialog();
     } catch (...) {
         platform::MessageBeep(0);
     }
-}
-
-void TfrmConfig::reject() {
-    btnCancelConfigClick();
-}
-
-void TfrmConfig::closeEvent(QCloseEvent* event) {
-    if (!closing_)
-        CloseDialog();
-    event->accept();
 }
 
 void TfrmConfig::CloseDialog() {
@@ -452,11 +398,11 @@ void TfrmConfig::CloseDialog() {
         ~Reset() { flag = false; }
     } reset{closing_};
     FormClose();
-    QDialog::done(QDialog::Rejected);
+    SetModalResult(platform::mrCancel);
 }
 
 void TfrmConfig::FormClose() {
-    hide();
+    Hide();
     if (platform::Trim(BrowserText()).empty() || platform::Trim(ViewerText()).empty())
         platform::ShowWarning("Name of browser or viewer is missing, please supply!     ");
     if (!closeHandled_)
@@ -510,42 +456,41 @@ void TfrmConfig::btnHelpConfigClick() {
     host_.ShowHelpTopic(kHelpContext);
 }
 
-void TfrmConfig::PickProgram(TDropDown* list) {
+void TfrmConfig::PickProgram(platform::TComboBox& list) {
     auto chosen = ChooseProgram("Browse");
     if (!chosen)
         return;
-    list->setEditText(ToQString(*chosen));
+    list.SetText(*chosen);
     AddProgramName(list);
 }
 
-void TfrmConfig::AddProgramName(TDropDown* list) {
-    const std::string text = FromQString(list->currentText());
+void TfrmConfig::AddProgramName(platform::TComboBox& list) {
+    const std::string text = list.Text();
     if (platform::Trim(text).empty())
         return;
-    const auto items = ComboItems(list);
+    const auto items = list.Items();
     if (std::find(items.begin(), items.end(), text) != items.end())
         return;
     AddSortedItem(list, text);
 }
 
 void TfrmConfig::btnBrowseBrowserClick() {
-    PickProgram(cbBrowser);
+    PickProgram(*cbBrowser);
 }
 void TfrmConfig::btnBrowseViewerClick() {
-    PickProgram(cbViewer);
+    PickProgram(*cbViewer);
 }
 void TfrmConfig::cbBrowserDropDown() {
-    AddProgramName(cbBrowser);
+    AddProgramName(*cbBrowser);
 }
 void TfrmConfig::cbViewerDropDown() {
-    AddProgramName(cbViewer);
+    AddProgramName(*cbViewer);
 }
 
 void TfrmConfig::txtPasswordChange() {
     // The mask reads as the word it is; anything else, typed or put back,
     // shows as dots only.
-    txtPassword->setEchoMode(FromQString(txtPassword->text()) == kSecret ? QLineEdit::Normal
-                                                                         : QLineEdit::Password);
+    txtPassword->SetPassword(txtPassword->Text() != kSecret);
 }
 // --- Site Check ---------------------------------------------------------------------
 
@@ -564,7 +509,7 @@ void TfrmConfig::btnAddURLClick() {
 }
 
 void TfrmConfig::btnAddFeedClick() {
-    AddUrlToFile(FromQString(cbFeeds->currentText()));
+    AddUrlToFile(cbFeeds->Text());
 }
 
 void TfrmConfig::AddUrlToFile(const std::string& text) {
@@ -588,10 +533,10 @@ void TfrmConfig::AddUrlToFile(const std::string& text) {
         platform::MessageBeep(0);
         return;
     }
-    AddSortedItem(cbTestURLs, text);
+    AddSortedItem(*cbTestURLs, text);
     WriteUrlFile(path, TestURLList());
-    for (auto* list : {cbWebSite1, cbWebSite2, cbWebSite3})
-        AddSortedItem(list, text);
+    for (auto* list : {cbWebSite1.get(), cbWebSite2.get(), cbWebSite3.get()})
+        AddSortedItem(*list, text);
     platform::ShowInformation(std::string(kProductName) + " URL file updated with current entry.",
                               kInformation);
 }

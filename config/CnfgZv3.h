@@ -4,9 +4,6 @@
 // fetch and the tray commands read the browser and viewer names, so the
 // dialog lives from start-up to the end of the program and is only hidden
 // between uses. Everything else reaches the program through Update and Save.
-#include <QComboBox>
-#include <QDialog>
-#include <QWidget>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -14,16 +11,10 @@
 #include <vector>
 
 #include "config/ConfigHost.h"
-#include "config/DialogControls.h"
 #include "config/RetrievalInputs.h"
-
-class QCheckBox;
-class QLabel;
-class QLineEdit;
-class QPushButton;
-class QRadioButton;
-class QSlider;
-class QTabWidget;
+#include "platform/ComCtrls.h"
+#include "platform/Forms.h"
+#include "platform/StdCtrls.h"
 
 namespace zelvo::config {
 
@@ -36,11 +27,11 @@ struct TConfigPlaces {
     std::string StorePath;
 };
 
-class TfrmConfig : public QDialog, public TRetrievalInputs {
+class TfrmConfig : public platform::TForm, public TRetrievalInputs {
 public:
     // Runs FormCreate: loads the URL list, then the settings. The host must
     // outlive the dialog.
-    TfrmConfig(TConfigHost& host, TConfigPlaces places = {}, QWidget* parent = nullptr);
+    explicit TfrmConfig(TConfigHost& host, TConfigPlaces places = {});
     ~TfrmConfig() override;
     TfrmConfig(const TfrmConfig&) = delete;
     TfrmConfig& operator=(const TfrmConfig&) = delete;
@@ -78,6 +69,9 @@ public:
     // The entries of the Site Check list, and of a site's list (1..3).
     std::vector<std::string> TestURLList() const;
     std::vector<std::string> SiteURLList(int site) const;
+    // Puts an entry into a list kept in case-insensitive order; the text
+    // being edited stays as it is.
+    static void AddSortedItem(platform::TComboBox& list, const std::string& entry);
 
     // --- The common dialogs, replaceable so that tests can answer them.
     // Each returns nothing when the user cancels.
@@ -124,61 +118,56 @@ public:
     void btnAddFeedClick();
 
     // --- Controls, named as the program's other parts know them.
-    QTabWidget* PageControl1 = nullptr;
+    template <typename T>
+    using Control = std::unique_ptr<T>;
+    Control<platform::TPageControl> PageControl1;
     // General
-    QSlider* tbarScrollSpeed = nullptr;
-    TSpinEdit* spinInterval = nullptr;
-    QRadioButton* rbtnRetrievalOn = nullptr;
-    QRadioButton* rbtnRetrievalOff = nullptr;
-    QLineEdit* txtProxyPort = nullptr;
-    QLineEdit* txtProxyHost = nullptr;
-    TSpinEdit* spinTimeOut = nullptr;
-    QCheckBox* chkStartAtLogin = nullptr;
-    QRadioButton* rbtnHeadlines = nullptr;
-    QRadioButton* rbtnClassic = nullptr;
-    QCheckBox* chkSmoothScroll = nullptr;
+    Control<platform::TTrackBar> tbarScrollSpeed;
+    Control<platform::TSpinEdit> spinInterval;
+    Control<platform::TRadioButton> rbtnRetrievalOn;
+    Control<platform::TRadioButton> rbtnRetrievalOff;
+    Control<platform::TEdit> txtProxyPort;
+    Control<platform::TEdit> txtProxyHost;
+    Control<platform::TSpinEdit> spinTimeOut;
+    Control<platform::TCheckBox> chkStartAtLogin;
+    Control<platform::TRadioButton> rbtnHeadlines;
+    Control<platform::TRadioButton> rbtnClassic;
+    Control<platform::TCheckBox> chkSmoothScroll;
     // Personal
-    QRadioButton* rbBorder = nullptr;
-    QRadioButton* rbNoBorder = nullptr;
-    QPushButton* btnBackcolor = nullptr;
-    QPushButton* btnForecolor = nullptr;
-    QPushButton* btnTips = nullptr;
-    QLineEdit* txtUsername = nullptr;
-    QLineEdit* txtPassword = nullptr;
+    Control<platform::TRadioButton> rbBorder;
+    Control<platform::TRadioButton> rbNoBorder;
+    Control<platform::TButton> btnBackcolor;
+    Control<platform::TButton> btnForecolor;
+    Control<platform::TButton> btnTips;
+    Control<platform::TEdit> txtUsername;
+    Control<platform::TEdit> txtPassword;
     // Browser, Viewer
-    TDropDown* cbBrowser = nullptr;
-    QPushButton* btnBrowseBrowser = nullptr;
-    TDropDown* cbViewer = nullptr;
-    QPushButton* btnBrowseViewer = nullptr;
+    Control<platform::TComboBox> cbBrowser;
+    Control<platform::TButton> btnBrowseBrowser;
+    Control<platform::TComboBox> cbViewer;
+    Control<platform::TButton> btnBrowseViewer;
     // Sites
-    QComboBox* cbWebSite1 = nullptr;
-    QComboBox* cbWebSite2 = nullptr;
-    QComboBox* cbWebSite3 = nullptr;
-    QCheckBox* CheckBox1 = nullptr;
-    QCheckBox* CheckBox2 = nullptr;
-    QCheckBox* CheckBox3 = nullptr;
+    Control<platform::TComboBox> cbWebSite1;
+    Control<platform::TComboBox> cbWebSite2;
+    Control<platform::TComboBox> cbWebSite3;
+    Control<platform::TCheckBox> CheckBox1;
+    Control<platform::TCheckBox> CheckBox2;
+    Control<platform::TCheckBox> CheckBox3;
     // Site Check
-    QComboBox* cbTestURLs = nullptr;
-    QPushButton* btnRetrieve = nullptr;
-    QPushButton* btnCancel = nullptr;
-    QPushButton* btnAddURL = nullptr;
-    QLabel* pnlURL = nullptr;
-    QLabel* pnlSize = nullptr;
-    QLabel* lblFeed = nullptr;
-    QComboBox* cbFeeds = nullptr;
-    QPushButton* btnAddFeed = nullptr;
+    Control<platform::TComboBox> cbTestURLs;
+    Control<platform::TButton> btnRetrieve;
+    Control<platform::TButton> btnCancel;
+    Control<platform::TButton> btnAddURL;
+    Control<platform::TLabel> pnlURL;
+    Control<platform::TLabel> pnlSize;
+    Control<platform::TLabel> lblFeed;
+    Control<platform::TComboBox> cbFeeds;
+    Control<platform::TButton> btnAddFeed;
     // Below the pages
-    QPushButton* btnSaveConfig = nullptr;
-    QPushButton* btnUpdate = nullptr;
-    QPushButton* btnCancelConfig = nullptr;
-    QPushButton* btnHelpConfig = nullptr;
-
-protected:
-    void showEvent(QShowEvent* event) override;
-    void hideEvent(QHideEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-    void reject() override;
-    void changeEvent(QEvent* event) override;
+    Control<platform::TButton> btnSaveConfig;
+    Control<platform::TButton> btnUpdate;
+    Control<platform::TButton> btnCancelConfig;
+    Control<platform::TButton> btnHelpConfig;
 
 private:
     // What Cancel puts back: the state at showing.
@@ -206,12 +195,18 @@ private:
     // Sizes the dialog for its font: every page's content whole, never
     // smaller than the design size.
     void FitToFont();
-    QWidget* BuildGeneralPage();
-    QWidget* BuildPersonalPage();
-    QWidget* BuildProgramPage(const char* label, TDropDown*& list, QPushButton*& browse,
-                              const char* hint, const char* tip);
-    QWidget* BuildSitePage(int site, QComboBox*& list, QCheckBox*& enabled);
-    QWidget* BuildSiteCheckPage();
+    void BuildGeneralPage(platform::TTabSheet& page);
+    void BuildPersonalPage(platform::TTabSheet& page);
+    void BuildProgramPage(platform::TTabSheet& page, const char* label,
+                          Control<platform::TComboBox>& list, Control<platform::TButton>& browse,
+                          const char* hint, const char* tip);
+    void BuildSitePage(platform::TTabSheet& page, int site, Control<platform::TComboBox>& list,
+                       Control<platform::TCheckBox>& enabled);
+    void BuildSiteCheckPage(platform::TTabSheet& page);
+    // A framed tip on a page.
+    void AddTip(platform::TTabSheet& page, platform::TBoxLayout& column, const char* text);
+    // A caption on a page or in a group, kept as long as the dialog.
+    platform::TLabel& AddLabel(platform::TWinControl& parent, const char* caption);
     void ConnectHandlers();
 
     void LoadUrlLists();
@@ -229,10 +224,10 @@ private:
     // Closes the dialog once, through FormClose.
     void CloseDialog();
     void SetSliderPosition(int position);
-    void PickProgram(TDropDown* list);
-    void AddProgramName(TDropDown* list);
-    QComboBox* SiteList(int site) const;
-    QCheckBox* SiteBox(int site) const;
+    void PickProgram(platform::TComboBox& list);
+    void AddProgramName(platform::TComboBox& list);
+    platform::TComboBox& SiteList(int site) const;
+    platform::TCheckBox& SiteBox(int site) const;
 
     TConfigHost& host_;
     std::string exeDir_;
@@ -244,6 +239,8 @@ private:
     bool dialogShown_ = false;
     bool closeHandled_ = false;
     bool closing_ = false;
+    // The captions, tips and groups the handlers never touch.
+    std::vector<std::unique_ptr<platform::TControl>> fixtures_;
 };
 
 }  // namespace zelvo::config

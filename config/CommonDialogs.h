@@ -1,19 +1,21 @@
 #pragma once
-// The toolkit's colour, font and file dialogs, as the configuration dialog
+// The desktop's colour, font and file dialogs, as the configuration dialog
 // asks for them. Each returns nothing when the user cancels.
 #include <optional>
 #include <string>
 
 #include "config/ConfigHost.h"
 
-class QWidget;
+namespace zelvo::platform {
+class TForm;
+}
 
 namespace zelvo::config {
 
-std::optional<TColor> ToolkitChooseColor(QWidget* parent, TColor initial);
+std::optional<TColor> DesktopChooseColor(platform::TForm* owner, TColor initial);
 // The font dialog with the text colour beside the face, size and effects.
-std::optional<TTickerFont> ToolkitChooseFont(QWidget* parent, const TTickerFont& initial);
+std::optional<TTickerFont> DesktopChooseFont(platform::TForm* owner, const TTickerFont& initial);
 // A program file; the title is the dialog's.
-std::optional<std::string> ToolkitChooseProgram(QWidget* parent, const std::string& title);
+std::optional<std::string> DesktopChooseProgram(platform::TForm* owner, const std::string& title);
 
 }  // namespace zelvo::config

@@ -52,7 +52,7 @@ TEST_F(ConfigDialogTest, MissingUrlFileWarnsOnceAndUsesTheBuiltInList) {
 
     // Add URL warns again and still creates no file.
     dlg->SetTestURL("http://127.0.0.1/new.html");
-    dlg->btnAddURL->click();
+    dlg->btnAddURL->Click();
     ASSERT_EQ(recorder.boxes.size(), 2u);
     EXPECT_EQ(recorder.boxes[1].text, recorder.boxes[0].text);
     EXPECT_FALSE(std::filesystem::exists(UrlPath()));
@@ -71,7 +71,7 @@ TEST_F(ConfigDialogTest, UnsortedLfFileLoadsSortedAndAddRewritesItSortedWithCrLf
     EXPECT_EQ(dlg->SiteURL(3), "http://B.test/");
 
     dlg->SetTestURL("http://b2.test/");
-    dlg->btnAddURL->click();
+    dlg->btnAddURL->Click();
     EXPECT_EQ(Slurp(UrlPath()),
               "\r\nhttp://a.test/\r\nhttp://B.test/\r\nhttp://b2.test/\r\nhttp://c.test/\r\n");
     const Lines grown{"", "http://a.test/", "http://B.test/", "http://b2.test/", "http://c.test/"};
@@ -89,22 +89,22 @@ TEST_F(ConfigDialogTest, UnsortedLfFileLoadsSortedAndAddRewritesItSortedWithCrLf
 TEST_F(ConfigDialogTest, AddUrlBeepsForDuplicatesAndBlanksButTakesOtherLetterCase) {
     auto dlg = MakeWithUrls("http://a.test/x\r\n");
     dlg->SetTestURL("http://a.test/x");
-    dlg->btnAddURL->click();
+    dlg->btnAddURL->Click();
     dlg->SetTestURL("   ");
-    dlg->btnAddURL->click();
+    dlg->btnAddURL->Click();
     EXPECT_EQ(recorder.beeps, (std::vector<platform::UINT>{0, 0}));
     EXPECT_EQ(Slurp(UrlPath()), "http://a.test/x\r\n");
 
     // Text that would not read back as one line is refused the same way.
     dlg->SetTestURL("http://b.test/\nhttp://c.test/");
-    dlg->btnAddURL->click();
+    dlg->btnAddURL->Click();
     dlg->SetTestURL(std::string("http://b.test/\0x", 16));
-    dlg->btnAddURL->click();
+    dlg->btnAddURL->Click();
     EXPECT_EQ(recorder.beeps.size(), 4u);
     EXPECT_EQ(Slurp(UrlPath()), "http://a.test/x\r\n");
 
     dlg->SetTestURL("http://A.test/X");
-    dlg->btnAddURL->click();
+    dlg->btnAddURL->Click();
     EXPECT_EQ(recorder.beeps.size(), 4u);
     EXPECT_EQ(Slurp(UrlPath()), "http://a.test/x\r\nhttp://A.test/X\r\n");
     EXPECT_EQ(dlg->SiteURLList(3), (Lines{"http://a.test/x", "http://A.test/X"}));
@@ -124,7 +124,7 @@ TEST_F(ConfigDialogTest, FailedRewriteKeepsTheFileAndReportsTheError) {
     std::filesystem::remove(UrlPath());
     std::filesystem::create_directory(UrlPath());
     dlg->SetTestURL("http://b.test/");
-    dlg->btnAddURL->click();
+    dlg->btnAddURL->Click();
     ASSERT_EQ(recorder.boxes.size(), 1u);
     EXPECT_EQ(recorder.boxes[0].flags & 0xF0, platform::MB_ICONERROR);
     EXPECT_NE(recorder.boxes[0].text.find("WebURLs.txt"), std::string::npos);
@@ -142,7 +142,7 @@ TEST_F(ConfigDialogTest, FailedRewriteKeepsTheFileAndReportsTheError) {
         testing::Unprivileged user;
         if (!user.Bound())
             GTEST_SKIP() << "permissions do not bind";
-        dlg->btnAddURL->click();
+        dlg->btnAddURL->Click();
     }
     ::chmod(exe.Path().c_str(), 0700);
     ASSERT_EQ(recorder.boxes.size(), 2u);
@@ -164,8 +164,8 @@ TEST_F(ConfigDialogTest, UrlFileThatIsADirectoryIsReportedAndSettingsStillLoad) 
 TEST_F(ConfigDialogTest, SiteCheckButtonsGoToTheHost) {
     auto dlg = MakeWithUrls("");
     EXPECT_TRUE(dlg->RetrievalCancelEnabled());
-    dlg->btnRetrieve->click();
-    dlg->btnCancel->click();
+    dlg->btnRetrieve->Click();
+    dlg->btnCancel->Click();
     EXPECT_EQ(retrieves, 1);
     EXPECT_EQ(cancels, 1);
     EXPECT_EQ(dlg->CurrentURLCaption(), "");
@@ -177,15 +177,15 @@ TEST_F(ConfigDialogTest, SiteCheckButtonsGoToTheHost) {
 TEST_F(ConfigDialogTest, CancelBringsBackWhatWasShown) {
     Store().WriteString("Zelvo", "WebSite3", "http://three.test/");
     auto dlg = MakeWithUrls("");
-    dlg->show();
+    dlg->Show();
     dlg->SetSiteURL(1, "http://x1.test/");
     dlg->SetSiteURL(3, "http://x3.test/");
     dlg->SetSiteEnabled(2, false);
     dlg->SetTestURL("http://xt.test/");
-    dlg->txtProxyHost->setText("proxy.test");
+    dlg->txtProxyHost->SetText("proxy.test");
     dlg->SetBrowserText("other");
-    dlg->btnCancelConfig->click();
-    EXPECT_FALSE(dlg->isVisible());
+    dlg->btnCancelConfig->Click();
+    EXPECT_FALSE(dlg->Visible());
     EXPECT_EQ(dlg->SiteURL(1), DefaultSiteURL());
     EXPECT_EQ(dlg->SiteURL(3), "http://three.test/");
     EXPECT_TRUE(dlg->SiteEnabled(2));
@@ -196,14 +196,14 @@ TEST_F(ConfigDialogTest, CancelBringsBackWhatWasShown) {
 
 TEST_F(ConfigDialogTest, ClosingByTheTitleBarDiscardsEditsLikeCancel) {
     auto dlg = MakeWithUrls("");
-    dlg->show();
+    dlg->Show();
     dlg->SetSiteURL(2, "http://edited.test/");
-    dlg->rbtnRetrievalOff->setChecked(true);
+    dlg->rbtnRetrievalOff->SetChecked(true);
     recorder.boxes.clear();
-    dlg->close();
-    EXPECT_FALSE(dlg->isVisible());
+    dlg->Close();
+    EXPECT_FALSE(dlg->Visible());
     EXPECT_EQ(dlg->SiteURL(2), "");
-    EXPECT_TRUE(dlg->rbtnRetrievalOn->isChecked());
+    EXPECT_TRUE(dlg->rbtnRetrievalOn->Checked());
     EXPECT_TRUE(Live().AutoRetrievalOn);
     EXPECT_TRUE(recorder.boxes.empty());
 }
@@ -212,43 +212,43 @@ TEST_F(ConfigDialogTest, PasswordNeverShowsAndSaveStoresTheRealOne) {
     Store().WriteString("Zelvo", "Password", "  hunter2 ");
     auto dlg = MakeWithUrls("");
     EXPECT_EQ(Live().Password, "hunter2");
-    EXPECT_EQ(dlg->txtPassword->text(), "(Secret)");
+    EXPECT_EQ(dlg->txtPassword->Text(), "(Secret)");
 
-    dlg->show();
-    dlg->btnUpdate->click();
+    dlg->Show();
+    dlg->btnUpdate->Click();
     EXPECT_EQ(Live().Password, "hunter2");
 
-    dlg->show();
-    dlg->txtPassword->setText("new one");
-    dlg->btnUpdate->click();
+    dlg->Show();
+    dlg->txtPassword->SetText("new one");
+    dlg->btnUpdate->Click();
     EXPECT_EQ(Live().Password, "new one");
-    EXPECT_EQ(dlg->txtPassword->text(), "(Secret)");
+    EXPECT_EQ(dlg->txtPassword->Text(), "(Secret)");
 
-    dlg->show();
-    dlg->btnSaveConfig->click();
+    dlg->Show();
+    dlg->btnSaveConfig->Click();
     EXPECT_EQ(Store().ReadString("Zelvo", "Password", "?"), "new one");
 
-    dlg->show();
-    dlg->txtPassword->setText("");
-    dlg->btnUpdate->click();
+    dlg->Show();
+    dlg->txtPassword->SetText("");
+    dlg->btnUpdate->Click();
     EXPECT_EQ(Live().Password, "");
 
     // Cancel puts the live password back as it was at showing.
     Live().Password = "kept";
-    dlg->txtPassword->setText("(Secret)");
-    dlg->show();
-    dlg->txtPassword->setText("typed");
+    dlg->txtPassword->SetText("(Secret)");
+    dlg->Show();
+    dlg->txtPassword->SetText("typed");
     Live().Password = "changed elsewhere";
-    dlg->btnCancelConfig->click();
+    dlg->btnCancelConfig->Click();
     EXPECT_EQ(Live().Password, "kept");
-    EXPECT_EQ(dlg->txtPassword->text(), "(Secret)");
+    EXPECT_EQ(dlg->txtPassword->Text(), "(Secret)");
 }
 
 TEST_F(ConfigDialogTest, StoredSecretMaskMeansNoPassword) {
     Store().WriteString("Zelvo", "Password", "(Secret)");
     auto dlg = MakeWithUrls("");
     EXPECT_EQ(Live().Password, "");
-    EXPECT_EQ(dlg->txtPassword->text(), "");
+    EXPECT_EQ(dlg->txtPassword->Text(), "");
 }
 
 TEST_F(ConfigDialogTest, SliderZonesTakeEffectThroughUpdateAndSave) {
@@ -258,27 +258,27 @@ TEST_F(ConfigDialogTest, SliderZonesTakeEffectThroughUpdateAndSave) {
 
     // Update without moving the slider keeps the step.
     Live().ScrollStep = 5;
-    dlg->show();
-    dlg->btnUpdate->click();
+    dlg->Show();
+    dlg->btnUpdate->Click();
     EXPECT_EQ(Live().ScrollStep, 5);
 
-    dlg->show();
-    dlg->tbarScrollSpeed->setValue(120);
+    dlg->Show();
+    Widget<QSlider>(dlg->tbarScrollSpeed)->setValue(120);
     EXPECT_EQ(Live().ScrollStep, 5);  // not before Update
-    dlg->btnUpdate->click();
+    dlg->btnUpdate->Click();
     EXPECT_EQ(host.interval, 120u);
     EXPECT_EQ(Live().ScrollStep, 3);
 
-    dlg->show();
-    EXPECT_EQ(dlg->tbarScrollSpeed->value(), 120);
-    dlg->btnSaveConfig->click();
+    dlg->Show();
+    EXPECT_EQ(dlg->tbarScrollSpeed->Position(), 120);
+    dlg->btnSaveConfig->Click();
     EXPECT_EQ(Store().ReadInteger("Zelvo", "TickerScrollSpeed", 0), 120);
     EXPECT_EQ(Store().ReadInteger("Zelvo", "CharScroll", 0), 3);
 
     for (auto [position, step] : {std::pair{149, 3}, {150, 2}, {299, 2}, {300, 1}, {400, 1}}) {
-        dlg->show();
-        dlg->tbarScrollSpeed->setValue(position);
-        dlg->btnUpdate->click();
+        dlg->Show();
+        Widget<QSlider>(dlg->tbarScrollSpeed)->setValue(position);
+        dlg->btnUpdate->Click();
         EXPECT_EQ(Live().ScrollStep, step) << position;
     }
 }
@@ -298,17 +298,17 @@ TEST_F(ConfigDialogTest, StoredScrollSpeedIsTakenIntoRange) {
 TEST_F(ConfigDialogTest, RestartNoticeOnlyForARealChangeWhileShown) {
     auto dlg = MakeWithUrls("");
     Live().AutoRetrievalOn = false;
-    dlg->show();
-    EXPECT_TRUE(dlg->rbtnRetrievalOff->isChecked());
-    EXPECT_FALSE(dlg->rbtnRetrievalOn->isChecked());
+    dlg->Show();
+    EXPECT_TRUE(dlg->rbtnRetrievalOff->Checked());
+    EXPECT_FALSE(dlg->rbtnRetrievalOn->Checked());
     EXPECT_TRUE(recorder.boxes.empty());
 
-    dlg->rbtnRetrievalOff->click();  // already selected
-    dlg->rbNoBorder->click();
+    dlg->rbtnRetrievalOff->Click();  // already selected
+    dlg->rbNoBorder->Click();
     EXPECT_TRUE(recorder.boxes.empty());
 
-    dlg->rbtnRetrievalOn->click();
-    dlg->rbBorder->click();
+    dlg->rbtnRetrievalOn->Click();
+    dlg->rbBorder->Click();
     ASSERT_EQ(recorder.boxes.size(), 2u);
     for (const auto& box : recorder.boxes) {
         EXPECT_EQ(box.text, "Save setting, exit and restart program to effect change.  ");
@@ -316,11 +316,11 @@ TEST_F(ConfigDialogTest, RestartNoticeOnlyForARealChangeWhileShown) {
     }
 
     // Cancel puts both pairs back without a notice, one button of each selected.
-    dlg->btnCancelConfig->click();
+    dlg->btnCancelConfig->Click();
     EXPECT_EQ(recorder.boxes.size(), 2u);
-    EXPECT_TRUE(dlg->rbtnRetrievalOff->isChecked());
-    EXPECT_TRUE(dlg->rbNoBorder->isChecked());
-    EXPECT_FALSE(dlg->rbBorder->isChecked());
+    EXPECT_TRUE(dlg->rbtnRetrievalOff->Checked());
+    EXPECT_TRUE(dlg->rbNoBorder->Checked());
+    EXPECT_FALSE(dlg->rbBorder->Checked());
 }
 
 TEST_F(ConfigDialogTest, UpdateSwitchesAutomaticRetrieval) {
@@ -329,16 +329,16 @@ TEST_F(ConfigDialogTest, UpdateSwitchesAutomaticRetrieval) {
     EXPECT_FALSE(Live().AutoRetrievalOn);
     EXPECT_FALSE(dlg->RetrievalOnSelected());
 
-    dlg->show();
-    dlg->rbtnRetrievalOn->click();
-    dlg->btnUpdate->click();
+    dlg->Show();
+    dlg->rbtnRetrievalOn->Click();
+    dlg->btnUpdate->Click();
     EXPECT_EQ(host.connects, 1);
     EXPECT_TRUE(host.retrievalTimer);
     EXPECT_TRUE(Live().AutoRetrievalOn);
 
-    dlg->show();
-    dlg->rbtnRetrievalOff->click();
-    dlg->btnUpdate->click();
+    dlg->Show();
+    dlg->rbtnRetrievalOff->Click();
+    dlg->btnUpdate->Click();
     EXPECT_EQ(host.connects, 1);
     EXPECT_FALSE(host.retrievalTimer);
     EXPECT_FALSE(Live().AutoRetrievalOn);
@@ -350,76 +350,76 @@ TEST_F(ConfigDialogTest, ANewSiteAddressIsFetchedNextAndAtOnceWhenRetrievalIsOn)
     dlg->OnSiteAddressChanged = [&changed](int site) { changed.push_back(site); };
 
     // Nothing changed: the schedule goes on as it was.
-    dlg->show();
-    dlg->btnUpdate->click();
+    dlg->Show();
+    dlg->btnUpdate->Click();
     EXPECT_TRUE(changed.empty());
     EXPECT_EQ(host.connects, 0);
 
-    dlg->show();
+    dlg->Show();
     dlg->SetSiteURL(2, "http://127.0.0.1/mine.xml");
-    dlg->btnUpdate->click();
+    dlg->btnUpdate->Click();
     EXPECT_EQ(changed, (std::vector<int>{2}));
     EXPECT_EQ(host.connects, 1);
 
     // Save too; of two new addresses the first enabled site goes first, and
     // a disabled site never comes up.
-    dlg->show();
+    dlg->Show();
     dlg->SetSiteURL(1, "http://127.0.0.1/one.xml");
-    dlg->CheckBox1->setChecked(false);
+    dlg->CheckBox1->SetChecked(false);
     dlg->SetSiteURL(3, "http://127.0.0.1/three.xml");
     dlg->SetSiteURL(2, "http://127.0.0.1/two.xml");
-    dlg->btnSaveConfig->click();
+    dlg->btnSaveConfig->Click();
     EXPECT_EQ(changed, (std::vector<int>{2, 2}));
     EXPECT_EQ(host.connects, 2);
 
     // An address typed and cancelled is no change.
-    dlg->show();
+    dlg->Show();
     dlg->SetSiteURL(3, "http://127.0.0.1/typo");
-    dlg->btnCancelConfig->click();
-    dlg->show();
-    dlg->btnUpdate->click();
+    dlg->btnCancelConfig->Click();
+    dlg->Show();
+    dlg->btnUpdate->Click();
     EXPECT_EQ(changed.size(), 2u);
 
     // With automatic retrieval off the site waits for the user's Retrieve.
-    dlg->show();
-    dlg->rbtnRetrievalOff->click();
+    dlg->Show();
+    dlg->rbtnRetrievalOff->Click();
     dlg->SetSiteURL(3, "http://127.0.0.1/later.xml");
-    dlg->btnUpdate->click();
+    dlg->btnUpdate->Click();
     EXPECT_EQ(changed, (std::vector<int>{2, 2, 3}));
     EXPECT_EQ(host.connects, 2);
 }
 
 TEST_F(ConfigDialogTest, NumberFieldsCountTextAsMinimumAndClampOnLeaving) {
     auto dlg = MakeWithUrls("");
-    dlg->show();
-    dlg->spinInterval->Edit()->setText("abc");
-    dlg->spinTimeOut->Edit()->setText("");
-    dlg->btnUpdate->click();
+    dlg->Show();
+    FieldOf(dlg->spinInterval)->setText("abc");
+    FieldOf(dlg->spinTimeOut)->setText("");
+    dlg->btnUpdate->Click();
     EXPECT_EQ(Live().RetrievalInterval, 1);
     EXPECT_EQ(Live().AutoTimeOut, 0);
 
-    dlg->show();
-    dlg->spinInterval->Edit()->setText("500");
-    emit dlg->spinInterval->Edit()->editingFinished();
-    EXPECT_EQ(dlg->spinInterval->Edit()->text(), "240");
-    dlg->spinInterval->Edit()->setText("7x");
-    emit dlg->spinInterval->Edit()->editingFinished();
-    EXPECT_EQ(dlg->spinInterval->Edit()->text(), "7x");
+    dlg->Show();
+    FieldOf(dlg->spinInterval)->setText("500");
+    emit FieldOf(dlg->spinInterval)->editingFinished();
+    EXPECT_EQ(FieldOf(dlg->spinInterval)->text(), "240");
+    FieldOf(dlg->spinInterval)->setText("7x");
+    emit FieldOf(dlg->spinInterval)->editingFinished();
+    EXPECT_EQ(FieldOf(dlg->spinInterval)->text(), "7x");
     EXPECT_EQ(dlg->spinInterval->Value(), 1);
-    dlg->spinTimeOut->Edit()->setText("13");
-    dlg->btnUpdate->click();
+    FieldOf(dlg->spinTimeOut)->setText("13");
+    dlg->btnUpdate->Click();
     EXPECT_EQ(Live().AutoTimeOut, 12);
     // Stepping keeps to the range too.
     dlg->spinTimeOut->SetValue(11);
     QKeyEvent up(QEvent::KeyPress, Qt::Key_Up, Qt::NoModifier);
     QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
-    QApplication::sendEvent(dlg->spinTimeOut->Edit(), &up);
-    QApplication::sendEvent(dlg->spinTimeOut->Edit(), &up);
-    EXPECT_EQ(dlg->spinTimeOut->Edit()->text(), "12");
-    QApplication::sendEvent(dlg->spinTimeOut->Edit(), &down);
+    QApplication::sendEvent(FieldOf(dlg->spinTimeOut), &up);
+    QApplication::sendEvent(FieldOf(dlg->spinTimeOut), &up);
+    EXPECT_EQ(FieldOf(dlg->spinTimeOut)->text(), "12");
+    QApplication::sendEvent(FieldOf(dlg->spinTimeOut), &down);
     EXPECT_EQ(dlg->spinTimeOut->Value(), 11);
-    EXPECT_EQ(dlg->spinInterval->Edit()->maxLength(), 3);
-    EXPECT_EQ(dlg->spinTimeOut->Edit()->maxLength(), 2);
+    EXPECT_EQ(FieldOf(dlg->spinInterval)->maxLength(), 3);
+    EXPECT_EQ(FieldOf(dlg->spinTimeOut)->maxLength(), 2);
 }
 
 TEST_F(ConfigDialogTest, PlacementByInstance) {
@@ -428,47 +428,47 @@ TEST_F(ConfigDialogTest, PlacementByInstance) {
     const int h = platform::ScreenHeight();
     Live().InstanceNumber = 3;
     Live().InstanceSuffix = "3";
-    dlg->show();
-    EXPECT_EQ(dlg->x(), (w - dlg->width()) / 4);
-    EXPECT_EQ(dlg->y(), (h - dlg->height()) / 4);
-    EXPECT_EQ(dlg->windowTitle(), "Configure Zelvo3");
-    dlg->btnCancelConfig->click();
+    dlg->Show();
+    EXPECT_EQ(dlg->Left(), (w - dlg->Width()) / 4);
+    EXPECT_EQ(dlg->Top(), (h - dlg->Height()) / 4);
+    EXPECT_EQ(dlg->Caption(), "Configure Zelvo3");
+    dlg->btnCancelConfig->Click();
 
     Live().InstanceNumber = 1;
     Live().InstanceSuffix = "";
-    dlg->show();
-    EXPECT_EQ(dlg->x(), (w - dlg->width()) / 2);
-    EXPECT_EQ(dlg->y(), (h - dlg->height()) / 2);
-    EXPECT_EQ(dlg->windowTitle(), "Configure Zelvo");
-    EXPECT_EQ(dlg->minimumSize(), dlg->maximumSize()) << "a fixed-size frame";
+    dlg->Show();
+    EXPECT_EQ(dlg->Left(), (w - dlg->Width()) / 2);
+    EXPECT_EQ(dlg->Top(), (h - dlg->Height()) / 2);
+    EXPECT_EQ(dlg->Caption(), "Configure Zelvo");
+    EXPECT_EQ(Widget(*dlg)->minimumSize(), Widget(*dlg)->maximumSize()) << "a fixed-size frame";
 }
 
 TEST_F(ConfigDialogTest, SiteCheckPageDisablesSaveAndUpdate) {
     auto dlg = MakeWithUrls("");
-    dlg->show();
-    ASSERT_EQ(dlg->PageControl1->count(), 8);
-    EXPECT_EQ(dlg->PageControl1->tabText(4), "Site 1     ");
-    dlg->PageControl1->setCurrentIndex(7);
-    EXPECT_EQ(dlg->PageControl1->tabText(7), "Site Check");
-    EXPECT_FALSE(dlg->btnSaveConfig->isEnabled());
-    EXPECT_FALSE(dlg->btnUpdate->isEnabled());
-    EXPECT_EQ(dlg->btnCancelConfig->text(), "Cl&ose");
-    dlg->PageControl1->setCurrentIndex(2);
-    EXPECT_TRUE(dlg->btnSaveConfig->isEnabled());
-    EXPECT_EQ(dlg->btnCancelConfig->text(), "&Cancel");
+    dlg->Show();
+    ASSERT_EQ(dlg->PageControl1->PageCount(), 8);
+    EXPECT_EQ(dlg->PageControl1->Page(4).Caption(), "Site 1     ");
+    dlg->PageControl1->SetActivePageIndex(7);
+    EXPECT_EQ(dlg->PageControl1->Page(7).Caption(), "Site Check");
+    EXPECT_FALSE(dlg->btnSaveConfig->Enabled());
+    EXPECT_FALSE(dlg->btnUpdate->Enabled());
+    EXPECT_EQ(dlg->btnCancelConfig->Caption(), "Cl&ose");
+    dlg->PageControl1->SetActivePageIndex(2);
+    EXPECT_TRUE(dlg->btnSaveConfig->Enabled());
+    EXPECT_EQ(dlg->btnCancelConfig->Caption(), "&Cancel");
     // Showing again starts on the first page.
-    dlg->PageControl1->setCurrentIndex(7);
-    dlg->btnCancelConfig->click();
-    dlg->show();
-    EXPECT_EQ(dlg->PageControl1->currentIndex(), 0);
-    EXPECT_TRUE(dlg->btnUpdate->isEnabled());
+    dlg->PageControl1->SetActivePageIndex(7);
+    dlg->btnCancelConfig->Click();
+    dlg->Show();
+    EXPECT_EQ(dlg->PageControl1->ActivePageIndex(), 0);
+    EXPECT_TRUE(dlg->btnUpdate->Enabled());
 }
 
 TEST_F(ConfigDialogTest, MissingProgramNameWarnsAtCloseAndIsStoredAnyway) {
     auto dlg = MakeWithUrls("");
-    dlg->show();
+    dlg->Show();
     dlg->SetBrowserText("  ");
-    dlg->btnSaveConfig->click();
+    dlg->btnSaveConfig->Click();
     EXPECT_EQ(BoxTexts(), (Lines{"Saving Zelvo settings to Registry.     ",
                                  "Name of browser or viewer is missing, please supply!     "}));
     EXPECT_EQ(recorder.boxes[1].caption, "Warning");
@@ -482,19 +482,19 @@ TEST_F(ConfigDialogTest, BackColourOnABorderlessStripAndCancel) {
         EXPECT_EQ(initial, clBlack);
         return 0x0000FF;
     };
-    dlg->show();
-    dlg->btnBackcolor->click();
+    dlg->Show();
+    dlg->btnBackcolor->Click();
     EXPECT_EQ(host.back, 0x0000FF);
     EXPECT_EQ(host.strip, 0x0000FF);
-    dlg->btnCancelConfig->click();
+    dlg->btnCancelConfig->Click();
     EXPECT_EQ(host.back, clBlack);
     EXPECT_EQ(host.strip, 0x0000FF);
 
     // A bordered strip keeps its own colour.
     Live().BorderOn = true;
     host.strip = clBlack;
-    dlg->show();
-    dlg->btnBackcolor->click();
+    dlg->Show();
+    dlg->btnBackcolor->Click();
     EXPECT_EQ(host.strip, clBlack);
 }
 
@@ -507,12 +507,12 @@ TEST_F(ConfigDialogTest, FontChoiceActsAtOnceAndCancelRestoresIt) {
     chosen.Color = 0x00FF00;
     dlg->ChooseFont = [&](const TTickerFont&) { return std::optional<TTickerFont>(chosen); };
     const TTickerFont original = host.font;
-    dlg->show();
-    dlg->btnForecolor->click();
+    dlg->Show();
+    dlg->btnForecolor->Click();
     EXPECT_EQ(host.font.Name, "Courier");
     EXPECT_EQ(host.font.Size, 12);
     EXPECT_EQ(host.font.Color, 0x00FF00);
-    dlg->btnCancelConfig->click();
+    dlg->btnCancelConfig->Click();
     EXPECT_EQ(host.font, original);
 }
 
@@ -523,25 +523,25 @@ TEST_F(ConfigDialogTest, ProgramListsCollectNamesOnce) {
         EXPECT_EQ(title, "Browse");
         return next;
     };
-    dlg->btnBrowseBrowser->click();
-    dlg->btnBrowseBrowser->click();
+    dlg->btnBrowseBrowser->Click();
+    dlg->btnBrowseBrowser->Click();
     dlg->SetBrowserText("/usr/bin/AA");
     dlg->cbBrowserDropDown();
     dlg->SetBrowserText(" ");
     dlg->cbBrowserDropDown();
-    EXPECT_EQ(ComboItems(dlg->cbBrowser), (Lines{"/usr/bin/AA", "/usr/bin/zz"}));
+    EXPECT_EQ(dlg->cbBrowser->Items(), (Lines{"/usr/bin/AA", "/usr/bin/zz"}));
     EXPECT_EQ(dlg->BrowserText(), " ");
-    EXPECT_TRUE(ComboItems(dlg->cbViewer).empty());
+    EXPECT_TRUE(dlg->cbViewer->Items().empty());
     dlg->ChooseProgram = [](const std::string&) { return std::optional<std::string>(); };
-    dlg->btnBrowseViewer->click();
+    dlg->btnBrowseViewer->Click();
     EXPECT_EQ(dlg->ViewerText(), "Notepad.exe");
 }
 
 TEST_F(ConfigDialogTest, HelpAndTips) {
     auto dlg = MakeWithUrls("");
-    dlg->btnHelpConfig->click();
+    dlg->btnHelpConfig->Click();
     EXPECT_EQ(host.help, std::vector<int>{1000});
-    dlg->btnTips->click();
+    dlg->btnTips->Click();
     ASSERT_EQ(recorder.boxes.size(), 1u);
     EXPECT_EQ(recorder.boxes[0].text,
               "Fill in username and password if required by your Internet or intranet connection. "
@@ -554,7 +554,7 @@ TEST_F(ConfigDialogTest, SavedSettingsLoadBackExactly) {
     Live().InstanceSuffix = "2";
     {
         auto dlg = MakeWithUrls("http://a.test/\r\nhttp://b.test/\r\n");
-        dlg->show();
+        dlg->Show();
         dlg->SetSiteURL(1, " http://one.test/ ");
         dlg->SetSiteURL(2, "http://two.test/#frag");
         dlg->SetSiteURL(3, "");
@@ -563,19 +563,19 @@ TEST_F(ConfigDialogTest, SavedSettingsLoadBackExactly) {
         dlg->SetTestURL("http://check.test/");
         dlg->SetBrowserText("/opt/browser");
         dlg->SetViewerText("/usr/bin/view \xE9");
-        dlg->txtProxyPort->setText(" 8080 ");
-        dlg->txtProxyHost->setText("127.0.0.1");
-        dlg->txtUsername->setText(" someone ");
-        dlg->txtPassword->setText("s3cret");
-        dlg->tbarScrollSpeed->setValue(175);
+        dlg->txtProxyPort->SetText(" 8080 ");
+        dlg->txtProxyHost->SetText("127.0.0.1");
+        dlg->txtUsername->SetText(" someone ");
+        dlg->txtPassword->SetText("s3cret");
+        Widget<QSlider>(dlg->tbarScrollSpeed)->setValue(175);
         dlg->spinInterval->SetValue(30);
         dlg->spinTimeOut->SetValue(0);
-        dlg->rbtnRetrievalOff->click();
-        dlg->rbBorder->click();
+        dlg->rbtnRetrievalOff->Click();
+        dlg->rbBorder->Click();
         host.back = 0x123456;
         host.font = TTickerFont{"Arial", 10, false, true, false, false, 0x00AA00};
-        dlg->btnSaveConfig->click();
-        EXPECT_FALSE(dlg->isVisible());
+        dlg->btnSaveConfig->Click();
+        EXPECT_FALSE(dlg->Visible());
         EXPECT_EQ(Live().Username, " someone ");  // Update takes the field as typed
     }
     const auto s = Store();
@@ -605,16 +605,16 @@ TEST_F(ConfigDialogTest, SavedSettingsLoadBackExactly) {
     EXPECT_EQ(dlg->ViewerText(), "/usr/bin/view \xE9");
     EXPECT_EQ(dlg->ProxyPortText(), "8080");
     EXPECT_EQ(dlg->ProxyHostText(), "127.0.0.1");
-    EXPECT_EQ(dlg->txtUsername->text(), QString("someone"));
+    EXPECT_EQ(dlg->txtUsername->Text(), "someone");
     EXPECT_EQ(Live().Username, "someone");
     EXPECT_EQ(Live().Password, "s3cret");
-    EXPECT_EQ(dlg->tbarScrollSpeed->value(), 175);
+    EXPECT_EQ(dlg->tbarScrollSpeed->Position(), 175);
     EXPECT_EQ(host.interval, 175u);
     EXPECT_EQ(Live().ScrollStep, 2);
     EXPECT_EQ(Live().RetrievalInterval, 30);
     EXPECT_EQ(Live().AutoTimeOut, 0);
     EXPECT_FALSE(Live().AutoRetrievalOn);
-    EXPECT_TRUE(dlg->rbtnRetrievalOff->isChecked());
+    EXPECT_TRUE(dlg->rbtnRetrievalOff->Checked());
 }
 
 // --- How pages are read, and feeds a page offers -------------------------------
@@ -622,61 +622,61 @@ TEST_F(ConfigDialogTest, SavedSettingsLoadBackExactly) {
 TEST_F(ConfigDialogTest, PageReadingLoadsAppliesThroughUpdateSavesAndCancels) {
     {
         auto dlg = MakeWithUrls("");
-        EXPECT_TRUE(dlg->rbtnHeadlines->isChecked());
+        EXPECT_TRUE(dlg->rbtnHeadlines->Checked());
         EXPECT_EQ(Live().PageReading, "Headlines");
 
         // Choosing alone changes nothing live; Update makes it the next fetch's.
-        dlg->show();
-        dlg->rbtnClassic->click();
+        dlg->Show();
+        dlg->rbtnClassic->Click();
         EXPECT_EQ(Live().PageReading, "Headlines");
         dlg->btnUpdateClick();
         EXPECT_EQ(Live().PageReading, "Classic");
         EXPECT_EQ(Store().ReadString("Zelvo", "PageReading", "none"), "none");
 
         // Cancel puts back the choice shown at opening.
-        dlg->show();
-        dlg->rbtnHeadlines->click();
+        dlg->Show();
+        dlg->rbtnHeadlines->Click();
         dlg->btnCancelConfigClick();
-        EXPECT_TRUE(dlg->rbtnClassic->isChecked());
+        EXPECT_TRUE(dlg->rbtnClassic->Checked());
         EXPECT_EQ(Live().PageReading, "Classic");
 
-        dlg->show();
-        dlg->btnSaveConfig->click();
+        dlg->Show();
+        dlg->btnSaveConfig->Click();
         EXPECT_EQ(Store().ReadString("Zelvo", "PageReading", "?"), "Classic");
     }
     // Stored in another letter case it still means the classic reading; an
     // unknown name means headlines.
     Store().WriteString("Zelvo", "PageReading", "CLASSIC");
-    EXPECT_TRUE(Make()->rbtnClassic->isChecked());
+    EXPECT_TRUE(Make()->rbtnClassic->Checked());
     EXPECT_EQ(Live().PageReading, "Classic");
     Store().WriteString("Zelvo", "PageReading", "Fancy");
-    EXPECT_TRUE(Make()->rbtnHeadlines->isChecked());
+    EXPECT_TRUE(Make()->rbtnHeadlines->Checked());
     EXPECT_EQ(Live().PageReading, "Headlines");
 }
 
 TEST_F(ConfigDialogTest, SiteCheckOffersADeclaredFeedAndAddsItToTheUrlFile) {
     auto dlg = MakeWithUrls("http://a.test/\r\n");
-    EXPECT_TRUE(dlg->btnAddFeed->isHidden());
+    EXPECT_TRUE(!dlg->btnAddFeed->Visible());
     dlg->SetOfferedFeeds({"http://a.test/feed.xml", "http://a.test/atom.xml"});
-    EXPECT_FALSE(dlg->btnAddFeed->isHidden());
-    EXPECT_FALSE(dlg->cbFeeds->isHidden());
+    EXPECT_FALSE(!dlg->btnAddFeed->Visible());
+    EXPECT_FALSE(!dlg->cbFeeds->Visible());
     EXPECT_EQ(dlg->OfferedFeeds(), (Lines{"http://a.test/feed.xml", "http://a.test/atom.xml"}));
 
-    dlg->cbFeeds->setCurrentIndex(1);
-    dlg->btnAddFeed->click();
+    dlg->cbFeeds->SetItemIndex(1);
+    dlg->btnAddFeed->Click();
     EXPECT_EQ(Slurp(UrlPath()), "http://a.test/\r\nhttp://a.test/atom.xml\r\n");
     for (int site = 1; site <= 3; ++site)
         EXPECT_EQ(dlg->SiteURLList(site), (Lines{"http://a.test/", "http://a.test/atom.xml"}));
     ASSERT_EQ(BoxTexts(), (Lines{"Zelvo URL file updated with current entry."}));
 
     // Offered again, it is already listed: a beep and nothing more.
-    dlg->btnAddFeed->click();
+    dlg->btnAddFeed->Click();
     EXPECT_EQ(recorder.beeps.size(), 1u);
     EXPECT_EQ(recorder.boxes.size(), 1u);
 
     dlg->SetOfferedFeeds({});
-    EXPECT_TRUE(dlg->btnAddFeed->isHidden());
-    EXPECT_TRUE(dlg->cbFeeds->isHidden());
+    EXPECT_TRUE(!dlg->btnAddFeed->Visible());
+    EXPECT_TRUE(!dlg->cbFeeds->Visible());
 }
 
 }  // namespace

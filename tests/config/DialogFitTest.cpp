@@ -42,13 +42,13 @@ protected:
     std::unique_ptr<TfrmConfig> Shown() {
         auto dlg = MakeWithUrls("http://127.0.0.1/a\r\n");
         // Empty fields, as a first start leaves the proxy and account ones.
-        dlg->show();
+        dlg->Show();
         QApplication::processEvents();
         return dlg;
     }
 
     static void ShowPage(TfrmConfig& dlg, int index) {
-        dlg.PageControl1->setCurrentIndex(index);
+        dlg.PageControl1->SetActivePageIndex(index);
         QApplication::processEvents();
     }
 
@@ -64,12 +64,13 @@ private:
 
 TEST_P(DialogFit, EveryTextIsWholeAndTheDesignSizeIsTheLeast) {
     auto dlg = Shown();
-    EXPECT_GE(dlg->width(), kDesignSize.width());
-    EXPECT_GE(dlg->height(), kDesignSize.height());
-    EXPECT_EQ(dlg->font().pointSize(), GetParam()) << "the dialog follows the desktop's size";
+    EXPECT_GE(dlg->Width(), kDesignSize.width());
+    EXPECT_GE(dlg->Height(), kDesignSize.height());
+    EXPECT_EQ(Widget(*dlg)->font().pointSize(), GetParam())
+        << "the dialog follows the desktop's size";
 
     // Every tab's caption fits its tab, in one row that none leaves.
-    QTabBar* tabs = dlg->PageControl1->tabBar();
+    QTabBar* tabs = Widget<QTabWidget>(dlg->PageControl1)->tabBar();
     const QFontMetrics fm = tabs->fontMetrics();
     for (int i = 0; i < tabs->count(); ++i) {
         const QRect r = tabs->tabRect(i);
@@ -80,12 +81,13 @@ TEST_P(DialogFit, EveryTextIsWholeAndTheDesignSizeIsTheLeast) {
         }
     }
 
-    for (int page = 0; page < dlg->PageControl1->count(); ++page) {
+    for (int page = 0; page < dlg->PageControl1->PageCount(); ++page) {
         ShowPage(*dlg, page);
-        Shoot(*dlg, "dialog-" + std::to_string(GetParam()) + "pt-page" + std::to_string(page));
-        QWidget* shown = dlg->PageControl1->widget(page);
-        std::vector<QWidget*> widgets = {dlg->btnSaveConfig, dlg->btnUpdate, dlg->btnCancelConfig,
-                                         dlg->btnHelpConfig};
+        Shoot(*Widget(*dlg),
+              "dialog-" + std::to_string(GetParam()) + "pt-page" + std::to_string(page));
+        QWidget* shown = Widget(dlg->PageControl1->Page(page));
+        std::vector<QWidget*> widgets = {Widget(dlg->btnSaveConfig), Widget(dlg->btnUpdate),
+                                         Widget(dlg->btnCancelConfig), Widget(dlg->btnHelpConfig)};
         for (QWidget* w : shown->findChildren<QWidget*>())
             widgets.push_back(w);
         for (QWidget* w : widgets) {
@@ -110,7 +112,7 @@ TEST_P(DialogFit, EveryTextIsWholeAndTheDesignSizeIsTheLeast) {
                     << what;
             }
             // Nothing sticks out of its page, or out of the dialog.
-            QWidget* frame = shown->isAncestorOf(w) ? shown : dlg.get();
+            QWidget* frame = shown->isAncestorOf(w) ? shown : Widget(*dlg);
             const QRect inFrame(w->mapTo(frame, QPoint(0, 0)), w->size());
             EXPECT_TRUE(frame->rect().contains(inFrame)) << what;
         }
@@ -120,9 +122,9 @@ TEST_P(DialogFit, EveryTextIsWholeAndTheDesignSizeIsTheLeast) {
 TEST_P(DialogFit, EmptyFieldsArePaintedAsEditable) {
     auto dlg = Shown();
     const QColor base = QApplication::palette().color(QPalette::Base);
-    for (int page = 0; page < dlg->PageControl1->count(); ++page) {
+    for (int page = 0; page < dlg->PageControl1->PageCount(); ++page) {
         ShowPage(*dlg, page);
-        for (auto* edit : dlg->PageControl1->widget(page)->findChildren<QLineEdit*>()) {
+        for (auto* edit : Widget(dlg->PageControl1->Page(page))->findChildren<QLineEdit*>()) {
             if (!edit->isVisible())
                 continue;
             edit->clear();

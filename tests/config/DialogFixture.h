@@ -5,6 +5,7 @@
 
 #include <QLineEdit>
 #include <QPushButton>
+#include <QWidget>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -13,6 +14,7 @@
 #include "config/CnfgZv3.h"
 #include "config/LiveSettings.h"
 #include "config/RegIniFile.h"
+#include "platform/linux/ControlImpl.h"
 #include "support/DialogRecorder.h"
 #include "support/Files.h"
 #include "support/TempDir.h"
@@ -20,6 +22,22 @@
 namespace zelvo::config {
 
 using Lines = std::vector<std::string>;
+
+// A control's widget, for what only the widget can tell: sizes in a font,
+// focus order, painting, and keys played as the user's.
+template <typename W = QWidget>
+W* Widget(const platform::TControl& control) {
+    return platform::toolkit::As<W>(control);
+}
+template <typename W = QWidget, typename C>
+W* Widget(const std::unique_ptr<C>& control) {
+    return platform::toolkit::As<W>(*control);
+}
+// The field of a number field, as the user types into it.
+template <typename C>
+QLineEdit* FieldOf(const std::unique_ptr<C>& control) {
+    return static_cast<QLineEdit*>(platform::toolkit::FocusTarget(*control));
+}
 
 class FakeHost : public TConfigHost {
 public:

@@ -43,12 +43,12 @@ class DialogKeyboard : public ConfigDialogTest {
 protected:
     std::unique_ptr<TfrmConfig> Shown() {
         auto dlg = MakeWithUrls("http://127.0.0.1/a\r\n");
-        dlg->show();
+        dlg->Show();
         QApplication::processEvents();
         return dlg;
     }
     static void ShowPage(TfrmConfig& dlg, int index) {
-        dlg.PageControl1->setCurrentIndex(index);
+        dlg.PageControl1->SetActivePageIndex(index);
         QApplication::processEvents();
     }
 };
@@ -56,22 +56,22 @@ protected:
 TEST_F(DialogKeyboard, TabFollowsTheDrawnOrderOnEveryPage) {
     auto dlg = Shown();
     ShowPage(*dlg, 0);
-    QWidget* general = dlg->PageControl1->widget(0);
-    EXPECT_EQ(Names(TabStops(dlg.get(), general)),
-              (Lines{"tbarScrollSpeed", "spinInterval", "spinTimeOut", "rbtnRetrievalOn",
-                     "rbtnHeadlines", "txtProxyHost", "txtProxyPort", "chkStartAtLogin",
-                     "chkSmoothScroll"}));
+    QWidget* general = Widget(dlg->PageControl1->Page(0));
+    EXPECT_EQ(
+        Names(TabStops(Widget(*dlg), general)),
+        (Lines{"tbarScrollSpeed", "spinInterval", "spinTimeOut", "rbtnRetrievalOn", "rbtnHeadlines",
+               "txtProxyHost", "txtProxyPort", "chkStartAtLogin", "chkSmoothScroll"}));
     ShowPage(*dlg, 1);
-    QWidget* personal = dlg->PageControl1->widget(1);
-    EXPECT_EQ(Names(TabStops(dlg.get(), personal)),
+    QWidget* personal = Widget(dlg->PageControl1->Page(1));
+    EXPECT_EQ(Names(TabStops(Widget(*dlg), personal)),
               (Lines{"rbNoBorder", "btnBackcolor", "btnForecolor", "txtUsername", "btnTips",
                      "txtPassword"}));
 
     // Every page: each stop stands below the one before, or beside it to the right.
-    for (int i = 0; i < dlg->PageControl1->count(); ++i) {
+    for (int i = 0; i < dlg->PageControl1->PageCount(); ++i) {
         ShowPage(*dlg, i);
-        QWidget* page = dlg->PageControl1->widget(i);
-        const auto stops = TabStops(dlg.get(), page);
+        QWidget* page = Widget(dlg->PageControl1->Page(i));
+        const auto stops = TabStops(Widget(*dlg), page);
         ASSERT_FALSE(stops.empty()) << i;
         for (size_t k = 1; k < stops.size(); ++k) {
             const QRect a = OnPage(stops[k - 1], page);
@@ -86,50 +86,50 @@ TEST_F(DialogKeyboard, TabFollowsTheDrawnOrderOnEveryPage) {
 
 TEST_F(DialogKeyboard, AnOptionGroupIsOneStopAtItsSelectedButton) {
     auto dlg = Shown();
-    EXPECT_TRUE(dlg->rbtnRetrievalOn->focusPolicy() & Qt::TabFocus);
-    EXPECT_FALSE(dlg->rbtnRetrievalOff->focusPolicy() & Qt::TabFocus);
-    dlg->rbtnRetrievalOff->setChecked(true);
-    EXPECT_FALSE(dlg->rbtnRetrievalOn->focusPolicy() & Qt::TabFocus);
-    EXPECT_TRUE(dlg->rbtnRetrievalOff->focusPolicy() & Qt::TabFocus);
-    dlg->rbBorder->setChecked(true);
-    EXPECT_TRUE(dlg->rbBorder->focusPolicy() & Qt::TabFocus);
-    EXPECT_FALSE(dlg->rbNoBorder->focusPolicy() & Qt::TabFocus);
+    EXPECT_TRUE(Widget(dlg->rbtnRetrievalOn)->focusPolicy() & Qt::TabFocus);
+    EXPECT_FALSE(Widget(dlg->rbtnRetrievalOff)->focusPolicy() & Qt::TabFocus);
+    dlg->rbtnRetrievalOff->SetChecked(true);
+    EXPECT_FALSE(Widget(dlg->rbtnRetrievalOn)->focusPolicy() & Qt::TabFocus);
+    EXPECT_TRUE(Widget(dlg->rbtnRetrievalOff)->focusPolicy() & Qt::TabFocus);
+    dlg->rbBorder->SetChecked(true);
+    EXPECT_TRUE(Widget(dlg->rbBorder)->focusPolicy() & Qt::TabFocus);
+    EXPECT_FALSE(Widget(dlg->rbNoBorder)->focusPolicy() & Qt::TabFocus);
     // A click still focuses the other button.
-    EXPECT_TRUE(dlg->rbNoBorder->focusPolicy() & Qt::ClickFocus);
+    EXPECT_TRUE(Widget(dlg->rbNoBorder)->focusPolicy() & Qt::ClickFocus);
 }
 
 TEST_F(DialogKeyboard, TheFirstControlHasTheFocusWhenTheDialogOpens) {
     auto dlg = Shown();
-    EXPECT_EQ(dlg->focusWidget(), dlg->tbarScrollSpeed);
-    dlg->PageControl1->setCurrentIndex(4);
-    dlg->txtUsername->setFocus();
-    dlg->btnCancelConfig->click();
-    dlg->show();
+    EXPECT_EQ(Widget(*dlg)->focusWidget(), Widget(dlg->tbarScrollSpeed));
+    dlg->PageControl1->SetActivePageIndex(4);
+    dlg->txtUsername->SetFocus();
+    dlg->btnCancelConfig->Click();
+    dlg->Show();
     QApplication::processEvents();
-    EXPECT_EQ(dlg->PageControl1->currentIndex(), 0);
-    EXPECT_EQ(dlg->focusWidget(), dlg->tbarScrollSpeed);
+    EXPECT_EQ(dlg->PageControl1->ActivePageIndex(), 0);
+    EXPECT_EQ(Widget(*dlg)->focusWidget(), Widget(dlg->tbarScrollSpeed));
 }
 
 TEST_F(DialogKeyboard, ATypedPasswordShowsAsDotsAndTheMaskAsItIs) {
     Store().WriteString("Zelvo", "Password", "hunter2");
     auto dlg = Shown();
-    EXPECT_EQ(dlg->txtPassword->displayText(), QString("(Secret)"));
-    dlg->txtPassword->setText("typed");
-    EXPECT_EQ(dlg->txtPassword->echoMode(), QLineEdit::Password);
-    EXPECT_FALSE(dlg->txtPassword->displayText().contains("typed"));
-    dlg->btnUpdate->click();
+    EXPECT_EQ(Widget<QLineEdit>(dlg->txtPassword)->displayText(), QString("(Secret)"));
+    dlg->txtPassword->SetText("typed");
+    EXPECT_EQ(Widget<QLineEdit>(dlg->txtPassword)->echoMode(), QLineEdit::Password);
+    EXPECT_FALSE(Widget<QLineEdit>(dlg->txtPassword)->displayText().contains("typed"));
+    dlg->btnUpdate->Click();
     EXPECT_EQ(Live().Password, "typed");
-    EXPECT_EQ(dlg->txtPassword->displayText(), QString("(Secret)"));
+    EXPECT_EQ(Widget<QLineEdit>(dlg->txtPassword)->displayText(), QString("(Secret)"));
 }
 
 TEST_F(DialogKeyboard, MinutesAndHoursStandBesideTheirFields) {
     auto dlg = Shown();
-    QWidget* page = dlg->PageControl1->widget(0);
-    for (auto [label, field] :
-         {std::pair{"lblMinutes", dlg->spinInterval}, std::pair{"lblHours", dlg->spinTimeOut}}) {
-        auto* l = dlg->findChild<QLabel*>(label);
+    QWidget* page = Widget(dlg->PageControl1->Page(0));
+    for (auto [label, field] : {std::pair{"lblMinutes", dlg->spinInterval.get()},
+                                std::pair{"lblHours", dlg->spinTimeOut.get()}}) {
+        auto* l = Widget(*dlg)->findChild<QLabel*>(label);
         ASSERT_NE(l, nullptr) << label;
-        const QRect f = OnPage(field, page);
+        const QRect f = OnPage(Widget(*field), page);
         const QRect r = OnPage(l, page);
         EXPECT_GE(r.left(), f.right()) << label;
         EXPECT_LE(r.left() - f.right(), 12) << label;
@@ -147,10 +147,10 @@ protected:
 TEST_F(StartAtLogin, SaveWritesAndRemovesTheEntryAndTheSettingsHoldNothingOfIt) {
     auto dlg = MakeWithUrls("");
     EXPECT_EQ(AutostartEntryPath(), Entry());
-    EXPECT_FALSE(dlg->chkStartAtLogin->isChecked());
-    dlg->show();
-    dlg->chkStartAtLogin->setChecked(true);
-    dlg->btnSaveConfig->click();
+    EXPECT_FALSE(dlg->chkStartAtLogin->Checked());
+    dlg->Show();
+    dlg->chkStartAtLogin->SetChecked(true);
+    dlg->btnSaveConfig->Click();
     ASSERT_TRUE(std::filesystem::exists(Entry()));
     const std::string text = Slurp(Entry());
     EXPECT_EQ(text.rfind("[Desktop Entry]\n", 0), 0u);
@@ -159,10 +159,10 @@ TEST_F(StartAtLogin, SaveWritesAndRemovesTheEntryAndTheSettingsHoldNothingOfIt) 
     EXPECT_EQ(Slurp(platform::UserSettingsPath()).find("utostart"), std::string::npos);
 
     auto again = Make();
-    EXPECT_TRUE(again->chkStartAtLogin->isChecked());
-    again->show();
-    again->chkStartAtLogin->setChecked(false);
-    again->btnSaveConfig->click();
+    EXPECT_TRUE(again->chkStartAtLogin->Checked());
+    again->Show();
+    again->chkStartAtLogin->SetChecked(false);
+    again->btnSaveConfig->Click();
     EXPECT_FALSE(std::filesystem::exists(Entry()));
 }
 
@@ -170,24 +170,24 @@ TEST_F(StartAtLogin, TheEntryIsTheStateAndCancelPutsItBack) {
     auto dlg = MakeWithUrls("");
     std::filesystem::create_directories(home / "autostart");
     WriteFile(Entry(), "[Desktop Entry]\nType=Application\nExec=zelvo --mine\n");
-    dlg->show();
-    EXPECT_TRUE(dlg->chkStartAtLogin->isChecked());  // read again at showing
-    dlg->chkStartAtLogin->setChecked(false);
-    dlg->btnCancelConfig->click();
-    EXPECT_TRUE(dlg->chkStartAtLogin->isChecked());
+    dlg->Show();
+    EXPECT_TRUE(dlg->chkStartAtLogin->Checked());  // read again at showing
+    dlg->chkStartAtLogin->SetChecked(false);
+    dlg->btnCancelConfig->Click();
+    EXPECT_TRUE(dlg->chkStartAtLogin->Checked());
     EXPECT_TRUE(std::filesystem::exists(Entry()));
 
     // An entry the desktop already starts is the user's: Save leaves it be.
-    dlg->show();
-    dlg->btnSaveConfig->click();
+    dlg->Show();
+    dlg->btnSaveConfig->Click();
     EXPECT_EQ(Slurp(Entry()), "[Desktop Entry]\nType=Application\nExec=zelvo --mine\n");
 
     // One the desktop switched off counts as off, and Save turns it on again.
     WriteFile(Entry(), "[Desktop Entry]\nExec=zelvo\nHidden=true\n");
-    dlg->show();
-    EXPECT_FALSE(dlg->chkStartAtLogin->isChecked());
-    dlg->chkStartAtLogin->setChecked(true);
-    dlg->btnSaveConfig->click();
+    dlg->Show();
+    EXPECT_FALSE(dlg->chkStartAtLogin->Checked());
+    dlg->chkStartAtLogin->SetChecked(true);
+    dlg->btnSaveConfig->Click();
     EXPECT_TRUE(AutostartEnabled());
 }
 

@@ -1,6 +1,4 @@
 // The batches of the settings store as the dialog runs them.
-#include <QCheckBox>
-#include <QPushButton>
 #include <filesystem>
 #include <sstream>
 
@@ -34,8 +32,8 @@ TEST_F(SettingsBatch, SaveWritesItsValuesInTheirOrderIntoTheCopysSection) {
     Live().InstanceNumber = 3;
     Live().InstanceSuffix = "3";
     auto dlg = MakeWithUrls("");
-    dlg->show();
-    dlg->btnSaveConfig->click();
+    dlg->Show();
+    dlg->btnSaveConfig->Click();
     namespace s = settings;
     const Lines expected{s::WebSite1.Name,     s::WebSite2.Name,
                          s::WebSite3.Name,     s::Site1Enabled.Name,
@@ -49,8 +47,7 @@ TEST_F(SettingsBatch, SaveWritesItsValuesInTheirOrderIntoTheCopysSection) {
                          s::SmoothScroll.Name, s::Border.Name,
                          s::Backcolor.Name,    s::ForeColor.Name,
                          s::FontName.Name,     s::FontSize.Name,
-                         s::FontStyle.Name,
-                         s::PageReading.Name};
+                         s::FontStyle.Name,    s::PageReading.Name};
     const std::string text = Slurp(platform::UserSettingsPath());
     EXPECT_EQ(NamesIn(text, "Zelvo3"), expected);
     EXPECT_TRUE(NamesIn(text, "Zelvo").empty());
@@ -67,9 +64,9 @@ TEST_F(SettingsBatch, TheDialogLoadsFromAStoreThatCannotBeWritten) {
     EXPECT_EQ(Live().RetrievalInterval, 30);
 
     // Save cannot store them, says so with a beep, and the values stay in force.
-    dlg->show();
+    dlg->Show();
     dlg->spinInterval->SetValue(45);
-    dlg->btnSaveConfig->click();
+    dlg->btnSaveConfig->Click();
     EXPECT_EQ(recorder.beeps.size(), 1u);
     EXPECT_EQ(Live().RetrievalInterval, 45);
     EXPECT_EQ(Store().ReadInteger("Zelvo", "RetrievalInterval", 0), 30);
@@ -79,28 +76,28 @@ TEST_F(SettingsBatch, TheDialogLoadsFromAStoreThatCannotBeWritten) {
 // later showing drop an unapplied change, Save keeps it for the next start.
 TEST_F(SettingsBatch, SmoothScrollingIsOnByDefaultAndFollowsUpdateAndSave) {
     auto dlg = MakeWithUrls("");
-    EXPECT_TRUE(dlg->chkSmoothScroll->isChecked());
+    EXPECT_TRUE(dlg->chkSmoothScroll->Checked());
     EXPECT_TRUE(Live().SmoothScroll);
 
-    dlg->show();
-    dlg->chkSmoothScroll->setChecked(false);
-    dlg->btnCancelConfig->click();
+    dlg->Show();
+    dlg->chkSmoothScroll->SetChecked(false);
+    dlg->btnCancelConfig->Click();
     EXPECT_TRUE(Live().SmoothScroll);
-    dlg->show();
-    EXPECT_TRUE(dlg->chkSmoothScroll->isChecked()) << "an unapplied change is dropped";
+    dlg->Show();
+    EXPECT_TRUE(dlg->chkSmoothScroll->Checked()) << "an unapplied change is dropped";
 
-    dlg->chkSmoothScroll->setChecked(false);
-    dlg->btnUpdate->click();
+    dlg->chkSmoothScroll->SetChecked(false);
+    dlg->btnUpdate->Click();
     EXPECT_FALSE(Live().SmoothScroll);
     EXPECT_EQ(Store().ReadString("Zelvo", "SmoothScroll", "none"), "none")
         << "Update stores nothing";
 
-    dlg->show();
-    dlg->btnSaveConfig->click();
+    dlg->Show();
+    dlg->btnSaveConfig->Click();
     EXPECT_EQ(Store().ReadString("Zelvo", "SmoothScroll", "none"), "0");
     Live().SmoothScroll = true;
     auto again = MakeWithUrls("");
-    EXPECT_FALSE(again->chkSmoothScroll->isChecked());
+    EXPECT_FALSE(again->chkSmoothScroll->Checked());
     EXPECT_FALSE(Live().SmoothScroll);
 }
 
