@@ -4,6 +4,8 @@
 #include <fstream>
 #include <optional>
 
+#include "app/RetrievalMessages.h"
+#include "app/TickerFetch.h"
 #include "config/LiveSettings.h"
 #include "http/CredentialMask.h"
 #include "platform/Cp1252.h"
@@ -38,26 +40,7 @@ TRetrievalCycle::TRetrievalCycle(http::THttpCli& client, config::TRetrievalInput
       scroller_(scroller),
       view_(view),
       timerRetrieve_(timerRetrieve) {
-    HttpCli1.SetProxyPort("80");
-    HttpCli1.SetAgent("Mozilla/2.0 (compatible)");
-    HttpCli1.SetNoCache(false);
-    HttpCli1.SetContentTypePost("application/x-www-form-urlencoded");
-    HttpCli1.SetMultiThreaded(false);
-    HttpCli1.SetConnectTimeOut(kConnectLimit);
-    HttpCli1.SetReceiveTimeOut(kSilenceLimit);
-    HttpCli1.SetRequestTimeOut(kRequestLimit);
-    HttpCli1.OnCommand = [this](http::THttpCli*, const std::string& s) { HttpCli1Command(s); };
-    HttpCli1.OnPlainRelocation = [this](http::THttpCli*, const std::string& url) {
-        DownloadMemo.push_back("Relocated from https to plain http: " + http::MaskCredentials(url));
-    };
-    HttpCli1.OnDocBegin = [this](http::THttpCli*) { HttpCli1DocBegin(); };
-    HttpCli1.OnDocEnd = [this](http::THttpCli*) { HttpCli1DocEnd(); };
-    HttpCli1.OnRequestDone = [this](http::THttpCli*, http::THttpRequest rq,
-                                    http::THttpCli::Word error) { HttpCli1RequestDone(rq, error); };
-}
-
-TRetrievalCycle::~TRetrievalCycle() {
-    HttpCli1.SetRcvdStream(nullptr);
+    SetUpTickerClient(HttpCli1);
 }
 
 void TRetrievalCycle::timerRetrieveTimer() {
@@ -93,8 +76,7 @@ void TRetrievalCycle::timerRetrieveTimer() {
     if (platform::Trim(url).empty()) {
         platform::MessageBeep(0);
         view_.SetCaptionTimerEnabled(true);
-        platform::ShowLastingWarning(kFailureBox, std::string("URL for this site is empty, ") +
-                                                      "check Configuration Dialog.   ");
+        platform::ShowLastingWarning(kFailureBox, kEmptySiteMessage);
         return;
     }
     url = CutAtHash(url);
@@ -149,7 +131,6 @@ void TRetrievalCycle::RetrieveURL(std::string url, std::string proxyHost, std::s
         struct Always {
             TRetrievalCycle& self;
             ~Always() {
-                self.receivedPage_.reset();
                 self.SetCancelEnabled(false);
                 self.KeyLatch = false;
                 self.RetrievalBusy = false;
@@ -175,7 +156,6 @@ std::optional<std::string> TRetrievalCycle::Fetch(const std::string& url, std::s
     HttpCli1.SetProxyPort(proxyPort);
     HttpCli1.SetUsername(config::Live().Username);
     HttpCli1.SetPassword(config::Live().Password);
-    ReleaseBodyStream();
     HttpCli1.SetModifiedSince(0);
 
     Headlines.clear();
@@ -190,76 +170,29 @@ std::optional<std::string> TRetrievalCycle::Fetch(const std::string& url, std::s
                                 platform::Cp1252ToUtf8(http::MaskCredentials(url)) + "...");
     inputs_.SetPageSizeCaption(BytesCaption(scroller_.TickerText.size()));
 
-    bool failed = false;
-    try {
-        HttpCli1.Get();
-    } catch (...) {
-        failed = true;
-    }
-
-    if (failed) {
-        DownloadMemo.push_back("GET Failed !");
-        DownloadMemo.push_back("StatusCode   = " + std::to_string(HttpCli1.StatusCode()));
-        DownloadMemo.push_back("ReasonPhrase = " + http::MaskCredentials(HttpCli1.ReasonPhrase()));
-        SaveLog();
-        if (HttpCli1.StatusCode() == 0)
-            return std::nullopt;
-        view_.SetTickerCaption(" Zelvo");
-        return "Unable to retrieve URL, " +
-               FailureReason(HttpCli1.ReasonPhrase(), HttpCli1.StatusCode()) + "." + "     ";
-    }
-
-    DownloadMemo.push_back("StatusCode = " + std::to_string(HttpCli1.StatusCode()));
-    for (const std::string& line : HttpCli1.RcvdHeader())
-        DownloadMemo.push_back("hdr>" + http::MaskCredentials(line));
+    http::TFetchResult fetched = HttpCli1.Fetch();
+    DownloadMemo = fetched.Log;
     SaveLog();
-
-    if (receivedPage_) {
-        // The page moves from stream to conversion; each step lets go of
-        // what it read, so a large page is never held three times.
-        std::string body = receivedPage_->TakeData();
-        receivedPage_.reset();
-        DownloadMemo.clear();
-        text::TPageRead read = text::ReadReceivedPage(
-            std::move(body), HttpCli1.ContentType(), HttpCli1.CurrentDocumentURL(),
-            text::PageReadingNamed(config::Live().PageReading));
-        scroller_.TickerText = std::move(read.line.text);
-        scroller_.PlainText = !read.classic;
-        Headlines = std::move(read.line.headlines);
-        OfferedFeeds = std::move(read.feeds);
-        inputs_.SetOfferedFeeds(OfferedFeeds);
-        text::WritePageText(scroller_.TickerText, DownloadMemo, FilesDir);
-    } else {
-        // No body: the log lines themselves, by the classic rules.
-        text::ConvertPageText(DownloadMemo, scroller_.TickerText, FilesDir);
-        scroller_.PlainText = false;
+    if (fetched.Failed) {
+        std::optional<std::string> message = FailureMessage(fetched);
+        // A failure that left no status keeps the connecting text up.
+        if (message)
+            view_.SetTickerCaption(" Zelvo");
+        return message;
     }
+
+    TTickerLine line =
+        ReadFetchedPage(std::move(fetched), text::PageReadingNamed(config::Live().PageReading));
+    scroller_.TickerText = std::move(line.text);
+    scroller_.PlainText = line.plainText;
+    Headlines = std::move(line.headlines);
+    OfferedFeeds = std::move(line.feeds);
+    inputs_.SetOfferedFeeds(OfferedFeeds);
+    text::WritePageText(scroller_.TickerText, DownloadMemo, FilesDir);
     inputs_.SetPageSizeCaption(BytesCaption(text::CharCount(scroller_.TickerText)));
     scroller_.ScrollPos = 1;
     view_.SetCaptionTimerEnabled(true);
     return std::nullopt;
-}
-
-std::string TRetrievalCycle::FailureReason(const std::string& p, int statusCode) {
-    std::string lower = platform::AsciiLower(p);
-    if (lower.find("object not found") != std::string::npos)
-        return "object not found";
-    if (lower.find("resolve hostname to ip address") != std::string::npos)
-        return "unresolved IP address or timed out";
-    if (lower.find("file not found") != std::string::npos)
-        return "file not found";
-    if (statusCode == 200 && lower.find("ok") != std::string::npos)
-        return "program busy";
-    // A reason the server left empty still says what went wrong.
-    if (platform::Trim(p).empty())
-        return "status " + std::to_string(statusCode);
-    // A reason that opens with an abbreviation ("HTTP", "TLS") keeps it.
-    auto upper = [](char c) { return c >= 'A' && c <= 'Z'; };
-    if (p[0] == 'H' || (p.size() > 1 && upper(p[0]) && upper(p[1])))
-        return p;
-    std::string r = p;
-    r[0] = platform::AsciiLower(r[0]);
-    return r;
 }
 
 void TRetrievalCycle::CancelRetrieval() {
@@ -281,40 +214,10 @@ void TRetrievalCycle::timerTimeOutTimer() {
     }
 }
 
-void TRetrievalCycle::HttpCli1Command(const std::string& s) {
-    if (!s.empty())
-        DownloadMemo.push_back("cmd> " + http::MaskCredentials(s));
-}
-
-void TRetrievalCycle::HttpCli1DocBegin() {
-    DownloadMemo.push_back(HttpCli1.ContentType() + " => " + HttpCli1.DocName());
-    DownloadMemo.push_back("Document = " + HttpCli1.DocName());
-    bodyStream_ = std::make_unique<http::TMemoryStream>();
-    HttpCli1.SetRcvdStream(bodyStream_.get());
-}
-
-void TRetrievalCycle::HttpCli1DocEnd() {
-    // The page moves over rather than being copied: a large page is held
-    // once, not twice.
-    receivedPage_ = std::make_unique<http::TMemoryStream>(bodyStream_ ? bodyStream_->TakeData()
-                                                                      : std::string());
-    if (HttpCli1.RcvdStream() != nullptr)
-        ReleaseBodyStream();
-}
-
-void TRetrievalCycle::HttpCli1RequestDone(http::THttpRequest, http::THttpCli::Word error) {
-    DownloadMemo.push_back("RequestDone Error = " + std::to_string(static_cast<unsigned>(error)));
-}
-
 void TRetrievalCycle::SetCancelEnabled(bool enabled) {
     inputs_.SetRetrievalCancelEnabled(enabled);
     if (OnCancelEnabled)
         OnCancelEnabled(enabled);
-}
-
-void TRetrievalCycle::ReleaseBodyStream() {
-    HttpCli1.SetRcvdStream(nullptr);
-    bodyStream_.reset();
 }
 
 void TRetrievalCycle::SaveLog() {

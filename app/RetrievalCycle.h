@@ -1,8 +1,7 @@
 #pragma once
-// When a page is fetched and which one, the fetch itself with its log, the
-// report of a failure, and the hand-over of a received page to the
-// conversion and the scroller. Also the automatic exit.
-#include <memory>
+// When a page is fetched and which one, the fetch with its log, the report
+// of a failure, and the hand-over of the fetched line to the scroller. Also
+// the automatic exit.
 #include <optional>
 #include <string>
 #include <vector>
@@ -12,7 +11,6 @@
 #include "app/TickerScroller.h"
 #include "config/RetrievalInputs.h"
 #include "http/HttpProt.h"
-#include "http/Stream.h"
 #include "platform/WindowTimer.h"
 #include "text/PageConversion.h"
 
@@ -20,12 +18,12 @@ namespace zelvo::app {
 
 class TRetrievalCycle {
 public:
-    // The cycle drives the client through its events; the client, the
-    // dialog's inputs, the scroller, its view and the timer must outlive it.
+    // The cycle sets the client up as the ticker's and runs its fetches; the
+    // client, the dialog's inputs, the scroller, its view and the timer must
+    // outlive it.
     TRetrievalCycle(http::THttpCli& client, config::TRetrievalInputs& inputs,
                     TTickerScroller& scroller, TTickerView& view,
                     platform::WindowTimer& timerRetrieve);
-    ~TRetrievalCycle();
     TRetrievalCycle(const TRetrievalCycle&) = delete;
     TRetrievalCycle& operator=(const TRetrievalCycle&) = delete;
 
@@ -56,12 +54,6 @@ public:
 
     // The name of the one box that reports failed fetches.
     static constexpr const char* kFailureBox = "retrievalFailure";
-    // Limits of one fetch, in milliseconds. Every one ends well before the
-    // shortest interval's next tick (a minute), so that a site that never
-    // answers cannot hold the cycle when another site's turn comes.
-    static constexpr unsigned kConnectLimit = 20000;
-    static constexpr unsigned kSilenceLimit = 30000;
-    static constexpr unsigned kRequestLimit = 45000;
 
     void timerRetrieveTimer();
     int NextEnabledSite(int current) const;
@@ -73,28 +65,18 @@ public:
     void CancelRetrieval();
     void timerTimeOutTimer();
 
-    // The reason text of the failure message for a reason phrase.
-    static std::string FailureReason(const std::string& reasonPhrase, int statusCode);
-
 private:
     // The fetch of RetrieveURL while the cycle is busy: the failure message,
     // or nothing after a success or a failure that only logs.
     std::optional<std::string> Fetch(const std::string& url, std::string proxyHost,
                                      std::string proxyPort);
-    void HttpCli1Command(const std::string& s);
-    void HttpCli1DocBegin();
-    void HttpCli1DocEnd();
-    void HttpCli1RequestDone(http::THttpRequest rqType, http::THttpCli::Word error);
     void SaveLog();
-    void ReleaseBodyStream();
     void SetCancelEnabled(bool enabled);
 
     config::TRetrievalInputs& inputs_;
     TTickerScroller& scroller_;
     TTickerView& view_;
     platform::WindowTimer& timerRetrieve_;
-    std::unique_ptr<http::TMemoryStream> bodyStream_;
-    std::unique_ptr<http::TMemoryStream> receivedPage_;
 };
 
 }  // namespace zelvo::app

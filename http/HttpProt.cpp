@@ -4,6 +4,7 @@
 #include <cstring>
 #include <utility>
 
+#include "http/CredentialMask.h"
 #include "http/ResponseLines.h"
 #include "http/TextRules.h"
 
@@ -17,6 +18,7 @@ THttpCli::THttpCli()
           [this](platform::UINT msg, platform::WPARAM w, platform::LPARAM l) {
               return WndProc(msg, w, l);
           })),
+      bodyBuffer_(std::make_unique<char[]>(kBodyBufferSize)),
       timers_([this](const std::string& reason) { EndRequest(reason, 0); }) {
     using Sock = socket::TCustomWSocket;
     BindSocketClosed();
@@ -47,6 +49,8 @@ void THttpCli::SetMultiThreaded(bool v) {
 platform::LRESULT THttpCli::WndProc(platform::UINT msg, platform::WPARAM, platform::LPARAM) {
     switch (msg) {
         case WM_HTTP_REQUEST_DONE:
+            Record("RequestDone Error = " + std::to_string(requestDoneError_ & 0xFFFF));
+            fetch_.Done = true;
             if (OnRequestDone)
                 OnRequestDone(this, requestType_, static_cast<Word>(requestDoneError_ & 0xFFFF));
             break;
@@ -130,6 +134,12 @@ void THttpCli::Post() {
 
 void THttpCli::ExecuteRequest(THttpRequest requestType) {
     StartRequest(requestType);
+    WaitUntilReady();
+    if (statusCode_ >= 400)
+        throw EHttpException(reasonPhrase_, statusCode_);
+}
+
+void THttpCli::WaitUntilReady() {
     // Keep the loop turning until the request has ended; between passes,
     // sleep until the next event instead of polling.
     while (httpState_ != hsReady) {
@@ -140,8 +150,6 @@ void THttpCli::ExecuteRequest(THttpRequest requestType) {
         if (httpState_ != hsReady)
             platform::WaitMessage();
     }
-    if (statusCode_ >= 400)
-        throw EHttpException(reasonPhrase_, statusCode_);
 }
 
 void THttpCli::StartRequest(THttpRequest requestType) {
@@ -315,6 +323,7 @@ void THttpCli::SocketConnected(socket::TCustomWSocket::Word error) {
 void THttpCli::SendRequest() {
     rcvCount_ = 0;
     contentLengthSeen_ = false;
+    responseContentType_.clear();
     headerBytes_ = 0;
     rcvdHeader_.BeginResponse();
     SetHttpState(hsWaitingHeader);
@@ -349,8 +358,7 @@ void THttpCli::SendTunnelRequest() {
     headerBytes_ = 0;
     timers_.Connected();
     const std::string line = "CONNECT " + tunnel_.Authority + " HTTP/1.0";
-    if (OnCommand)
-        OnCommand(this, line);
+    ReportCommand(line);
     if (httpState_ != hsConnecting)
         return;  // the handler ended the request
     const std::string text = line + "\r\nHost: " + tunnel_.Authority + "\r\n\r\n";
@@ -380,9 +388,15 @@ void THttpCli::ProcessTunnelLine(const std::string& line) {
     socket_->StartSsl();
 }
 
-void THttpCli::SendCommand(const std::string& s) {
+void THttpCli::ReportCommand(const std::string& s) {
+    if (!s.empty())
+        Record("cmd> " + MaskCredentials(s));
     if (OnCommand)
         OnCommand(this, s);
+}
+
+void THttpCli::SendCommand(const std::string& s) {
+    ReportCommand(s);
     requestText_ += s;
     requestText_ += "\r\n";
 }

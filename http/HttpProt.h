@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "http/FetchResult.h"
 #include "http/HeaderLog.h"
 #include "http/RequestTarget.h"
 #include "http/RequestTimers.h"
@@ -52,7 +53,9 @@ public:
     static constexpr platform::UINT WM_HTTP_REQUEST_DONE = platform::WM_USER + 1;
     static constexpr platform::UINT WM_HTTP_SET_READY = platform::WM_USER + 2;
     static constexpr platform::UINT WM_HTTP_LOGIN = platform::WM_USER + 3;
-    static constexpr int kBufferSize = 8192;
+    static constexpr int kBufferSize = 8192;       // header lines
+    static constexpr int kBodyBufferSize = 65536;  // one read of a document's body
+    static constexpr int kMaxPassBytes = 1 << 20;  // read per pass of the message loop
     static constexpr int kMaxRelocations = 20;
     static constexpr int kMaxHeaderBytes = 256 * 1024;  // one response's header lines together
 
@@ -67,6 +70,11 @@ public:
     void Get();
     void Head();
     void Post();
+    // Runs a GET to its end and gives the caller its whole result; a failed
+    // or refused request is a result too, never an exception. The document
+    // goes into the result unless an OnDocBegin handler attaches a stream of
+    // its own. The events fire as they do for Get, in the same order.
+    TFetchResult Fetch();
     // Asynchronous start; the request then runs from the message loop.
     void StartRequest(THttpRequest requestType);
     // Ends the running request (nothing happens when none is running).
@@ -178,6 +186,12 @@ protected:
 
 private:
     void ExecuteRequest(THttpRequest requestType);
+    void WaitUntilReady();
+    // The command's log line, then the command's event.
+    void ReportCommand(const std::string& s);
+    // A line of the log of the Fetch under way; nothing when none runs.
+    void Record(std::string line);
+    TFetchResult RefusedFetch(const std::string& why);
     platform::LRESULT WndProc(platform::UINT msg, platform::WPARAM wParam, platform::LPARAM lParam);
     void SetHttpState(THttpState state);
     void PostReady();
@@ -214,6 +228,7 @@ private:
     char sendBuffer_[kBufferSize] = {};
     THttpRequest requestType_ = hrNone;
     char rcvBuffer_[kBufferSize] = {};
+    std::unique_ptr<char[]> bodyBuffer_;
     int rcvCount_ = 0;
     std::string currentLine_;
     int headerLineCount_ = 0;
@@ -261,6 +276,20 @@ private:
     TStream* sendStream_ = nullptr;
     std::string requestText_;
     int requestDoneError_ = 0;
+    // The Content-Type of the current response alone: the property keeps
+    // the last one any response sent, which must not decide how a later
+    // document without one is read.
+    std::string responseContentType_;
+    // What a Fetch under way gathers: its log, the document's own stream,
+    // and the document once it ended.
+    struct TFetchRecord {
+        bool Active = false;
+        bool Done = false;  // the request-done event has come
+        std::vector<std::string> Log;
+        TMemoryStream Body;
+        std::optional<std::string> Document;
+    };
+    TFetchRecord fetch_;
 };
 
 }  // namespace zelvo::http

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "http/CredentialMask.h"
 #include "http/HttpProt.h"
 #include "http/ResponseLines.h"
 #include "http/TextRules.h"
@@ -12,8 +13,28 @@ namespace zelvo::http {
 
 void THttpCli::SocketDataAvailable(socket::TCustomWSocket::Word) {
     // Everything the socket holds now, one buffer at a time: a fast server
-    // is not held to one read per pass of the message loop.
+    // is not held to one read per pass of the message loop. A pass still
+    // ends after kMaxPassBytes, so that a server faster than the reader
+    // cannot keep the rest of the program waiting.
+    // Under TLS a read gives at most one record, so a short read does not
+    // mean the socket is empty: only a read that finds nothing does.
+    const bool recordSized = socket_->SslEnable() || tunnelPhase_ == TTunnelPhase::Open;
+    int passBytes = 0;
     for (;;) {
+        if (httpState_ == hsWaitingBody) {
+            // The body needs no line scanning: it is read in large pieces.
+            const int len = socket_->Receive(bodyBuffer_.get(), kBodyBufferSize);
+            if (requestType_ == hrNone || len <= 0)
+                return;
+            timers_.DataReceived();
+            ProcessBodyData(bodyBuffer_.get(), len);
+            passBytes += len;
+            if (httpState_ != hsWaitingBody || passBytes >= kMaxPassBytes)
+                return;
+            if (len < kBodyBufferSize && !recordSized)
+                return;
+            continue;
+        }
         if (rcvCount_ >= kBufferSize - 1) {
             // A full buffer holds no line end: the line can never be
             // completed, and reading nothing while data waits would keep
@@ -26,14 +47,13 @@ void THttpCli::SocketDataAvailable(socket::TCustomWSocket::Word) {
         if (requestType_ == hrNone || len <= 0)
             return;
         timers_.DataReceived();
-        if (httpState_ == hsWaitingBody) {
-            ProcessBodyData(rcvBuffer_, len);
-        } else {
-            rcvCount_ += len;
-            rcvBuffer_[rcvCount_] = '\0';
-            HandleLines();
-        }
-        if (len < room || httpState_ == hsReady || httpState_ == hsAborting)
+        rcvCount_ += len;
+        rcvBuffer_[rcvCount_] = '\0';
+        HandleLines();
+        passBytes += len;
+        if (httpState_ == hsReady || httpState_ == hsAborting || passBytes >= kMaxPassBytes)
+            return;
+        if (len < room && !recordSized)
             return;
     }
 }
@@ -121,6 +141,7 @@ void THttpCli::ProcessHeaderField(const std::string& line) {
         contentLengthSeen_ = true;
     } else if (field.Name == "content-type") {
         contentType_ = field.Value;
+        responseContentType_ = field.Value;
     } else if (field.Name == "www-authenticate") {
         authChallenges_.push_back(field.Value);
     }
@@ -136,10 +157,14 @@ void THttpCli::EndOfHeader() {
         const TOrigin next = DocumentOrigin(target_, viaProxy);
         const bool leavesTls = documentOrigin_.Scheme == "https" && next.Scheme == "http";
         documentOrigin_ = next;
-        if (leavesTls && OnPlainRelocation) {
-            OnPlainRelocation(this, DocumentURL(target_, viaProxy));
-            if (httpState_ != hsWaitingHeader)
-                return;  // the handler ended the request
+        if (leavesTls) {
+            const std::string url = DocumentURL(target_, viaProxy);
+            Record("Relocated from https to plain http: " + MaskCredentials(url));
+            if (OnPlainRelocation) {
+                OnPlainRelocation(this, url);
+                if (httpState_ != hsWaitingHeader)
+                    return;  // the handler ended the request
+            }
         }
         using Sock = socket::TCustomWSocket;
         socket_->OnSessionClosed = [this](Sock*, Sock::Word e) { RelocationClosed(e); };
@@ -171,7 +196,11 @@ void THttpCli::ProcessBodyData(const char* data, int len) {
         return;
     }
     if (bodyChunkCount_ == 0) {
+        Record(contentType_ + " => " + docName_);
+        Record("Document = " + docName_);
         TriggerDocBegin();
+        if (fetch_.Active && rcvdStream_ == nullptr)
+            rcvdStream_ = &fetch_.Body;
         // The stream is the caller's from the event on; it gets the room
         // announced, never more than the client would keep.
         if (rcvdStream_ != nullptr && contentLengthSeen_)
@@ -208,8 +237,13 @@ void THttpCli::SocketClosed(socket::TCustomWSocket::Word) {
                             std::to_string(contentLength_) + " bytes";
         }
     }
-    if (bodyChunkCount_ > 0)
+    if (bodyChunkCount_ > 0) {
         TriggerDocEnd();
+        if (rcvdStream_ == &fetch_.Body) {
+            fetch_.Document = fetch_.Body.TakeData();
+            rcvdStream_ = nullptr;
+        }
+    }
     PostReady();
 }
 

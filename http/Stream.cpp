@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/Memory.h"
+
 namespace zelvo::http {
 
 int TMemoryStream::Read(void* buffer, int count) {
@@ -34,8 +36,11 @@ int TMemoryStream::Write(const void* buffer, int count) {
 
 void TMemoryStream::Reserve(std::int64_t bytes) {
     const std::int64_t wanted = std::min(bytes, kMaxReserve);
-    if (wanted > static_cast<std::int64_t>(data_.capacity()))
-        data_.reserve(static_cast<std::size_t>(wanted));
+    if (wanted <= static_cast<std::int64_t>(data_.capacity()))
+        return;
+    data_.reserve(static_cast<std::size_t>(wanted));
+    // A large document is written once, front to back, into this room.
+    platform::AdviseLargeFill(data_.data(), data_.capacity());
 }
 
 void TMemoryStream::SetPosition(std::int64_t position) {

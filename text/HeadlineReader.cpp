@@ -44,8 +44,7 @@ public:
     TPageReader(std::string_view pageUrl, bool feedsOnly)
         : pageUrl_(pageUrl), feedsOnly_(feedsOnly) {}
 
-    void Run(std::string_view utf8) {
-        THtmlTokenizer tokenizer(utf8);
+    void Run(THtmlTokenizer& tokenizer) {
         THtmlToken token;
         while (tokenizer.Next(token)) {
             switch (token.kind) {
@@ -453,15 +452,17 @@ THeadlineReading TPageReader::Finish() {
 
 }  // namespace
 
-THeadlineReading ReadHeadlines(std::string_view utf8, std::string_view pageUrl) {
+THeadlineReading ReadHeadlines(std::string utf8, std::string_view pageUrl) {
     TPageReader reader(pageUrl, false);
-    reader.Run(utf8);
+    THtmlTokenizer tokenizer(std::move(utf8));
+    reader.Run(tokenizer);
     return reader.Finish();
 }
 
 std::vector<std::string> DeclaredFeeds(std::string_view utf8, std::string_view pageUrl) {
     TPageReader reader(pageUrl, true);
-    reader.Run(utf8);
+    THtmlTokenizer tokenizer(utf8);
+    reader.Run(tokenizer);
     return reader.Finish().feeds;
 }
 

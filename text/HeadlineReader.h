@@ -43,9 +43,10 @@ struct THeadlineReading {
     std::vector<std::string> feeds;        // declared feeds, resolved, each once
 };
 
-// utf8: the decoded page; pageUrl: its address after relocations, against
-// which links and the page's base are resolved.
-THeadlineReading ReadHeadlines(std::string_view utf8, std::string_view pageUrl);
+// utf8: the decoded page, consumed (a large page is read where it lies);
+// pageUrl: its address after relocations, against which links and the
+// page's base are resolved.
+THeadlineReading ReadHeadlines(std::string utf8, std::string_view pageUrl);
 
 // Only the feeds the page declares (link rel="alternate" of an RSS or Atom
 // type), resolved against the page's base and address.

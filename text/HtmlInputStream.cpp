@@ -85,6 +85,50 @@ bool PreprocessInput(std::string_view in, std::string& out, TOffsetMap& offsets)
     return true;
 }
 
+bool PreprocessInPlace(std::string& text, TOffsetMap& offsets) {
+    char* s = text.data();
+    const auto* u = reinterpret_cast<const unsigned char*>(s);
+    const std::size_t n = text.size();
+    std::size_t firstCr = n;
+    for (std::size_t i = 0;;) {
+        i = SkipPlain(s, i, n);
+        if (i == n)
+            break;
+        if (s[i] == '\r') {
+            firstCr = std::min(firstCr, i);
+            ++i;
+            continue;
+        }
+        std::size_t bad = 0;
+        const std::size_t len = Utf8SequenceLength(u, i, n, bad);
+        if (len == 0)
+            return false;
+        i += len;
+    }
+    offsets.clear();
+    std::size_t w = firstCr;
+    for (std::size_t r = firstCr; r < n;) {
+        if (s[r] != '\r') {
+            const void* cr = std::memchr(s + r, '\r', n - r);
+            const std::size_t end =
+                cr != nullptr ? static_cast<std::size_t>(static_cast<const char*>(cr) - s) : n;
+            std::memmove(s + w, s + r, end - r);
+            w += end - r;
+            r = end;
+            continue;
+        }
+        s[w++] = '\n';
+        if (r + 1 < n && s[r + 1] == '\n') {
+            r += 2;
+            offsets.emplace_back(w, r);
+        } else {
+            ++r;
+        }
+    }
+    text.resize(w);
+    return true;
+}
+
 std::size_t OriginalOffset(const TOffsetMap& offsets, std::size_t position) {
     const auto after = std::upper_bound(
         offsets.begin(), offsets.end(), position,

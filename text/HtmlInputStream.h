@@ -18,6 +18,12 @@ using TOffsetMap = std::vector<std::pair<std::size_t, std::size_t>>;
 // U+FFFD, as decoders of the Encoding Standard do.
 bool PreprocessInput(std::string_view in, std::string& out, TOffsetMap& offsets);
 
+// The same in text's own buffer, when it can be: line ends only ever
+// shrink, so text that is already UTF-8 is made the tokenizer's input where
+// it lies. Text with ill-formed sequences is left untouched and false
+// returned (a replacement may be longer than what it replaces).
+bool PreprocessInPlace(std::string& text, TOffsetMap& offsets);
+
 // The original's offset of position in the preprocessed text.
 std::size_t OriginalOffset(const TOffsetMap& offsets, std::size_t position);
 

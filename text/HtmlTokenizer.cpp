@@ -44,6 +44,16 @@ THtmlTokenizer::THtmlTokenizer(std::string_view utf8, TTokenizerOptions options)
         input_ = owned_;
 }
 
+THtmlTokenizer::THtmlTokenizer(std::string&& utf8, TTokenizerOptions options)
+    : options_(options), state_(TState::Data) {
+    if (detail::PreprocessInPlace(utf8, offsets_)) {
+        owned_ = std::move(utf8);
+    } else if (!detail::PreprocessInput(utf8, owned_, offsets_)) {
+        owned_ = std::move(utf8);
+    }
+    input_ = owned_;
+}
+
 void THtmlTokenizer::SetState(TTokenizerState state) {
     switch (state) {
         case TTokenizerState::Data:

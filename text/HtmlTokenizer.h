@@ -66,6 +66,11 @@ public:
     // utf8 is read in place (unless it needs preprocessing): it must outlive
     // the tokenizer.
     explicit THtmlTokenizer(std::string_view utf8, TTokenizerOptions options = {});
+    // Takes the text over: a large page is prepared where it lies, not
+    // copied, whenever it is UTF-8 already.
+    explicit THtmlTokenizer(std::string&& utf8, TTokenizerOptions options = {});
+    explicit THtmlTokenizer(const char* utf8, TTokenizerOptions options = {})
+        : THtmlTokenizer(std::string_view(utf8), options) {}
     // The state machine keeps its buffers between tokens; it is not copyable.
     THtmlTokenizer(const THtmlTokenizer&) = delete;
     THtmlTokenizer& operator=(const THtmlTokenizer&) = delete;

@@ -34,7 +34,7 @@ TPageRead ReadReceivedPage(std::string&& bytes, std::string_view contentType,
         read.classic = true;
         read.line.text = ConvertPageUtf8(std::move(decoded.text));
     } else {
-        THeadlineReading headlines = ReadHeadlines(decoded.text, pageUrl);
+        THeadlineReading headlines = ReadHeadlines(std::move(decoded.text), pageUrl);
         read.line = HeadlineTickerPage(headlines);
         read.feeds = std::move(headlines.feeds);
     }

@@ -1,9 +1,11 @@
 #pragma once
-// zelvo-page's fetch: the ticker's own retrieval run once, without windows.
+// zelvo-page's fetch: the ticker's client and reading, run once, without
+// windows or files.
 #include <string>
 #include <vector>
 
 #include "text/PageConversion.h"
+#include "text/PageReading.h"
 
 namespace zelvo::tools {
 
@@ -14,6 +16,7 @@ struct FetchOptions {
     std::string username;
     std::string password;
     bool showLog = false;  // the exchange's log lines on stderr
+    text::TPageReading reading = text::TPageReading::Headlines;
 };
 
 struct FetchResult {

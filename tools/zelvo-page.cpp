@@ -285,9 +285,8 @@ int main(int argc, char** argv) {
         std::printf("zelvo-page %s\n", ZELVO_VERSION);
         return 0;
     }
-    zelvo::config::Live().PageReading =
-        zelvo::text::PageReadingName(options.classic ? zelvo::text::TPageReading::Classic
-                                                     : zelvo::text::TPageReading::Headlines);
+    const zelvo::text::TPageReading reading =
+        options.classic ? zelvo::text::TPageReading::Classic : zelvo::text::TPageReading::Headlines;
     std::string tickerText;
     std::vector<zelvo::text::THeadline> headlines;
     std::vector<std::string> feeds;
@@ -296,14 +295,17 @@ int main(int argc, char** argv) {
         // The fetch runs on the ticker's message loop, without a display.
         int qtArgc = 1;
         zelvo::platform::CoreApplication app(qtArgc, argv);
-        zelvo::tools::FetchOptions fetch{*options.url, options.proxyHost, options.proxyPort,
-                                         options.user, options.password,  options.log};
-        const auto result = zelvo::tools::FetchPage(fetch);
+        zelvo::tools::FetchOptions fetch;
+        fetch.url = *options.url;
+        fetch.proxyHost = options.proxyHost;
+        fetch.proxyPort = options.proxyPort;
+        fetch.username = options.user;
+        fetch.password = options.password;
+        fetch.showLog = options.log;
+        fetch.reading = reading;
+        auto result = zelvo::tools::FetchPage(fetch);
         if (!result.ok) {
-            std::string message = result.message;
-            while (!message.empty() && message.back() == ' ')
-                message.pop_back();
-            Complain(message);
+            Complain(result.message);
             return 1;
         }
         tickerText = std::move(result.tickerText);
@@ -318,9 +320,7 @@ int main(int argc, char** argv) {
             return 2;
         }
         zelvo::text::TPageRead read = zelvo::text::ReadReceivedPage(
-            std::move(*page), {}, {},
-            zelvo::text::PageReadingNamed(zelvo::config::Live().PageReading),
-            options.charset.value_or(""));
+            std::move(*page), {}, {}, reading, options.charset.value_or(""));
         tickerText = std::move(read.line.text);
         headlines = std::move(read.line.headlines);
         feeds = std::move(read.feeds);

@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "app/RetrievalCycle.h"
+#include "app/RetrievalMessages.h"
 #include "config/LiveSettings.h"
 #include "support/DialogRecorder.h"
 #include "support/Files.h"
@@ -21,6 +22,7 @@
 
 using namespace zelvo;
 namespace zt = zelvo::testing;
+using app::FailureReason;
 using app::TRetrievalCycle;
 
 using zelvo::testing::Slurp;
@@ -197,6 +199,19 @@ TEST_F(Retrieval, TheResponsesCharsetDecidesAndThePageFileIsUtf8) {
     EXPECT_EQ(Slurp(dir / "WebPage.txt"), scroller.TickerText + "\r\n");
     EXPECT_EQ(host.sizeCaption, " Bytes: 9") << "characters, not bytes";
     EXPECT_TRUE(cycle.Headlines.empty());
+}
+
+TEST_F(Retrieval, APageWithoutAContentTypeIsNotReadByTheLastPagesCharset) {
+    config::Live().PageReading = "Classic";
+    zt::LoopbackServer japanese(Serve(
+        "HTTP/1.0 200 OK\r\nContent-Type: text/html; charset=shift_jis\r\n\r\n<p>\x82\xA0</p>"));
+    zt::LoopbackServer plain(Serve("HTTP/1.0 200 OK\r\n\r\n<p>caf\xC3\xA9</p>"));
+    host.testURL = Url(japanese, "/");
+    cycle.RetrieveTestURL();
+    EXPECT_EQ(scroller.TickerText, "  \u3042  ");
+    host.testURL = Url(plain, "/");
+    cycle.RetrieveTestURL();
+    EXPECT_EQ(scroller.TickerText, "  caf\u00E9  ");
 }
 
 TEST_F(Retrieval, AFeedShowsItsHeadlinesAndKnowsTheirLinks) {
@@ -512,23 +527,21 @@ TEST_F(Retrieval, AChangedSiteTakesTheNextTurnWhenEnabled) {
 }
 
 TEST(FailureReasons, MappedInTheirOrder) {
-    EXPECT_EQ(TRetrievalCycle::FailureReason("Object Not Found", 404), "object not found");
-    EXPECT_EQ(TRetrievalCycle::FailureReason("cannot resolve hostname to IP address", 404),
+    EXPECT_EQ(FailureReason("Object Not Found", 404), "object not found");
+    EXPECT_EQ(FailureReason("cannot resolve hostname to IP address", 404),
               "unresolved IP address or timed out");
-    EXPECT_EQ(TRetrievalCycle::FailureReason("File not found", 404), "file not found");
-    EXPECT_EQ(TRetrievalCycle::FailureReason("OK", 200), "program busy");
-    EXPECT_EQ(TRetrievalCycle::FailureReason("Host is down", 404), "Host is down");
-    EXPECT_EQ(TRetrievalCycle::FailureReason("Not Found", 404), "not Found");
-    EXPECT_EQ(TRetrievalCycle::FailureReason("Connection aborted on request", 404),
-              "connection aborted on request");
+    EXPECT_EQ(FailureReason("File not found", 404), "file not found");
+    EXPECT_EQ(FailureReason("OK", 200), "program busy");
+    EXPECT_EQ(FailureReason("Host is down", 404), "Host is down");
+    EXPECT_EQ(FailureReason("Not Found", 404), "not Found");
+    EXPECT_EQ(FailureReason("Connection aborted on request", 404), "connection aborted on request");
     // An abbreviation keeps its capitals.
-    EXPECT_EQ(TRetrievalCycle::FailureReason("TLS handshake failed: wrong version number", 404),
+    EXPECT_EQ(FailureReason("TLS handshake failed: wrong version number", 404),
               "TLS handshake failed: wrong version number");
-    EXPECT_EQ(TRetrievalCycle::FailureReason("Certificate name mismatch", 404),
-              "certificate name mismatch");
+    EXPECT_EQ(FailureReason("Certificate name mismatch", 404), "certificate name mismatch");
     // Never an empty reason: the message would read "Unable to retrieve URL, ."
-    EXPECT_EQ(TRetrievalCycle::FailureReason("", 500), "status 500");
-    EXPECT_EQ(TRetrievalCycle::FailureReason("  ", 404), "status 404");
+    EXPECT_EQ(FailureReason("", 500), "status 500");
+    EXPECT_EQ(FailureReason("  ", 404), "status 404");
 }
 
 TEST_F(Retrieval, TheAutomaticExitClosesAfterTheConfiguredHours) {

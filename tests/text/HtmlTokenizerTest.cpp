@@ -110,6 +110,33 @@ TEST(HtmlTokenizerTest, PositionCountsTheCallersBytes) {
     EXPECT_EQ(token.kind, TTokenKind::EndOfFile);
 }
 
+TEST(HtmlTokenizerTest, ATextHandedOverReadsAndCountsAsACopyWould) {
+    // Line ends of every kind, at the edges too, beside characters past
+    // ASCII and, last, bytes that are not UTF-8 (which cannot be mended
+    // where they lie).
+    const std::string inputs[] = {
+        "\r\na\r\n\r\rb\n\r<p title='x\r\ny'>\xC3\xA9t\xC3\xA9\r",
+        "\r",
+        "plain <b>ascii</b> only",
+        "\xE2\x82\xAC\r\n<br>\r\n" + std::string(100, 'x') + "\r\n\r\n",
+        "a\r\nb\xFF<br>c\r\n<p>",
+    };
+    for (const std::string& input : inputs) {
+        THtmlTokenizer copied(std::string_view{input});
+        THtmlTokenizer handed{std::string(input)};
+        THtmlToken a, b;
+        for (;;) {
+            const bool more = copied.Next(a);
+            ASSERT_EQ(handed.Next(b), more) << input;
+            if (!more)
+                break;
+            EXPECT_EQ(a.kind, b.kind);
+            EXPECT_EQ(a.data, b.data);
+            EXPECT_EQ(copied.Position(), handed.Position()) << input;
+        }
+    }
+}
+
 TEST(HtmlTokenizerTest, BadUtf8BecomesReplacementCharacters) {
     // Truncated sequences, a surrogate, an overlong form and a stray
     // continuation byte, in text, a name and a value.
