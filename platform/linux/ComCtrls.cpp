@@ -61,6 +61,16 @@ public:
         });
     }
 
+    // The field outlives this part of the object: the toolkit takes the
+    // focus out of it while the base class is being destroyed, and leaving
+    // the field must not then call into what is already gone.
+    ~SpinWidget() override {
+        QObject::disconnect(edit_, nullptr, this, nullptr);
+        edit_->removeEventFilter(this);
+    }
+    SpinWidget(const SpinWidget&) = delete;
+    SpinWidget& operator=(const SpinWidget&) = delete;
+
     QLineEdit* Edit() const { return edit_; }
 
     int Value() const {
