@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "text/Utf8.h"
+
 namespace zelvo::testing {
 
 class Json {
@@ -234,7 +236,7 @@ private:
                             else
                                 at = low - 2;  // read it again on its own
                         }
-                        AppendUtf8(out, cp);
+                        text::AppendCodePoint(out, cp);
                         break;
                     }
                     default:
@@ -243,28 +245,6 @@ private:
             }
         }
     };
-
-public:
-    // A code point as UTF-8; a surrogate, which UTF-8 cannot hold, as U+FFFD.
-    static void AppendUtf8(std::string& out, char32_t cp) {
-        if (cp >= 0xD800 && cp <= 0xDFFF)
-            cp = 0xFFFD;
-        if (cp < 0x80) {
-            out += static_cast<char>(cp);
-        } else if (cp < 0x800) {
-            out += static_cast<char>(0xC0 | (cp >> 6));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else if (cp < 0x10000) {
-            out += static_cast<char>(0xE0 | (cp >> 12));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (cp >> 18));
-            out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        }
-    }
 
 private:
     static void WriteString(std::string& out, const std::string& s) {

@@ -69,7 +69,7 @@ std::string Unescape(const std::string& text) {
                 i += 6;
             }
         }
-        Json::AppendUtf8(out, static_cast<char32_t>(unit));
+        zelvo::text::AppendCodePoint(out, static_cast<char32_t>(unit));
     }
     return out;
 }
