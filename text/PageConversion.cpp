@@ -419,8 +419,8 @@ const THeadline* HeadlineAt(const std::vector<THeadline>& headlines, std::size_t
 void WritePageText(const std::string& tickerText, std::vector<std::string>& downloadMemo,
                    const std::string& dir) {
     std::string folder = dir.empty() ? platform::ExeDir() : dir;
-    if (folder.back() != '/')
-        folder += '/';
+    if (folder.back() != '/' && folder.back() != platform::kPathSeparator)
+        folder += platform::kPathSeparator;
     // One line, and the buffer keeps it: built once with its line break.
     std::string line;
     line.reserve(tickerText.size() + 2);

@@ -198,6 +198,31 @@ private:
     std::string pending_;  // bytes still to feed, the next one last
 };
 
+// The last place of c in the n bytes at data, or null. The GNU C library
+// has a fast scan for it; elsewhere (the Windows build) sixteen bytes at a
+// time are compared from the end.
+const char* LastByte(const char* data, char c, std::size_t n) {
+#if defined(__GLIBC__)
+    return static_cast<const char*>(::memrchr(data, c, n));
+#else
+#if defined(__SSE2__)
+    const __m128i wanted = _mm_set1_epi8(c);
+    for (; n >= 16; n -= 16) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + n - 16));
+        const auto hits = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, wanted)));
+        if (hits != 0)
+            return data + n - 16 + (std::bit_width(hits) - 1);
+    }
+#endif
+    while (n > 0) {
+        --n;
+        if (data[n] == c)
+            return data + n;
+    }
+    return nullptr;
+#endif
+}
+
 // A single-byte find cannot cascade: the replacement does not hold it.
 void ReplaceByte(std::string& text, char find, std::string_view replacement, std::size_t first) {
     const std::size_t n = text.size();
@@ -229,10 +254,9 @@ void ReplaceByte(std::string& text, char find, std::string_view replacement, std
     std::size_t r = n;  // bytes [first, r) still to move
     std::size_t w = text.size();
     while (r > first) {
-        const void* hit = ::memrchr(text.data() + first, find, r - first);
+        const char* hit = LastByte(text.data() + first, find, r - first);
         const std::size_t match =
-            hit != nullptr ? static_cast<std::size_t>(static_cast<const char*>(hit) - text.data())
-                           : first;
+            hit != nullptr ? static_cast<std::size_t>(hit - text.data()) : first;
         const std::size_t plain = hit != nullptr ? r - match - 1 : r - first;
         w -= plain;
         std::memmove(text.data() + w, text.data() + r - plain, plain);

@@ -20,7 +20,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// Beside the source tree, or where ZELVO_CONFORMANCE_DIR says (a checkout in
+// a worktree has no neighbour of that name).
 fs::path ConformanceDir() {
+    if (const char* dir = std::getenv("ZELVO_CONFORMANCE_DIR"))
+        return fs::path(dir);
     const char* source = std::getenv("ZELVO_SOURCE_DIR");
     return fs::path(source ? source : ".") / ".." / "shared" / "conformance";
 }

@@ -3,19 +3,18 @@
 // (parse errors are not compared).
 #include <gtest/gtest.h>
 
-#include <QFile>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QString>
-
+#include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <utility>
 
+#include "support/Files.h"
+#include "support/Json.h"
 #include "text/HtmlTokenizer.h"
 
 namespace {
 
+using zelvo::testing::Json;
 using zelvo::text::THtmlToken;
 using zelvo::text::THtmlTokenizer;
 using zelvo::text::TTokenizerOptions;
@@ -24,115 +23,129 @@ using zelvo::text::TTokenKind;
 
 // Beside the source tree, or where ZELVO_CONFORMANCE_DIR says (a checkout in
 // a worktree has no neighbour of that name).
-QString CasesDir() {
+std::string CasesDir() {
     const char* dir = std::getenv("ZELVO_CONFORMANCE_DIR");
     const char* source = std::getenv("ZELVO_SOURCE_DIR");
-    const QString root =
-        dir ? QString::fromUtf8(dir)
-            : QString::fromUtf8(source ? source : ".") + QStringLiteral("/../shared/conformance");
-    return root + QStringLiteral("/html5lib-tests/tokenizer/");
+    const std::string root =
+        dir ? std::string(dir) : std::string(source ? source : ".") + "/../shared/conformance";
+    return root + "/html5lib-tests/tokenizer/";
 }
 
-// "\uHHHH" sequences as the code units they name (for doubleEscaped cases).
-QString Unescape(const QString& text) {
-    QString out;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        bool ok = false;
-        const ushort unit = i + 6 <= text.size() && text[i] == u'\\' && text[i + 1] == u'u'
-                                ? text.mid(i + 2, 4).toUShort(&ok, 16)
-                                : 0;
-        if (ok) {
-            out += QChar(unit);
-            i += 5;
-        } else {
+int HexDigit(char c) {
+    return c >= '0' && c <= '9'   ? c - '0'
+           : c >= 'a' && c <= 'f' ? c - 'a' + 10
+           : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                  : -1;
+}
+
+// The code unit of a "\uHHHH" sequence at i, or -1.
+long UnitAt(const std::string& text, std::size_t i) {
+    if (i + 6 > text.size() || text[i] != '\\' || text[i + 1] != 'u')
+        return -1;
+    long unit = 0;
+    for (std::size_t k = i + 2; k < i + 6; ++k) {
+        const int digit = HexDigit(text[k]);
+        if (digit < 0)
+            return -1;
+        unit = unit * 16 + digit;
+    }
+    return unit;
+}
+
+// "\uHHHH" sequences as the characters they name (for doubleEscaped cases).
+std::string Unescape(const std::string& text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        long unit = UnitAt(text, i);
+        if (unit < 0) {
             out += text[i];
+            continue;
         }
+        i += 5;
+        if (unit >= 0xD800 && unit <= 0xDBFF) {
+            const long low = UnitAt(text, i + 1);
+            if (low >= 0xDC00 && low <= 0xDFFF) {
+                unit = 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00);
+                i += 6;
+            }
+        }
+        Json::AppendUtf8(out, static_cast<char32_t>(unit));
     }
     return out;
 }
 
-QJsonValue UnescapeAll(const QJsonValue& value) {
-    if (value.isString())
-        return Unescape(value.toString());
-    if (value.isArray()) {
-        QJsonArray out;
-        for (const QJsonValue& v : value.toArray())
-            out.append(UnescapeAll(v));
+Json UnescapeAll(const Json& value) {
+    if (value.IsString())
+        return Unescape(value.String());
+    if (value.IsArray()) {
+        Json::Array out;
+        for (const Json& v : value.Elements())
+            out.push_back(UnescapeAll(v));
         return out;
     }
-    if (value.isObject()) {
-        QJsonObject out;
-        const QJsonObject object = value.toObject();
-        for (auto it = object.begin(); it != object.end(); ++it)
-            out.insert(Unescape(it.key()), UnescapeAll(it.value()));
+    if (value.IsObject()) {
+        Json::Object out;
+        for (const auto& [name, v] : value.Members())
+            out.insert_or_assign(Unescape(name), UnescapeAll(v));
         return out;
     }
     return value;
 }
 
 // Adjacent character tokens as one, as the cases state them.
-QJsonArray MergeCharacters(const QJsonArray& tokens) {
-    QJsonArray out;
-    for (const QJsonValue& token : tokens) {
-        const QJsonArray t = token.toArray();
-        if (t.at(0).toString() == QLatin1String("Character") && !out.isEmpty()) {
-            QJsonArray last = out.last().toArray();
-            if (last.at(0).toString() == QLatin1String("Character")) {
-                last[1] = last.at(1).toString() + t.at(1).toString();
-                out[out.size() - 1] = last;
+Json::Array MergeCharacters(const Json::Array& tokens) {
+    Json::Array out;
+    for (const Json& token : tokens) {
+        const Json::Array& t = token.Elements();
+        const bool character = !t.empty() && t[0] == Json("Character");
+        if (character && !out.empty()) {
+            Json::Array& last = out.back().Elements();
+            if (!last.empty() && last[0] == Json("Character") && last.size() > 1 && t.size() > 1) {
+                last[1] = last[1].String() + t[1].String();
                 continue;
             }
         }
-        out.append(t);
+        out.push_back(token);
     }
     return out;
 }
 
-QJsonValue Text(const std::string& s) {
-    QString text = QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-    // The decoder takes a leading U+FEFF for a byte-order mark and drops it.
-    if (s.starts_with("\xEF\xBB\xBF") && !text.startsWith(QChar(0xFEFF)))
-        text.prepend(QChar(0xFEFF));
-    return text;
-}
-
-QJsonArray Tokenize(const QString& input, TTokenizerState state, const QString& lastStartTag) {
-    const QByteArray utf8 = input.toUtf8();
+Json::Array Tokenize(const std::string& input, TTokenizerState state,
+                     const std::string& lastStartTag) {
     TTokenizerOptions options;
     options.switchContentModels = false;
-    THtmlTokenizer tokenizer(
-        std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())), options);
+    THtmlTokenizer tokenizer(input, options);
     tokenizer.SetState(state);
-    if (!lastStartTag.isEmpty())
-        tokenizer.SetLastStartTag(lastStartTag.toStdString());
-    QJsonArray out;
+    if (!lastStartTag.empty())
+        tokenizer.SetLastStartTag(lastStartTag);
+    Json::Array out;
     THtmlToken token;
     while (tokenizer.Next(token)) {
         switch (token.kind) {
             case TTokenKind::Character:
-                out.append(QJsonArray{"Character", Text(token.data)});
+                out.push_back(Json::Array{"Character", token.data});
                 break;
             case TTokenKind::Comment:
-                out.append(QJsonArray{"Comment", Text(token.data)});
+                out.push_back(Json::Array{"Comment", token.data});
                 break;
             case TTokenKind::EndTag:
-                out.append(QJsonArray{"EndTag", Text(token.data)});
+                out.push_back(Json::Array{"EndTag", token.data});
                 break;
             case TTokenKind::StartTag: {
-                QJsonObject attributes;
+                Json::Object attributes;
                 for (const auto& a : token.attributes)
-                    attributes.insert(Text(a.name).toString(), Text(a.value));
-                QJsonArray t{"StartTag", Text(token.data), attributes};
+                    attributes.insert_or_assign(a.name, Json(a.value));
+                Json::Array t{"StartTag", token.data, std::move(attributes)};
                 if (token.selfClosing)
-                    t.append(true);
-                out.append(t);
+                    t.push_back(true);
+                out.push_back(std::move(t));
                 break;
             }
             case TTokenKind::Doctype:
-                out.append(QJsonArray{
-                    "DOCTYPE", token.data.empty() ? QJsonValue() : Text(token.data),
-                    token.hasPublicId ? Text(token.publicId) : QJsonValue(),
-                    token.hasSystemId ? Text(token.systemId) : QJsonValue(), !token.forceQuirks});
+                out.push_back(Json::Array{"DOCTYPE", token.data.empty() ? Json() : Json(token.data),
+                                          token.hasPublicId ? Json(token.publicId) : Json(),
+                                          token.hasSystemId ? Json(token.systemId) : Json(),
+                                          !token.forceQuirks});
                 break;
             case TTokenKind::EndOfFile:
                 break;
@@ -141,7 +154,7 @@ QJsonArray Tokenize(const QString& input, TTokenizerState state, const QString& 
     return MergeCharacters(out);
 }
 
-bool StateNamed(const QString& name, TTokenizerState& state) {
+bool StateNamed(const std::string& name, TTokenizerState& state) {
     static const std::pair<const char*, TTokenizerState> kStates[] = {
         {"Data state", TTokenizerState::Data},
         {"PLAINTEXT state", TTokenizerState::Plaintext},
@@ -150,7 +163,7 @@ bool StateNamed(const QString& name, TTokenizerState& state) {
         {"Script data state", TTokenizerState::ScriptData},
         {"CDATA section state", TTokenizerState::CdataSection}};
     for (const auto& [n, s] : kStates)
-        if (name == QLatin1String(n)) {
+        if (name == n) {
             state = s;
             return true;
         }
@@ -160,44 +173,38 @@ bool StateNamed(const QString& name, TTokenizerState& state) {
 class HtmlTokenizerConformance : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(HtmlTokenizerConformance, TokenStreamsMatch) {
-    QFile file(CasesDir() + QLatin1String(GetParam()) + QLatin1String(".test"));
-    if (!file.open(QIODevice::ReadOnly))
-        GTEST_SKIP() << "html5lib tokenizer cases not found at " << file.fileName().toStdString();
-    const QJsonArray cases =
-        QJsonDocument::fromJson(file.readAll()).object().value("tests").toArray();
-    ASSERT_FALSE(cases.isEmpty()) << "no cases in " << file.fileName().toStdString();
+    const std::string path = CasesDir() + GetParam() + ".test";
+    const std::string file = zelvo::testing::Slurp(path);
+    if (file.empty())
+        GTEST_SKIP() << "html5lib tokenizer cases not found at " << path;
+    const Json::Array cases = Json::Parse(file)["tests"].Elements();
+    ASSERT_FALSE(cases.empty()) << "no cases in " << path;
 
     int runs = 0;
     int failures = 0;
-    for (const QJsonValue& value : cases) {
-        const QJsonObject c = value.toObject();
-        const bool doubleEscaped = c.value("doubleEscaped").toBool();
-        const QString input =
-            doubleEscaped ? Unescape(c.value("input").toString()) : c.value("input").toString();
-        QJsonArray expected = c.value("output").toArray();
+    for (const Json& c : cases) {
+        const bool doubleEscaped = c["doubleEscaped"].Bool();
+        const std::string input =
+            doubleEscaped ? Unescape(c["input"].String()) : c["input"].String();
+        Json::Array expected = c["output"].Elements();
         if (doubleEscaped)
-            expected = UnescapeAll(expected).toArray();
+            expected = UnescapeAll(expected).Elements();
         expected = MergeCharacters(expected);
-        QJsonArray states = c.value("initialStates").toArray();
-        if (states.isEmpty())
-            states.append("Data state");
-        for (const QJsonValue& stateName : states) {
+        Json::Array states = c["initialStates"].Elements();
+        if (states.empty())
+            states.push_back("Data state");
+        for (const Json& stateName : states) {
             ++runs;
             TTokenizerState state{};
-            ASSERT_TRUE(StateNamed(stateName.toString(), state))
-                << stateName.toString().toStdString();
-            const QJsonArray actual = Tokenize(input, state, c.value("lastStartTag").toString());
+            ASSERT_TRUE(StateNamed(stateName.String(), state)) << stateName.String();
+            const Json::Array actual = Tokenize(input, state, c["lastStartTag"].String());
             if (actual == expected)
                 continue;
             ++failures;
-            ADD_FAILURE()
-                << c.value("description").toString().toStdString() << " ("
-                << stateName.toString().toStdString() << ")\n  input:    "
-                << QJsonDocument(QJsonArray{input}).toJson(QJsonDocument::Compact).toStdString()
-                << "\n  expected: "
-                << QJsonDocument(expected).toJson(QJsonDocument::Compact).toStdString()
-                << "\n  actual:   "
-                << QJsonDocument(actual).toJson(QJsonDocument::Compact).toStdString();
+            ADD_FAILURE() << c["description"].String() << " (" << stateName.String()
+                          << ")\n  input:    " << Json(Json::Array{input}).Text()
+                          << "\n  expected: " << Json(expected).Text()
+                          << "\n  actual:   " << Json(actual).Text();
         }
     }
     RecordProperty("runs", runs);
