@@ -1,31 +1,26 @@
 #include "app/SmoothScroll.h"
 
-#include <QFontMetrics>
-#include <QGuiApplication>
-#include <QScreen>
-#include <QTimerEvent>
 #include <algorithm>
 #include <cmath>
 
 #include "app/TickerLabel.h"
 #include "app/TickerScroller.h"
+#include "platform/Graphics.h"
+#include "platform/Screen.h"
 #include "text/Utf8.h"
 
 namespace zelvo::app {
 
 TSmoothScroll::TSmoothScroll(TTickerLabel& label) : label_(label) {}
 
-void TSmoothScroll::timerEvent(QTimerEvent* event) {
-    if (event->timerId() == timer_.timerId())
-        Step();
-    else
-        QObject::timerEvent(event);
+double TSmoothScroll::Elapsed() const {
+    return static_cast<double>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - started_).count());
 }
 
 int TSmoothScroll::StepsPerSecond() {
     constexpr int kMostSteps = 60;
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    const double refresh = screen != nullptr ? screen->refreshRate() : 0;
+    const double refresh = platform::ScreenRefreshRate();
     if (refresh < 1)
         return kMostSteps;
     return std::min(kMostSteps, static_cast<int>(std::lround(refresh)));
@@ -33,10 +28,11 @@ int TSmoothScroll::StepsPerSecond() {
 
 bool TSmoothScroll::Frame(const std::string& text, bool mnemonics, std::size_t textStart,
                           std::size_t indent, int step, unsigned interval) {
-    const bool lookChanged = image_.SetLook(label_.font(), label_.Backcolor(), label_.ForeColor());
+    const bool lookChanged =
+        image_.SetLook(label_.TextFont(), label_.Backcolor(), label_.ForeColor());
     const bool textChanged = image_.SetText(text, mnemonics);
     const bool wasActive = active_ && label_.Image() == &image_;
-    const int blank = QFontMetrics(label_.font()).horizontalAdvance(QLatin1Char(' '));
+    const int blank = platform::TTextMetrics(label_.TextFont()).Width(" ");
     const int start = image_.XOf(textStart);
     from_ = start - static_cast<double>(indent) * blank;
     to_ = from_;
@@ -51,7 +47,7 @@ bool TSmoothScroll::Frame(const std::string& text, bool mnemonics, std::size_t t
     left_ = start;
     right_ = image_.XOf(textStart + TTickerScroller::kWindowWidth);
     elapsedBefore_ = 0;
-    clock_.start();
+    started_ = Clock::now();
     active_ = true;
     shown_ = static_cast<int>(std::lround(from_));
     const bool inPlace =
@@ -64,29 +60,31 @@ bool TSmoothScroll::Frame(const std::string& text, bool mnemonics, std::size_t t
 
 void TSmoothScroll::Stop() {
     active_ = false;
-    timer_.stop();
+    timer_.SetEnabled(false);
     label_.ShowImage(nullptr, 0, 0, 0);
 }
 
 double TSmoothScroll::Position() const {
-    const double elapsed = elapsedBefore_ + (paused_ ? 0.0 : static_cast<double>(clock_.elapsed()));
+    const double elapsed = elapsedBefore_ + (paused_ ? 0.0 : Elapsed());
     const double fraction = std::min(1.0, elapsed / interval_);
     return from_ + fraction * (to_ - from_);
 }
 
 void TSmoothScroll::Schedule() {
     if (!active_ || paused_ || to_ <= from_) {
-        timer_.stop();
+        timer_.SetEnabled(false);
         return;
     }
     // No sooner than the display can show a step, and no sooner than the
     // text has moved a whole pixel.
     const double pixelTime = interval_ / (to_ - from_);
     const int period = static_cast<int>(std::ceil(std::max(1000.0 / StepsPerSecond(), pixelTime)));
-    if (timer_.isActive() && period == period_)
+    if (timer_.Enabled() && period == period_)
         return;
     period_ = period;
-    timer_.start(period, Qt::PreciseTimer, this);
+    // A running timer restarts its period at the new one.
+    timer_.SetInterval(static_cast<unsigned>(period));
+    timer_.SetEnabled(true);
 }
 
 void TSmoothScroll::Step() {
@@ -98,16 +96,16 @@ void TSmoothScroll::Step() {
         label_.SetImageOffset(shown_);
     }
     if (position >= static_cast<int>(std::lround(to_)))
-        timer_.stop();
+        timer_.SetEnabled(false);
 }
 
 void TSmoothScroll::SetPaused(bool paused) {
     if (paused == paused_)
         return;
     if (paused) {
-        elapsedBefore_ += static_cast<double>(clock_.elapsed());
+        elapsedBefore_ += Elapsed();
         paused_ = true;
-        timer_.stop();
+        timer_.SetEnabled(false);
         return;
     }
     // From where it stopped, over a whole tick: the strip restarts the
@@ -115,7 +113,7 @@ void TSmoothScroll::SetPaused(bool paused) {
     from_ = Position();
     paused_ = false;
     elapsedBefore_ = 0;
-    clock_.start();
+    started_ = Clock::now();
     Schedule();
 }
 

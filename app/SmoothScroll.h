@@ -3,19 +3,18 @@
 // captions and the title are its), but between two of its ticks the strip
 // glides by pixels from one frame's place to the next, at the display's
 // refresh rate at most and never faster than 60 steps a second.
-#include <QBasicTimer>
-#include <QElapsedTimer>
-#include <QObject>
+#include <chrono>
 #include <cstddef>
 #include <string>
 
 #include "app/TickerImage.h"
+#include "platform/WindowTimer.h"
 
 namespace zelvo::app {
 
 class TTickerLabel;
 
-class TSmoothScroll : public QObject {
+class TSmoothScroll {
 public:
     // The label must outlive this.
     explicit TSmoothScroll(TTickerLabel& label);
@@ -42,20 +41,21 @@ public:
     // How often the strip moves at most, in steps a second.
     static int StepsPerSecond();
 
-protected:
-    void timerEvent(QTimerEvent* event) override;
-
 private:
+    using Clock = std::chrono::steady_clock;
+
     void Step();
     void Schedule();
     double Position() const;
+    // Whole milliseconds since the frame (or the end of a pause) began.
+    double Elapsed() const;
 
     TTickerLabel& label_;
     TTickerImage image_;
     // Repeats at one period for as long as the speed stays the same.
-    QBasicTimer timer_;
+    platform::WindowTimer timer_{0, [this] { Step(); }};
     int period_ = 0;
-    QElapsedTimer clock_;
+    Clock::time_point started_ = Clock::now();
     bool active_ = false;
     bool paused_ = false;
     double from_ = 0;  // where the frame stands when it is shown

@@ -1,11 +1,8 @@
 #include "app/TickerImage.h"
 
-#include <QFontMetrics>
-#include <QPainter>
 #include <algorithm>
 
 #include "app/TickerLabel.h"
-#include "toolkit/Look.h"
 
 namespace zelvo::app {
 
@@ -41,7 +38,7 @@ bool TTickerImage::SetText(const std::string& text, bool mnemonics) {
     return true;
 }
 
-bool TTickerImage::SetLook(const QFont& font, int backcolor, int foreColor) {
+bool TTickerImage::SetLook(const platform::TFont& font, int backcolor, int foreColor) {
     if (font == font_ && backcolor == backcolor_ && foreColor == foreColor_)
         return false;
     font_ = font;
@@ -75,20 +72,17 @@ bool TTickerImage::Extend() {
     shapedBytes_ = i;
 
     const std::string part = text_.substr(piece.byteBegin, piece.byteEnd - piece.byteBegin);
-    QString drawn;
+    std::string drawn;
     for (const TTickerLabel::Run& run : TTickerLabel::Runs(part, mnemonics_))
         drawn += run.text;
     const std::vector<std::size_t> shown = TTickerLabel::ShownCharacters(part, mnemonics_);
-    const QFontMetrics metrics(font_);
     // The left edge of every drawn character; a prefix that is not drawn
     // shares the edge of the character it marks.
-    std::vector<int> drawnLeft;
-    qsizetype unit = 0;
-    for (std::size_t n = 0; n < shown.size() && unit < drawn.size(); ++n) {
-        drawnLeft.push_back(metrics.horizontalAdvance(drawn.left(unit)));
-        unit += drawn.at(unit).isHighSurrogate() && unit + 1 < drawn.size() ? 2 : 1;
-    }
-    piece.width = metrics.horizontalAdvance(drawn);
+    std::vector<int> drawnLeft = platform::TTextMetrics(font_).Edges(drawn);
+    piece.width = drawnLeft.back();
+    drawnLeft.pop_back();
+    if (drawnLeft.size() > shown.size())
+        drawnLeft.resize(shown.size());
     piece.edges.assign(piece.chars + 1, piece.width);
     std::size_t n = 0;
     for (std::size_t c = 0; c < piece.chars; ++c) {
@@ -135,21 +129,17 @@ long TTickerImage::CharAt(int x) {
 }
 
 void TTickerImage::Paint(Piece& piece, int height) {
-    piece.image = QImage(std::max(piece.width, 1), height, QImage::Format_RGB32);
-    piece.image.fill(platform::ToQColor(backcolor_));
-    QPainter painter(&piece.image);
-    painter.setPen(platform::ToQColor(foreColor_));
-    QFont underlined = font_;
-    underlined.setUnderline(true);
-    const QFontMetrics metrics(font_);
-    const int baseline = (height - metrics.height()) / 2 + metrics.ascent();
+    piece.image = platform::TBitmap(std::max(piece.width, 1), height);
+    piece.image.Fill(backcolor_);
+    platform::TCanvas canvas(piece.image);
+    canvas.SetTextColor(foreColor_);
+    canvas.SetFont(font_);
+    const platform::TTextMetrics metrics(font_);
+    const int baseline = (height - metrics.Height()) / 2 + metrics.Ascent();
     const std::string part = text_.substr(piece.byteBegin, piece.byteEnd - piece.byteBegin);
     int x = 0;
-    for (const TTickerLabel::Run& run : TTickerLabel::Runs(part)) {
-        painter.setFont(run.underline ? underlined : font_);
-        painter.drawText(x, baseline, run.text);
-        x += metrics.horizontalAdvance(run.text);
-    }
+    for (const TTickerLabel::Run& run : TTickerLabel::Runs(part, mnemonics_))
+        x += canvas.TextOut(x, baseline, run.text, run.underline);
     ++images_;
 }
 
@@ -163,8 +153,8 @@ void TTickerImage::EachPiece(int from, int to, int height, Visit visit) {
     std::size_t i = static_cast<std::size_t>(first - pieces_.begin()) - 1;
     if (images_ > kImagesKept) {
         for (Piece& p : pieces_) {
-            if (!p.image.isNull() && (p.x + p.width <= from || p.x >= to)) {
-                p.image = QImage();
+            if (!p.image.Empty() && (p.x + p.width <= from || p.x >= to)) {
+                p.image = platform::TBitmap();
                 --images_;
             }
         }
@@ -173,8 +163,8 @@ void TTickerImage::EachPiece(int from, int to, int height, Visit visit) {
         Piece& piece = pieces_[i];
         if (piece.x >= to)
             break;
-        if (piece.image.isNull() || piece.image.height() != height) {
-            if (!piece.image.isNull())
+        if (piece.image.Empty() || piece.image.Height() != height) {
+            if (!piece.image.Empty())
                 --images_;
             Paint(piece, height);
         }
@@ -185,10 +175,9 @@ void TTickerImage::EachPiece(int from, int to, int height, Visit visit) {
     }
 }
 
-void TTickerImage::Draw(QPainter& painter, int origin, int from, int to, int height) {
+void TTickerImage::Draw(platform::TCanvas& canvas, int origin, int from, int to, int height) {
     EachPiece(from, to, height, [&](const Piece& piece, int left, int right) {
-        painter.drawImage(QPoint(left - origin, 0), piece.image,
-                          QRect(left - piece.x, 0, right - left, height));
+        canvas.Draw(left - origin, 0, piece.image, left - piece.x, 0, right - left, height);
     });
 }
 
@@ -196,8 +185,7 @@ void TTickerImage::CopyPixels(std::uint32_t* rows, int stride, int origin, int f
                               int height) {
     EachPiece(from, to, height, [&](const Piece& piece, int left, int right) {
         for (int y = 0; y < height; ++y) {
-            const auto* source =
-                reinterpret_cast<const std::uint32_t*>(piece.image.constScanLine(y));
+            const std::uint32_t* source = piece.image.ScanLine(y);
             std::copy(source + (left - piece.x), source + (right - piece.x),
                       rows + static_cast<std::ptrdiff_t>(y) * stride + (left - origin));
         }

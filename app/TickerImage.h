@@ -4,14 +4,12 @@
 // it comes into view, so that a step of the scrolling only copies pixels.
 // Positions count characters of the UTF-8 text (a mnemonic prefix included,
 // as in the captions), pixels count from the text's first character.
-#include <QFont>
-#include <QImage>
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
-class QPainter;
+#include "platform/Graphics.h"
 
 namespace zelvo::app {
 
@@ -22,7 +20,7 @@ public:
     // mnemonics: "&" marks the next character and "&&" shows one "&", as
     // in the strip's captions of a classic page; off for readings of plain text.
     bool SetText(const std::string& text, bool mnemonics = true);
-    bool SetLook(const QFont& font, int backcolor, int foreColor);
+    bool SetLook(const platform::TFont& font, int backcolor, int foreColor);
     const std::string& Text() const { return text_; }
 
     // The left edge of the character at index; past the end, the text's width.
@@ -31,8 +29,8 @@ public:
     long CharAt(int x);
 
     // Paints the text pixels [from, to) with text pixel `origin` at the
-    // painter's x = 0, into a row `height` pixels high.
-    void Draw(QPainter& painter, int origin, int from, int to, int height);
+    // canvas's x = 0, into a row `height` pixels high.
+    void Draw(platform::TCanvas& canvas, int origin, int from, int to, int height);
 
     // Copies the text pixels [from, to) into rows of 0x00RRGGBB words whose
     // first column is text pixel `origin`; columns outside the text are left
@@ -51,7 +49,7 @@ private:
         int x = 0;
         int width = 0;
         std::vector<int> edges;  // left edge of each character, then the width
-        QImage image;
+        platform::TBitmap image;
     };
 
     // Shapes the next piece of the text; false at its end.
@@ -68,7 +66,7 @@ private:
 
     std::string text_;
     bool mnemonics_ = true;
-    QFont font_;
+    platform::TFont font_;
     int backcolor_ = 0;
     int foreColor_ = 0xFFFFFF;
     std::vector<Piece> pieces_;

@@ -7,6 +7,7 @@
 
 #include "app/TickerImage.h"
 #include "platform/WindowPixels.h"
+#include "platform/linux/CanvasImpl.h"
 #include "toolkit/Look.h"
 
 namespace zelvo::app {
@@ -49,20 +50,20 @@ std::size_t CharLength(const std::string& caption, std::size_t i) {
     return len;
 }
 
-QString FromUtf8(const std::string& s) {
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
-
 }  // namespace
+
+platform::TFont TTickerLabel::TextFont() const {
+    return platform::toolkit::FromQFont(font());
+}
 
 std::vector<TTickerLabel::Run> TTickerLabel::Runs(const std::string& caption, bool mnemonics) {
     if (!mnemonics)
-        return {{FromUtf8(caption), false}};
+        return {{caption, false}};
     std::vector<Run> runs;
     std::string plain;
     auto flush = [&] {
         if (!plain.empty()) {
-            runs.push_back({FromUtf8(plain), false});
+            runs.push_back({plain, false});
             plain.clear();
         }
     };
@@ -84,7 +85,7 @@ std::vector<TTickerLabel::Run> TTickerLabel::Runs(const std::string& caption, bo
         }
         flush();
         const std::size_t len = CharLength(caption, i);
-        runs.push_back({FromUtf8(caption.substr(i, len)), true});
+        runs.push_back({caption.substr(i, len), true});
         i += len;
     }
     flush();
@@ -112,20 +113,13 @@ int TTickerLabel::CharacterAt(int x) const {
     if (x < 0)
         return -1;
     const std::vector<std::size_t> shown = ShownCharacters(caption_, mnemonics_);
-    QString drawn;
+    std::string drawn;
     for (const Run& run : Runs(caption_, mnemonics_))
         drawn += run.text;
-    const QFontMetrics metrics(font());
-    // Walk the drawn characters (a character beyond the BMP is two units).
-    int left = 0;
-    std::size_t n = 0;
-    for (qsizetype u = 0; u < drawn.size() && n < shown.size(); ++n) {
-        const qsizetype units = drawn.at(u).isHighSurrogate() && u + 1 < drawn.size() ? 2 : 1;
-        const int right = metrics.horizontalAdvance(drawn.left(u + units));
-        if (x >= left && x < right)
+    const std::vector<int> edges = platform::TTextMetrics(TextFont()).Edges(drawn);
+    for (std::size_t n = 0; n + 1 < edges.size() && n < shown.size(); ++n) {
+        if (x >= edges[n] && x < edges[n + 1])
             return static_cast<int>(shown[n]);
-        left = right;
-        u += units;
     }
     return -1;
 }
@@ -199,30 +193,30 @@ bool TTickerLabel::ShiftOnDisplay(int dx) {
 
 void TTickerLabel::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
+    platform::TCanvas canvas = platform::toolkit::CanvasOn(painter);
+    const QRect exposed = event->rect();
     if (image_ != nullptr) {
         // Only what the step exposed is painted again; the image holds the
         // shaped text.
-        painter.fillRect(event->rect(), platform::ToQColor(backcolor_));
-        const int from = std::max(imageFrom_, imageOffset_ + event->rect().left());
-        const int to = std::min(imageTo_, imageOffset_ + event->rect().right() + 1);
-        image_->Draw(painter, imageOffset_, from, to, height());
+        canvas.FillRect(exposed.left(), exposed.top(), exposed.width(), exposed.height(),
+                        backcolor_);
+        const int from = std::max(imageFrom_, imageOffset_ + exposed.left());
+        const int to = std::min(imageTo_, imageOffset_ + exposed.right() + 1);
+        image_->Draw(canvas, imageOffset_, from, to, height());
         return;
     }
-    painter.fillRect(rect(), platform::ToQColor(backcolor_));
-    painter.setPen(platform::ToQColor(foreColor_));
-    painter.setClipRect(rect());
-    QFont plainFont = font();
-    QFont underlined = plainFont;
-    underlined.setUnderline(true);
-    QFontMetrics metrics(plainFont);
-    int baseline = (height() - metrics.height()) / 2 + metrics.ascent();
+    canvas.FillRect(0, 0, width(), height(), backcolor_);
+    canvas.SetTextColor(foreColor_);
+    canvas.SetClip(0, 0, width(), height());
+    const platform::TFont face = TextFont();
+    canvas.SetFont(face);
+    const platform::TTextMetrics metrics(face);
+    const int baseline = (height() - metrics.Height()) / 2 + metrics.Ascent();
     int x = 0;
     for (const Run& run : Runs(caption_, mnemonics_)) {
         if (x >= width())
             break;
-        painter.setFont(run.underline ? underlined : plainFont);
-        painter.drawText(x, baseline, run.text);
-        x += metrics.horizontalAdvance(run.text);
+        x += canvas.TextOut(x, baseline, run.text, run.underline);
     }
 }
 

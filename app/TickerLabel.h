@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/Controls.h"
+
 namespace zelvo::app {
 
 class TTickerImage;
@@ -28,8 +30,11 @@ public:
     int ForeColor() const { return foreColor_; }
     void SetForeColor(int colour);
 
+    // The face the caption is drawn in.
+    platform::TFont TextFont() const;
+
     struct Run {
-        QString text;
+        std::string text;
         bool underline = false;
     };
     // The caption as it is drawn: runs of plain and underlined text.

@@ -18,14 +18,13 @@
 #include <string>
 #include <vector>
 
-#include <QFont>
-
 #include "app/RetrievalCycle.h"
 #include "app/TickerImage.h"
 #include "app/TickerScroller.h"
 #include "config/LiveSettings.h"
 #include "config/RetrievalInputs.h"
 #include "platform/Application.h"
+#include "platform/Graphics.h"
 #include "platform/WindowTimer.h"
 
 namespace {
@@ -92,7 +91,10 @@ int main(int argc, char** argv) {
     // The strip draws each new text as it scrolls; its drawing is part of
     // the day too.
     app::TTickerImage strip;
-    strip.SetLook(QFont("Sans", 12), 0x000000, 0xFFFFFF);
+    platform::TFont face;
+    face.Name = "Sans";
+    face.Size = 12;
+    strip.SetLook(face, 0x000000, 0xFFFFFF);
     std::vector<std::uint32_t> rows(std::size_t{2000} * 24);
 
     int status = 0;

@@ -26,6 +26,8 @@ struct TFont {
     bool Italic = false;
     bool Underline = false;
     bool StrikeOut = false;
+
+    bool operator==(const TFont&) const = default;
 };
 
 enum class TAlignment { taLeftJustify, taCenter, taRightJustify };

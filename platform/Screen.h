@@ -12,6 +12,9 @@ int ScreenHeight();
 // Its top-left corner in desktop coordinates.
 TPoint ScreenOrigin();
 
+// How many pictures a second the screen shows; 0 when it does not say.
+double ScreenRefreshRate();
+
 // The rectangle of the panel along the bottom edge of the screen (the
 // taskbar), in screen coordinates; nothing when the desktop has none.
 std::optional<TRect> FindTaskbarRect();

@@ -32,6 +32,10 @@ TPoint ScreenOrigin() {
     return {origin.x(), origin.y()};
 }
 
+double ScreenRefreshRate() {
+    return Primary() != nullptr ? Primary()->refreshRate() : 0;
+}
+
 std::optional<TRect> FindTaskbarRect() {
     QScreen* screen = Primary();
     if (screen == nullptr)

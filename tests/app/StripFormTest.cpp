@@ -27,7 +27,7 @@ namespace {
 std::string Plain(const std::vector<TTickerLabel::Run>& runs) {
     std::string out;
     for (const auto& r : runs)
-        out += (r.underline ? "_" : "") + platform::Utf16ToCp1252(r.text.toStdU16String());
+        out += (r.underline ? "_" : "") + platform::Utf8ToCp1252(r.text);
     return out;
 }
 
@@ -54,7 +54,7 @@ TEST(TickerLabelText, AmpersandsFollowTheMnemonicRule) {
     EXPECT_EQ(Plain(TTickerLabel::Runs("a&&&b")), "a&_b");
     EXPECT_EQ(Plain(TTickerLabel::Runs("end&")), "end");
     EXPECT_EQ(Plain(TTickerLabel::Runs("")), "");
-    EXPECT_EQ(TTickerLabel::Runs("caf\u00E9")[0].text, QString::fromUtf8("caf\xC3\xA9"));
+    EXPECT_EQ(TTickerLabel::Runs("caf\u00E9")[0].text, "caf\xC3\xA9");
     // A mnemonic takes the whole character after it, whatever its length.
     EXPECT_EQ(Plain(TTickerLabel::Runs("&\u00E9t\u00E9")), "_\xE9t\xE9");
     EXPECT_EQ(TTickerLabel::ShownCharacters("a&&b&\u20ACc"),

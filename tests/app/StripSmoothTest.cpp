@@ -41,6 +41,14 @@ QFont Fixed() {
     return font;
 }
 
+// The same face as the image sets its text in.
+platform::TFont FixedFace() {
+    platform::TFont face;
+    face.Name = "DejaVu Sans Mono";
+    face.Height = 13;
+    return face;
+}
+
 // The share of pixels of b that match no pixel of a at the same place or one
 // pixel beside it: glyphs placed at whole pixels per piece may sit a
 // fraction of a pixel off the glyphs of one line drawn whole.
@@ -80,7 +88,7 @@ TEST(TickerImage, PositionsRunAcrossPiecesAndSkipTheMnemonicPrefix) {
         return m.horizontalAdvance(QString::fromStdString(s));
     };
     TTickerImage image;
-    image.SetLook(Fixed(), 0, 0xFFFFFF);
+    image.SetLook(FixedFace(), 0, 0xFFFFFF);
     std::string text;
     for (int i = 0; i < 300; ++i)
         text += static_cast<char>('a' + i % 26);
@@ -100,7 +108,7 @@ TEST(TickerImage, PositionsRunAcrossPiecesAndSkipTheMnemonicPrefix) {
 
     // "&&" shows one ampersand, "&c" an underlined c: a prefix takes no room.
     TTickerImage marked;
-    marked.SetLook(Fixed(), 0, 0xFFFFFF);
+    marked.SetLook(FixedFace(), 0, 0xFFFFFF);
     marked.SetText("a&&b&cd");
     const std::vector<int> expected{0,
                                     advance("a"),
@@ -125,11 +133,29 @@ TEST(TickerImage, PositionsRunAcrossPiecesAndSkipTheMnemonicPrefix) {
 
     // A reading of plain text: every ampersand is a character of its own.
     TTickerImage plain;
-    plain.SetLook(Fixed(), 0, 0xFFFFFF);
+    plain.SetLook(FixedFace(), 0, 0xFFFFFF);
     plain.SetText("a&&b&cd", false);
     EXPECT_EQ(plain.XOf(2), advance("a&"));
     EXPECT_EQ(plain.XOf(5), advance("a&&b&"));
     EXPECT_EQ(plain.XOf(7), advance("a&&b&cd"));
+}
+
+TEST(TickerImage, APlainTextDrawsItsAmpersandsAsTheyAre) {
+    // A headline's ampersand is a character like any other: drawn, and
+    // nothing after it underlined.
+    TTickerImage plain;
+    plain.SetLook(FixedFace(), 0, 0xFFFFFF);
+    plain.SetText("Salt & Pepper &Co", false);
+    TTickerImage marked;
+    marked.SetLook(FixedFace(), 0, 0xFFFFFF);
+    marked.SetText("Salt && Pepper &&Co");
+    const int width = plain.XOf(17);
+    ASSERT_EQ(width, marked.XOf(19));
+    std::vector<std::uint32_t> plainRows(static_cast<std::size_t>(width) * 21, 0x123456);
+    std::vector<std::uint32_t> markedRows = plainRows;
+    plain.CopyPixels(plainRows.data(), width, 0, 0, width, 21);
+    marked.CopyPixels(markedRows.data(), width, 0, 0, width, 21);
+    EXPECT_TRUE(plainRows == markedRows);
 }
 
 TEST(TickerImage, AFrameDrawnFromTheImageIsTheCaptionDrawnByCharacters) {
@@ -142,7 +168,7 @@ TEST(TickerImage, AFrameDrawnFromTheImageIsTheCaptionDrawnByCharacters) {
     label.SetBackcolor(0x102030);
     label.SetForeColor(0xE0F0FF);
     TTickerImage image;
-    image.SetLook(label.font(), label.Backcolor(), label.ForeColor());
+    image.SetLook(label.TextFont(), label.Backcolor(), label.ForeColor());
     image.SetText(text);
 
     // (A frame that starts between the two of a doubled ampersand differs:
@@ -161,15 +187,15 @@ TEST(TickerImage, AFrameDrawnFromTheImageIsTheCaptionDrawnByCharacters) {
 
 TEST(TickerImage, ALongTextKeepsFewImagesWhileItScrolls) {
     TTickerImage image;
-    image.SetLook(Fixed(), 0, 0xFFFFFF);
+    image.SetLook(FixedFace(), 0, 0xFFFFFF);
     std::string text;
     for (int i = 0; i < 20000; ++i)
         text += static_cast<char>('a' + i % 26);
     image.SetText(text);
-    QImage row(800, 21, QImage::Format_RGB32);
-    QPainter painter(&row);
+    platform::TBitmap row(800, 21);
+    platform::TCanvas canvas(row);
     for (int x = 0; x < image.XOf(20000); x += 97)
-        image.Draw(painter, x, x, x + 800, 21);
+        image.Draw(canvas, x, x, x + 800, 21);
     EXPECT_LE(image.ImagesHeld(), 64u);
     EXPECT_GT(image.ImagesHeld(), 0u);
 }
@@ -182,7 +208,7 @@ TEST(SmoothScroll, GlidesFromOneFrameToTheNextAtTheCharacterStepsSpeed) {
     std::string text(400, 'n');
     const int blank = QFontMetrics(label.font()).horizontalAdvance(QLatin1Char(' '));
     TTickerImage image;
-    image.SetLook(label.font(), label.Backcolor(), label.ForeColor());
+    image.SetLook(label.TextFont(), label.Backcolor(), label.ForeColor());
     image.SetText(text);
     auto X = [&image](std::size_t i) { return image.XOf(i); };
 
