@@ -6,11 +6,12 @@
 #include <QFont>
 
 #include "platform/QtText.h"
+#include "platform/linux/QtLook.h"
 
 namespace zelvo::platform {
 
-QColor ToQColor(int colour);
-int FromQColor(const QColor& colour);
+using toolkit::FromQColor;
+using toolkit::ToQColor;
 
 // The face at its point size with its effects; a size of 0 or less is 8
 // points, the strip's own.

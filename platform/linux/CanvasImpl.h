@@ -26,11 +26,6 @@ struct TCanvas::Impl {
 
 namespace toolkit {
 
-// The toolkit's font for a face and its effects; neither height nor size is
-// 8 points.
-QFont ToQFont(const TFont& font);
-TFont FromQFont(const QFont& font);
-
 // A canvas drawing through a painter that outlives it.
 inline TCanvas CanvasOn(QPainter& painter) {
     auto impl = std::make_unique<TCanvas::Impl>();

@@ -13,6 +13,7 @@
 #include "platform/Forms.h"
 #include "platform/QtText.h"
 #include "platform/linux/ControlImpl.h"
+#include "platform/linux/QtLook.h"
 
 namespace zelvo::platform {
 using namespace toolkit;
@@ -21,37 +22,6 @@ namespace {
 
 QWidget* OwnerWidget(TForm* owner) {
     return owner != nullptr ? WidgetOf(*owner) : nullptr;
-}
-
-QColor ToQColor(int colour) {
-    const auto v = static_cast<unsigned>(colour);
-    return QColor(static_cast<int>(v & 0xFF), static_cast<int>((v >> 8) & 0xFF),
-                  static_cast<int>((v >> 16) & 0xFF));
-}
-
-int FromQColor(const QColor& colour) {
-    return colour.red() | (colour.green() << 8) | (colour.blue() << 16);
-}
-
-QFont ToQFont(const TFont& f) {
-    QFont font(ToQString(f.Name));
-    font.setPointSize(f.Size > 0 ? f.Size : 8);
-    font.setBold(f.Bold);
-    font.setItalic(f.Italic);
-    font.setUnderline(f.Underline);
-    font.setStrikeOut(f.StrikeOut);
-    return font;
-}
-
-TFont FromQFont(const QFont& font) {
-    TFont f;
-    f.Name = FromQString(font.family());
-    f.Size = font.pointSize();
-    f.Bold = font.bold();
-    f.Italic = font.italic();
-    f.Underline = font.underline();
-    f.StrikeOut = font.strikeOut();
-    return f;
 }
 
 std::optional<int> ChooseColorOver(QWidget* parent, int initial) {

@@ -7,6 +7,7 @@
 
 #include "platform/QtText.h"
 #include "platform/linux/ControlImpl.h"
+#include "platform/linux/QtLook.h"
 
 namespace zelvo::platform {
 using namespace toolkit;
@@ -61,19 +62,10 @@ void TControl::SetHint(const std::string& hint) {
 }
 
 TFont TControl::Font() const {
-    TFont f;
     QWidget* w = WidgetOf(*this);
     if (w == nullptr)
-        return f;
-    const QFont font = w->font();
-    f.Name = FromQString(font.family());
-    f.Size = std::max(font.pointSize(), 0);
-    f.Height = font.pointSize() > 0 ? 0 : std::max(font.pixelSize(), 0);
-    f.Bold = font.bold();
-    f.Italic = font.italic();
-    f.Underline = font.underline();
-    f.StrikeOut = font.strikeOut();
-    return f;
+        return {};
+    return FromQFont(w->font());
 }
 
 void TControl::SetFont(const TFont& f) {

@@ -3,51 +3,17 @@
 
 #include "platform/QtText.h"
 #include "platform/linux/CanvasImpl.h"
+#include "platform/linux/QtLook.h"
 
 namespace zelvo::platform {
 
 namespace {
-
-QColor ColourOf(int colour) {
-    const auto v = static_cast<unsigned>(colour);
-    return QColor(static_cast<int>(v & 0xFF), static_cast<int>((v >> 8) & 0xFF),
-                  static_cast<int>((v >> 16) & 0xFF));
-}
 
 QString FromUtf8(const std::string& s) {
     return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
 }
 
 }  // namespace
-
-namespace toolkit {
-
-QFont ToQFont(const TFont& f) {
-    QFont font(ToQString(f.Name));
-    if (f.Height > 0)
-        font.setPixelSize(f.Height);
-    else
-        font.setPointSize(f.Size > 0 ? f.Size : 8);
-    font.setBold(f.Bold);
-    font.setItalic(f.Italic);
-    font.setUnderline(f.Underline);
-    font.setStrikeOut(f.StrikeOut);
-    return font;
-}
-
-TFont FromQFont(const QFont& font) {
-    TFont f;
-    f.Name = FromQString(font.family());
-    f.Size = std::max(font.pointSize(), 0);
-    f.Height = font.pointSize() > 0 ? 0 : std::max(font.pixelSize(), 0);
-    f.Bold = font.bold();
-    f.Italic = font.italic();
-    f.Underline = font.underline();
-    f.StrikeOut = font.strikeOut();
-    return f;
-}
-
-}  // namespace toolkit
 
 struct TTextMetrics::Impl {
     explicit Impl(const QFont& font) : metrics(font) {}
@@ -114,7 +80,7 @@ int TBitmap::Height() const {
 }
 
 void TBitmap::Fill(int colour) {
-    impl_->image.fill(ColourOf(colour));
+    impl_->image.fill(toolkit::ToQColor(colour));
 }
 
 const std::uint32_t* TBitmap::ScanLine(int y) const {
@@ -138,7 +104,7 @@ void TCanvas::SetFont(const TFont& font) {
 }
 
 void TCanvas::SetTextColor(int colour) {
-    impl_->painter->setPen(ColourOf(colour));
+    impl_->painter->setPen(toolkit::ToQColor(colour));
 }
 
 void TCanvas::SetClip(int left, int top, int width, int height) {
@@ -146,7 +112,7 @@ void TCanvas::SetClip(int left, int top, int width, int height) {
 }
 
 void TCanvas::FillRect(int left, int top, int width, int height, int colour) {
-    impl_->painter->fillRect(left, top, width, height, ColourOf(colour));
+    impl_->painter->fillRect(left, top, width, height, toolkit::ToQColor(colour));
 }
 
 int TCanvas::TextOut(int x, int baseline, const std::string& text, bool underline) {
