@@ -18,10 +18,16 @@ TFetchResult THttpCli::RefusedFetch(const std::string& why) {
     result.Failed = true;
     result.StatusCode = statusCode_;
     result.ReasonPhrase = reasonPhrase_;
-    result.Log = {"Error = " + MaskCredentials(why), "GET Failed !",
-                  "StatusCode   = " + std::to_string(statusCode_),
-                  "ReasonPhrase = " + MaskCredentials(reasonPhrase_)};
+    LogFailure(result.Log, why);
     return result;
+}
+
+void THttpCli::LogFailure(std::vector<std::string>& log, const std::string& error) const {
+    if (!error.empty())
+        log.push_back("Error = " + MaskCredentials(error));
+    log.push_back("GET Failed !");
+    log.push_back("StatusCode   = " + std::to_string(statusCode_));
+    log.push_back("ReasonPhrase = " + MaskCredentials(reasonPhrase_));
 }
 
 TFetchResult THttpCli::Fetch() {
@@ -77,11 +83,7 @@ TFetchResult THttpCli::Fetch() {
     result.FinalURL = CurrentDocumentURL();
     result.Log = std::move(fetch_.Log);
     if (result.Failed) {
-        if (!error.empty())
-            result.Log.push_back("Error = " + MaskCredentials(error));
-        result.Log.push_back("GET Failed !");
-        result.Log.push_back("StatusCode   = " + std::to_string(statusCode_));
-        result.Log.push_back("ReasonPhrase = " + MaskCredentials(reasonPhrase_));
+        LogFailure(result.Log, error);
     } else {
         result.Log.push_back("StatusCode = " + std::to_string(statusCode_));
         for (const std::string& line : rcvdHeader_.Lines())

@@ -192,6 +192,8 @@ private:
     // A line of the log of the Fetch under way; nothing when none runs.
     void Record(std::string line);
     TFetchResult RefusedFetch(const std::string& why);
+    // The failure's lines of a fetch's log, after its error's when it had one.
+    void LogFailure(std::vector<std::string>& log, const std::string& error) const;
     platform::LRESULT WndProc(platform::UINT msg, platform::WPARAM wParam, platform::LPARAM lParam);
     void SetHttpState(THttpState state);
     void PostReady();
