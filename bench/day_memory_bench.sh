@@ -21,12 +21,5 @@ with open(sys.argv[1], "w", encoding="utf-8") as f:
                 "<description>&lt;p&gt;Story %d.&lt;/p&gt;</description></item>\n" % (i, i, i, i))
     f.write("</channel></rss>\n")
 PY
-port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
-python3 -m http.server "$port" --bind 127.0.0.1 --directory "$dir" >/dev/null 2>&1 &
-server=$!
-trap 'kill $server 2>/dev/null; rm -rf "$dir"' EXIT
-for _ in $(seq 50); do
-    python3 -c "import socket; socket.create_connection(('127.0.0.1', $port), 1)" 2>/dev/null && break
-    sleep 0.1
-done
+. "$here/serve_folder.sh"
 "$bench" "http://127.0.0.1:$port/page.html" "http://127.0.0.1:$port/feed.xml" "$rounds"

@@ -12,14 +12,7 @@ size=${2:-31457280}
 dir=$(mktemp -d)
 python3 "$here/ordinary_page.py" "$dir/big.html" "$size"
 echo "<p>tiny</p>" >"$dir/tiny.html"
-port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
-python3 -m http.server "$port" --bind 127.0.0.1 --directory "$dir" >/dev/null 2>&1 &
-server=$!
-trap 'kill $server 2>/dev/null; rm -rf "$dir"' EXIT
-for _ in $(seq 50); do
-    python3 -c "import socket; socket.create_connection(('127.0.0.1', $port), 1)" 2>/dev/null && break
-    sleep 0.1
-done
+. "$here/serve_folder.sh"
 
 peak() {  # maximum resident set, KiB
     /usr/bin/time -f '%M' "$tool" "http://127.0.0.1:$port/$1" 2>&1 >/dev/null | tail -n 1
