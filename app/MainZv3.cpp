@@ -1,15 +1,6 @@
 #include "app/MainZv3.h"
 
-#include <QCloseEvent>
-#include <QContextMenuEvent>
-#include <QKeyEvent>
-#include <QShowEvent>
-#include <QTimer>
 #include <algorithm>
-
-#include <QApplication>
-#include <QFont>
-#include <QWindow>
 
 #include "app/AbtZv3.h"
 #include "app/RetrievalCycle.h"
@@ -32,10 +23,8 @@
 #include "platform/TrayNotify.h"
 #include "platform/Workspace.h"
 #include "text/PageConversion.h"
-#include "toolkit/Look.h"
 
 namespace zelvo::app {
-using platform::ToQString;
 namespace settings = config::settings;
 
 namespace {
@@ -48,6 +37,26 @@ std::string TrimBlanks(const std::string& s) {
 }
 
 constexpr const char* kCheckConfiguration = "check Configuration Dialog.   ";
+
+// Posted to the session window once the strip is first up.
+constexpr platform::UINT kShowNoTrayNote = platform::WM_USER + 1;
+
+// The ticker's face; a face without a size is the strip's 8 points.
+platform::TFont Face(const std::string& name, int size, bool bold, bool italic = false,
+                     bool underline = false, bool strikeOut = false) {
+    platform::TFont face;
+    face.Name = name;
+    face.Size = size > 0 ? size : 8;
+    face.Bold = bold;
+    face.Italic = italic;
+    face.Underline = underline;
+    face.StrikeOut = strikeOut;
+    return face;
+}
+
+platform::TFont Face(const config::TTickerFont& f) {
+    return Face(f.Name, f.Size, f.Bold, f.Italic, f.Underline, f.StrikeOut);
+}
 
 }  // namespace
 
@@ -75,33 +84,16 @@ void PauseWithMessages(unsigned ms) {
     }
 }
 
-TfrmMain::TfrmMain(TScreen screen) : screen_(screen) {
-    setObjectName("frmMain");
-    // With a border the strip gets a sizing frame but no title bar; without
-    // one it is a bare pop-up.
-    Qt::WindowFlags flags = Qt::Window;
-    if (config::Live().BorderOn)
-        flags |= Qt::CustomizeWindowHint;
-    else
-        flags |= Qt::FramelessWindowHint;
-    setWindowFlags(flags);
-    setAttribute(Qt::WA_ShowWithoutActivating);
-    setAutoFillBackground(true);
-    setFocusPolicy(Qt::StrongFocus);
-
-    lblTicker = new TTickerLabel(this);
-    lblTicker->SetCaption(" Zelvo");
-    lblTicker->setFont(platform::ToQFont(config::TTickerFont{}));
-    resize(1028, kStripHeight);
-    lblTicker->setGeometry(0, 0, width(), kLabelHeight);
-
-    connect(lblTicker, &TTickerLabel::pressed, this, [this](QPoint p) { BeginDrag(p); });
-    connect(lblTicker, &TTickerLabel::dragged, this, [this](QPoint p) { Drag(p); });
-    connect(lblTicker, &TTickerLabel::released, this, [this] { EndDrag(); });
-    connect(lblTicker, &TTickerLabel::doubleClicked, this,
-            [this](QPoint pos) { StripDoubleClick(pos.x()); });
-    connect(lblTicker, &TTickerLabel::hovered, this, [this](bool on) { StripHovered(on); });
-    Smooth = std::make_unique<TSmoothScroll>(*lblTicker);
+// With a border the strip gets a sizing frame but no title bar; without one
+// it is bare.
+TfrmMain::TfrmMain(TScreen screen) : TStripForm(config::Live().BorderOn), screen_(screen) {
+    SetName("frmMain");
+    lblTicker.SetCaption(" Zelvo");
+    lblTicker.SetTextFont(Face(config::TTickerFont{}));
+    SetSize(1028, kStripHeight);
+    lblTicker.SetBounds(0, 0, Width(), kLabelHeight);
+    ConnectEvents();
+    Smooth = std::make_unique<TSmoothScroll>(lblTicker);
 
     timerCaption.SetOnTimer([this] {
         if (!PointerOnStrip)
@@ -110,10 +102,9 @@ TfrmMain::TfrmMain(TScreen screen) : screen_(screen) {
     timerExplain.SetOnTimer([this] { Scroller.timerExplainTimer(); });
 
     // The title mirrors the strip's frames, which are UTF-8.
-    setWindowTitle(QString::fromStdString(platform::ApplicationTitle()));
+    SetCaption(platform::ApplicationTitle());
     if (auto* app = platform::Application::Instance())
-        app->OnTitleChanged(
-            [this](const std::string& title) { setWindowTitle(QString::fromStdString(title)); });
+        app->OnTitleChanged([this](const std::string& title) { SetCaption(title); });
 
     sessionWindow_ = std::make_unique<platform::MessageWindow>(
         [this](platform::UINT msg, platform::WPARAM w, platform::LPARAM l) {
@@ -126,10 +117,33 @@ TfrmMain::TfrmMain(TScreen screen) : screen_(screen) {
 }
 
 TfrmMain::~TfrmMain() {
+    // The window outlives the members its handlers use.
+    OnResize = nullptr;
+    OnShow = nullptr;
+    OnCloseQuery = nullptr;
+    OnClose = nullptr;
+    OnContextMenu = nullptr;
+    OnKeyDown = nullptr;
     platform::UnregisterSessionWindow(sessionWindow_->Handle());
     if (auto* app = platform::Application::Instance())
         app->OnTitleChanged(nullptr);
     VryTrayIcon95.reset();
+}
+
+void TfrmMain::ConnectEvents() {
+    OnResize = [this](platform::TControl*) { lblTicker.SetBounds(0, 0, Width(), kLabelHeight); };
+    OnShow = [this](platform::TControl*) { FormShow(); };
+    OnCloseQuery = [this] { return !closed_ && FormCloseQuery(); };
+    OnClose = [this](platform::TControl*) { FormCloseRequested(); };
+    // The tray icon's menu, also where there is no tray to hold the icon.
+    OnContextMenu = [this](platform::TPoint at) { mnuPopupMenu->Popup(at); };
+    OnKeyDown = [this](bool shift, bool ctrl) { FormKeyDown(shift, ctrl); };
+    platform::TPaintBox& box = lblTicker.Box();
+    box.OnMouseDown = [this](platform::TPoint at) { BeginDrag(at); };
+    box.OnMouseMove = [this](platform::TPoint at) { Drag(at); };
+    box.OnMouseUp = [this] { EndDrag(); };
+    box.OnDblClick = [this](platform::TPoint at) { StripDoubleClick(at.x); };
+    box.OnHover = [this](bool on) { StripHovered(on); };
 }
 
 void TfrmMain::BuildMenu() {
@@ -205,15 +219,15 @@ void TfrmMain::FormCreate() {
         live.InstanceSuffix = claim.InstanceSuffix;
         if (claim.Exceeds)
             Tag = 1;
-        TStripMetrics metrics{screen_.Width, screen_.Height,   height(),
+        TStripMetrics metrics{screen_.Width, screen_.Height,   Height(),
                               TaskbarHeight, runningCopyFound, live.InstanceNumber};
         placement = ReadStripPlacement(store, live.Section(), metrics);
     }
     StripMaxHeight = placement.StripMaxHeight;
-    setMaximumHeight(StripMaxHeight);
+    SetMaxHeight(StripMaxHeight);
     SavedTop = placement.SavedTop;
     MoveStrip(placement.Left, placement.SavedTop);
-    resize(placement.Width, height());
+    SetSize(placement.Width, Height());
     ApplyLook(placement.Look);
     mnuHideTicker->SetChecked(placement.HideTicker);
     mnuAlwaysonTop->SetChecked(placement.AlwaysOnTop);
@@ -226,10 +240,10 @@ void TfrmMain::FormCreate() {
     platform::ProcessMessages();
 
     MoveStrip(placement.Left, placement.Top);
-    lblTicker->SetCaption(placement.AutoRetrievalOn ? " Zelvo" : "");
+    lblTicker.SetCaption(placement.AutoRetrievalOn ? " Zelvo" : "");
 
     if (!live.BorderOn)
-        SetStripColor(lblTicker->Backcolor());
+        SetStripColor(lblTicker.Backcolor());
     ApplyTopmost();
     platform::SetApplicationTitle(config::kProductName);
     platform::SetExceptionHandler(&TfrmMain::AppException);
@@ -239,27 +253,17 @@ void TfrmMain::FormCreate() {
 }
 
 void TfrmMain::ApplyLook(const TStripLook& look) {
-    lblTicker->SetBackcolor(look.Backcolor);
-    lblTicker->SetForeColor(look.ForeColor);
-    lblTicker->setFont(platform::ToQFont(look.FontName, look.FontSize, look.Bold()));
+    lblTicker.SetBackcolor(look.Backcolor);
+    lblTicker.SetForeColor(look.ForeColor);
+    lblTicker.SetTextFont(Face(look.FontName, look.FontSize, look.Bold()));
 }
 
 void TfrmMain::SetTopmost(bool topmost) {
-    if (Topmost() == topmost)
-        return;
-    Qt::WindowFlags flags = windowFlags();
-    flags.setFlag(Qt::WindowStaysOnTopHint, topmost);
-    // Told to the window in place: re-creating it would lose the desktop's
-    // hold on it (its workspace, its stacking) and flicker the strip.
-    overrideWindowFlags(flags);
-    if (QWindow* handle = windowHandle())
-        handle->setFlags(flags);
-    if (topmost && isVisible())
-        raise();
+    SetStayOnTop(topmost);
 }
 
 bool TfrmMain::Topmost() const {
-    return windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+    return StayOnTop();
 }
 
 void TfrmMain::ApplyTopmost() {
@@ -325,7 +329,7 @@ std::optional<std::string> TfrmMain::HeadlineLinkAt(int x) const {
     // Only a frame of the scroller maps to the text; the connecting text and
     // " Zelvo" do not.
     if (retrieval_ == nullptr || retrieval_->Headlines.empty() ||
-        lblTicker->Caption() != frame.caption)
+        lblTicker.Caption() != frame.caption)
         return std::nullopt;
     std::size_t pos = 0;
     if (Smooth->Active()) {
@@ -334,7 +338,7 @@ std::optional<std::string> TfrmMain::HeadlineLinkAt(int x) const {
             return std::nullopt;
         pos = static_cast<std::size_t>(at);
     } else {
-        const int index = lblTicker->CharacterAt(x);
+        const int index = lblTicker.CharacterAt(x);
         if (index < 0 || static_cast<std::size_t>(index) < frame.indent)
             return std::nullopt;
         pos = frame.textStart + (static_cast<std::size_t>(index) - frame.indent);
@@ -424,15 +428,13 @@ void TfrmMain::Help1Click() {
 }
 
 void TfrmMain::mnuCloseClick() {
-    close();
+    Close();
 }
 
 void TfrmMain::VryTrayIcon95MouseEnter() {
     // A strip hidden below the screen stays where it is.
     if (StripTop() < screen_.Height - TaskbarHeight) {
-        show();
-        raise();
-        activateWindow();
+        BringToFront();
     }
     HoverFlag = true;
     if (retrieval_ != nullptr)
@@ -457,13 +459,6 @@ void TfrmMain::FormKeyDown(bool shift, bool ctrl) {
     }
 }
 
-void TfrmMain::keyPressEvent(QKeyEvent* event) {
-    Qt::KeyboardModifiers mods = event->modifiers();
-    platform::Guarded(
-        [&] { FormKeyDown(mods.testFlag(Qt::ShiftModifier), mods.testFlag(Qt::ControlModifier)); });
-    QWidget::keyPressEvent(event);
-}
-
 // ---------------------------------------------------------------- shutdown
 
 bool TfrmMain::FormCloseQuery() {
@@ -477,7 +472,7 @@ bool TfrmMain::FormCloseQuery() {
 
 void TfrmMain::FormClose() {
     try {
-        hide();
+        Hide();
         VryTrayIcon95->SetActive(false);
         PauseWithMessages(1500);
         SavePlacement();
@@ -501,29 +496,27 @@ void TfrmMain::SavePlacement() {
         store.Write(section, settings::TickerTop, SavedTop);
     }
     store.Write(section, settings::TickerLeft, StripLeft());
-    store.Write(section, settings::TickerWidth, width());
+    store.Write(section, settings::TickerWidth, Width());
     store.Write(section, settings::HideTicker, mnuHideTicker->Checked());
     store.Write(section, settings::AlwaysOnTop, mnuAlwaysonTop->Checked());
     if (count > kMaxInstances || count < 1)
         store.Write(settings::kBaseSection, settings::RunningInstances, 0);
 }
 
-void TfrmMain::closeEvent(QCloseEvent* event) {
-    bool allowed = false;
-    platform::Guarded([&] { allowed = !closed_ && FormCloseQuery(); });
-    if (!allowed) {
-        event->ignore();
-        return;
-    }
+void TfrmMain::FormCloseRequested() {
     closed_ = true;
     FormClose();
-    event->accept();
     if (auto* app = platform::Application::Instance())
         app->Terminate(0);
 }
 
 platform::LRESULT TfrmMain::SessionProc(platform::UINT msg, platform::WPARAM wParam,
                                         platform::LPARAM) {
+    if (msg == kShowNoTrayNote) {
+        if (platform::NotificationAreaMissing())
+            platform::ShowNotice(kNoTrayNote, config::kProductName);
+        return 0;
+    }
     if (msg == platform::WM_QUERYENDSESSION) {
         AppTag = 1;
         return FormCloseQuery() ? 1 : 0;
@@ -559,7 +552,7 @@ void TfrmMain::SetPlainTickerCaption(const std::string& caption) {
 }
 
 void TfrmMain::ShowCaption(const std::string& caption, bool mnemonics) {
-    lblTicker->SetCaption(caption, mnemonics);
+    lblTicker.SetCaption(caption, mnemonics);
     const TTickerScroller::TFrame& frame = Scroller.LastFrame;
     // Only the scroller's frames glide; the connecting text and the name
     // stand still.
@@ -571,7 +564,7 @@ void TfrmMain::ShowCaption(const std::string& caption, bool mnemonics) {
     } else if (Smooth->Active()) {
         Smooth->Stop();
     }
-    lblTicker->repaint();
+    lblTicker.Repaint();
 }
 
 void TfrmMain::SetApplicationTitle(const std::string& title) {
@@ -583,59 +576,44 @@ void TfrmMain::ProcessMessages() {
 }
 
 config::TTickerFont TfrmMain::TickerFont() const {
+    const platform::TFont& face = lblTicker.TextFont();
     config::TTickerFont font;
-    platform::FromQFont(lblTicker->font(), font);
-    font.Color = lblTicker->ForeColor();
+    font.Name = face.Name;
+    font.Size = face.Size;
+    font.Bold = face.Bold;
+    font.Italic = face.Italic;
+    font.Underline = face.Underline;
+    font.StrikeOut = face.StrikeOut;
+    font.Color = lblTicker.ForeColor();
     return font;
 }
 
 void TfrmMain::SetTickerFont(const config::TTickerFont& font) {
-    lblTicker->setFont(platform::ToQFont(font));
-    lblTicker->SetForeColor(font.Color);
-    lblTicker->update();
+    lblTicker.SetTextFont(Face(font));
+    lblTicker.SetForeColor(font.Color);
 }
 
 config::TColor TfrmMain::TickerBackColor() const {
-    return lblTicker->Backcolor();
+    return lblTicker.Backcolor();
 }
 void TfrmMain::SetTickerBackColor(config::TColor color) {
-    lblTicker->SetBackcolor(color);
+    lblTicker.SetBackcolor(color);
 }
 
 void TfrmMain::SetStripColor(config::TColor color) {
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, platform::ToQColor(color));
-    setPalette(pal);
+    SetColor(color);
 }
 
 void TfrmMain::ShowHelpTopic(int context) {
     platform::WinHelp(HelpFile, static_cast<unsigned>(context));
 }
 
-void TfrmMain::resizeEvent(QResizeEvent* event) {
-    lblTicker->setGeometry(0, 0, width(), kLabelHeight);
-    QWidget::resizeEvent(event);
-}
-
-void TfrmMain::showEvent(QShowEvent* event) {
-    QWidget::showEvent(event);
-    // A ticker bar stays put when the user changes workspace.
-    platform::ShowOnEveryWorkspace(static_cast<std::uintptr_t>(winId()));
+void TfrmMain::FormShow() {
     if (shownOnce_)
         return;
     shownOnce_ = true;
     // Once the strip is up, without holding up anything else.
-    QTimer::singleShot(0, this, [] {
-        if (platform::NotificationAreaMissing())
-            platform::ShowNotice(kNoTrayNote, config::kProductName);
-    });
-}
-
-// The tray icon's menu, also where there is no tray to hold the icon.
-void TfrmMain::contextMenuEvent(QContextMenuEvent* event) {
-    event->accept();
-    platform::TPoint at{event->globalPos().x(), event->globalPos().y()};
-    platform::Guarded([&] { mnuPopupMenu->Popup(at); });
+    platform::PostMessage(sessionWindow_->Handle(), kShowNoTrayNote, 0, 0);
 }
 
 }  // namespace zelvo::app

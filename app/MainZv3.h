@@ -4,7 +4,6 @@
 // copy, and the tray icon with its menu through which the user drives
 // everything. The program entry wires it to the dialog and the retrieval
 // cycle.
-#include <QWidget>
 #include <exception>
 #include <functional>
 #include <memory>
@@ -19,6 +18,7 @@
 #include "platform/MessageLoop.h"
 #include "platform/Paths.h"
 #include "platform/PopupMenu.h"
+#include "platform/StripForm.h"
 #include "platform/Types.h"
 #include "platform/WindowTimer.h"
 #include "tray/VryTray95.h"
@@ -39,11 +39,10 @@ void UnitInitialization();
 // waiting for them rather than spinning.
 void PauseWithMessages(unsigned ms);
 
-class TfrmMain : public QWidget,
+class TfrmMain : public platform::TStripForm,
                  public TTickerView,
                  public config::TConfigHost,
                  public tray::TVryTrayOwner {
-    Q_OBJECT
 public:
     struct TScreen {
         int Width = 0;
@@ -72,7 +71,7 @@ public:
     // Non-zero: the desktop session is ending.
     int AppTag = 0;
 
-    TTickerLabel* lblTicker = nullptr;
+    TTickerLabel lblTicker{*this};
 
     platform::WindowTimer timerRetrieve{1250};
     platform::WindowTimer timerCaption{250};
@@ -180,19 +179,16 @@ public:
 
     // TVryTrayOwner
     bool IsForm() const override { return true; }
-    bool FormVisible() const override { return isVisible(); }
-    void ShowForm() override { show(); }
-
-    // How far the pointer moves with the button down before the strip moves.
-    static int DragDistance();
+    bool FormVisible() const override { return Visible(); }
+    void ShowForm() override { Show(); }
 
     // Whether this copy has been closed (the program then ends).
     bool Closed() const { return closed_; }
 
     // The strip's place on its screen.
-    int StripLeft() const { return x() - screen_.Origin.x; }
-    int StripTop() const { return y() - screen_.Origin.y; }
-    void MoveStrip(int left, int top) { move(left + screen_.Origin.x, top + screen_.Origin.y); }
+    int StripLeft() const { return Left() - screen_.Origin.x; }
+    int StripTop() const { return Top() - screen_.Origin.y; }
+    void MoveStrip(int left, int top) { MoveTo(left + screen_.Origin.x, top + screen_.Origin.y); }
 
     // The note for a desktop without a notification area; the strip shows
     // it once it is up.
@@ -200,18 +196,15 @@ public:
         "No notification area was found for the Zelvo icon. Right-click the ticker for its "
         "menu.  ";
 
-protected:
-    void resizeEvent(QResizeEvent* event) override;
-    void showEvent(QShowEvent* event) override;
-    void contextMenuEvent(QContextMenuEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
-
 private:
     void BuildMenu();
     void CreateTrayIcon();
-    void BeginDrag(QPoint globalPos);
-    void Drag(QPoint globalPos);
+    // The form's and the ticker's events to their handlers.
+    void ConnectEvents();
+    void FormShow();
+    void FormCloseRequested();
+    void BeginDrag(platform::TPoint screen);
+    void Drag(platform::TPoint screen);
     void EndDrag();
     void LaunchViewer(const std::string& path, const std::string& failure);
     // The browser on url, else url through its association, else a warning.
@@ -221,9 +214,9 @@ private:
 
     TScreen screen_;
     // A press on the text, until the pointer has moved far enough to drag.
-    std::optional<QPoint> pressedAt_;
-    QPoint pressOrigin_;
-    std::optional<QPoint> dragOffset_;
+    std::optional<platform::TPoint> pressedAt_;
+    platform::TPoint pressOrigin_;
+    std::optional<platform::TPoint> dragOffset_;
     config::TfrmConfig* frmConfig_ = nullptr;
     TfrmAbout* frmAbout_ = nullptr;
     TRetrievalCycle* retrieval_ = nullptr;

@@ -39,7 +39,7 @@ void TZelvoProgram::CreateForms() {
     strip.timerRetrieve.SetOnTimer([&cycle] { cycle.timerRetrieveTimer(); });
     strip.timerTimeOut.SetOnTimer([&cycle] { cycle.timerTimeOutTimer(); });
     cycle.OnCancelEnabled = [&strip](bool on) { strip.mnuCancel->SetEnabled(on); };
-    cycle.OnTimeOut = [&strip] { strip.close(); };
+    cycle.OnTimeOut = [&strip] { strip.Close(); };
     frmConfig_->OnRetrieveTestURL = [&cycle] { cycle.RetrieveTestURL(); };
     frmConfig_->OnCancelRetrieval = [&cycle] { cycle.CancelRetrieval(); };
     frmConfig_->OnSiteAddressChanged = [&cycle](int site) { cycle.TakeSiteNext(site); };
@@ -54,7 +54,7 @@ bool TZelvoProgram::Start() {
     if (frmMain_->Tag != 0)
         return false;
 
-    frmMain_->show();
+    frmMain_->Show();
     if (frmConfig_->RetrievalOnSelected())
         frmMain_->timerRetrieve.SetEnabled(true);
     else

@@ -1,45 +1,40 @@
 // The strip under the pointer: dragged by its text, held still while the
 // pointer rests on it.
-#include <QApplication>
-#include <QWindow>
-#include <algorithm>
+#include <cstdlib>
 
 #include "app/MainZv3.h"
 
 namespace zelvo::app {
 
-void TfrmMain::BeginDrag(QPoint globalPos) {
+void TfrmMain::BeginDrag(platform::TPoint screen) {
     // Nothing moves yet: a window manager that took the press for a move of
     // its own would keep the second click of a double-click from the strip.
-    pressedAt_ = globalPos;
-    pressOrigin_ = pos();
+    pressedAt_ = screen;
+    pressOrigin_ = {Left(), Top()};
     dragOffset_.reset();
 }
 
-void TfrmMain::Drag(QPoint globalPos) {
+void TfrmMain::Drag(platform::TPoint screen) {
     if (dragOffset_) {
-        move(globalPos - *dragOffset_);
+        MoveTo(screen.x - dragOffset_->x, screen.y - dragOffset_->y);
         return;
     }
-    if (!pressedAt_ || (globalPos - *pressedAt_).manhattanLength() < DragDistance())
+    if (!pressedAt_ ||
+        std::abs(screen.x - pressedAt_->x) + std::abs(screen.y - pressedAt_->y) < DragDistance())
         return;
     // Dragging the text moves the strip, as a title bar would: by the window
     // manager where there is one, else by following the pointer.
-    const QPoint pressed = *pressedAt_;
+    const platform::TPoint pressed = *pressedAt_;
     pressedAt_.reset();
-    if (QWindow* handle = windowHandle(); handle != nullptr && handle->startSystemMove())
+    if (BeginDesktopMove())
         return;
-    dragOffset_ = pressed - pressOrigin_;
-    move(globalPos - *dragOffset_);
+    dragOffset_ = platform::TPoint{pressed.x - pressOrigin_.x, pressed.y - pressOrigin_.y};
+    MoveTo(screen.x - dragOffset_->x, screen.y - dragOffset_->y);
 }
 
 void TfrmMain::EndDrag() {
     pressedAt_.reset();
     dragOffset_.reset();
-}
-
-int TfrmMain::DragDistance() {
-    return std::max(1, QApplication::startDragDistance());
 }
 
 void TfrmMain::StripHovered(bool on) {

@@ -1,22 +1,39 @@
 #include "app/TickerLabel.h"
 
-#include <QMouseEvent>
-#include <QPaintEvent>
-#include <QPainter>
 #include <algorithm>
 
 #include "app/TickerImage.h"
 #include "platform/WindowPixels.h"
-#include "platform/linux/CanvasImpl.h"
-#include "toolkit/Look.h"
 
 namespace zelvo::app {
 
-TTickerLabel::TTickerLabel(QWidget* parent) : QWidget(parent) {
-    setAttribute(Qt::WA_OpaquePaintEvent);
-    // A window of its own, whose pixels the display can shift in place.
-    setAttribute(Qt::WA_NativeWindow);
-    setObjectName("lblTicker");
+namespace {
+
+// The display's pixels are 0x00RRGGBB; the program's colours are the other
+// way round.
+std::uint32_t PixelOf(int colour) {
+    const auto c = static_cast<std::uint32_t>(colour);
+    return ((c & 0xFFu) << 16) | (c & 0xFF00u) | ((c >> 16) & 0xFFu);
+}
+
+}  // namespace
+
+TTickerLabel::TTickerLabel(platform::TWinControl& parent) : box_(parent) {
+    box_.SetName("lblTicker");
+    box_.OnPaint = [this](platform::TCanvas& canvas, const platform::TRect& area) {
+        Paint(canvas, area);
+    };
+}
+
+void TTickerLabel::SetBounds(int left, int top, int width, int height) {
+    box_.SetBounds(left, top, width, height);
+}
+
+void TTickerLabel::SetTextFont(const platform::TFont& font) {
+    font_ = font;
+    if (font_.Height <= 0 && font_.Size <= 0)
+        font_.Size = 8;
+    box_.Invalidate();
 }
 
 void TTickerLabel::SetCaption(const std::string& caption, bool mnemonics) {
@@ -26,17 +43,17 @@ void TTickerLabel::SetCaption(const std::string& caption, bool mnemonics) {
     mnemonics_ = mnemonics;
     // An image on show is drawn without the caption.
     if (image_ == nullptr)
-        update();
+        box_.Invalidate();
 }
 
 void TTickerLabel::SetBackcolor(int colour) {
     backcolor_ = colour;
-    update();
+    box_.Invalidate();
 }
 
 void TTickerLabel::SetForeColor(int colour) {
     foreColor_ = colour;
-    update();
+    box_.Invalidate();
 }
 
 namespace {
@@ -51,10 +68,6 @@ std::size_t CharLength(const std::string& caption, std::size_t i) {
 }
 
 }  // namespace
-
-platform::TFont TTickerLabel::TextFont() const {
-    return platform::toolkit::FromQFont(font());
-}
 
 std::vector<TTickerLabel::Run> TTickerLabel::Runs(const std::string& caption, bool mnemonics) {
     if (!mnemonics)
@@ -131,7 +144,7 @@ void TTickerLabel::ShowImage(TTickerImage* image, int offset, int from, int to) 
     imageOffset_ = offset;
     imageFrom_ = from;
     imageTo_ = to;
-    update();
+    box_.Invalidate();
 }
 
 void TTickerLabel::SetImageOffset(int offset) {
@@ -144,114 +157,76 @@ void TTickerLabel::SetImageOffset(int offset) {
     if (ShiftOnDisplay(dx))
         return;
     // The pixels already drawn move; only the strip they uncover is painted.
-    if (dx > -width() && dx < width())
-        scroll(dx, 0);
-    else
-        update();
+    box_.Scroll(dx);
 }
 
 bool TTickerLabel::MoveImage(int offset, int from, int to) {
-    if (image_ == nullptr || !isVisible() || !testAttribute(Qt::WA_WState_Created) ||
-        offset < imageOffset_ || offset - imageOffset_ >= width() || to - offset < width() ||
-        from < imageFrom_)
+    const int width = Width();
+    const int height = Height();
+    if (image_ == nullptr || !box_.Showing() || offset < imageOffset_ ||
+        offset - imageOffset_ >= width || to - offset < width || from < imageFrom_)
         return false;
     const int dx = imageOffset_ - offset;
     imageOffset_ = offset;
     imageFrom_ = from;
     imageTo_ = to;
     if (dx != 0 && !ShiftOnDisplay(dx)) {
-        update();
+        box_.Invalidate();
         return true;
     }
     // What lies left of the new frame's text is its indent: blank.
-    const int blank = std::min(width(), from - offset);
+    const int blank = std::min(width, from - offset);
     if (blank > 0) {
-        uncovered_.assign(static_cast<std::size_t>(blank) * static_cast<std::size_t>(height()),
-                          platform::ToQColor(backcolor_).rgb() & 0xFFFFFFu);
-        const platform::TPixels pixels{uncovered_.data(), blank, height(), blank};
-        if (!platform::ShiftWindowPixels(static_cast<std::uintptr_t>(winId()), 0, width(), height(),
-                                         pixels, 0))
-            update();
+        uncovered_.assign(static_cast<std::size_t>(blank) * static_cast<std::size_t>(height),
+                          PixelOf(backcolor_));
+        const platform::TPixels pixels{uncovered_.data(), blank, height, blank};
+        if (!box_.ShiftPixels(0, pixels, 0))
+            box_.Invalidate();
     }
     return true;
 }
 
 bool TTickerLabel::ShiftOnDisplay(int dx) {
+    const int width = Width();
+    const int height = Height();
     // Only a move to the left, within the strip, of a strip on screen.
-    if (dx >= 0 || -dx >= width() || !isVisible() || !testAttribute(Qt::WA_WState_Created))
+    if (dx >= 0 || -dx >= width || !box_.Showing())
         return false;
     const int columns = -dx;
-    uncovered_.assign(static_cast<std::size_t>(columns) * static_cast<std::size_t>(height()),
-                      platform::ToQColor(backcolor_).rgb() & 0xFFFFFFu);
-    const int origin = imageOffset_ + width() - columns;
+    uncovered_.assign(static_cast<std::size_t>(columns) * static_cast<std::size_t>(height),
+                      PixelOf(backcolor_));
+    const int origin = imageOffset_ + width - columns;
     image_->CopyPixels(uncovered_.data(), columns, origin, std::max(imageFrom_, origin),
-                       std::min(imageTo_, imageOffset_ + width()), height());
-    const platform::TPixels pixels{uncovered_.data(), columns, height(), columns};
-    return platform::ShiftWindowPixels(static_cast<std::uintptr_t>(winId()), dx, width(), height(),
-                                       pixels, width() - columns);
+                       std::min(imageTo_, imageOffset_ + width), height);
+    const platform::TPixels pixels{uncovered_.data(), columns, height, columns};
+    return box_.ShiftPixels(dx, pixels, width - columns);
 }
 
-void TTickerLabel::paintEvent(QPaintEvent* event) {
-    QPainter painter(this);
-    platform::TCanvas canvas = platform::toolkit::CanvasOn(painter);
-    const QRect exposed = event->rect();
+void TTickerLabel::Paint(platform::TCanvas& canvas, const platform::TRect& exposed) {
+    const int width = Width();
+    const int height = Height();
     if (image_ != nullptr) {
         // Only what the step exposed is painted again; the image holds the
         // shaped text.
-        canvas.FillRect(exposed.left(), exposed.top(), exposed.width(), exposed.height(),
-                        backcolor_);
-        const int from = std::max(imageFrom_, imageOffset_ + exposed.left());
-        const int to = std::min(imageTo_, imageOffset_ + exposed.right() + 1);
-        image_->Draw(canvas, imageOffset_, from, to, height());
+        canvas.FillRect(exposed.Left, exposed.Top, exposed.Right - exposed.Left,
+                        exposed.Bottom - exposed.Top, backcolor_);
+        const int from = std::max(imageFrom_, imageOffset_ + exposed.Left);
+        const int to = std::min(imageTo_, imageOffset_ + exposed.Right);
+        image_->Draw(canvas, imageOffset_, from, to, height);
         return;
     }
-    canvas.FillRect(0, 0, width(), height(), backcolor_);
+    canvas.FillRect(0, 0, width, height, backcolor_);
     canvas.SetTextColor(foreColor_);
-    canvas.SetClip(0, 0, width(), height());
-    const platform::TFont face = TextFont();
-    canvas.SetFont(face);
-    const platform::TTextMetrics metrics(face);
-    const int baseline = (height() - metrics.Height()) / 2 + metrics.Ascent();
+    canvas.SetClip(0, 0, width, height);
+    canvas.SetFont(font_);
+    const platform::TTextMetrics metrics(font_);
+    const int baseline = (height - metrics.Height()) / 2 + metrics.Ascent();
     int x = 0;
     for (const Run& run : Runs(caption_, mnemonics_)) {
-        if (x >= width())
+        if (x >= width)
             break;
         x += canvas.TextOut(x, baseline, run.text, run.underline);
     }
-}
-
-void TTickerLabel::mousePressEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton)
-        emit pressed(event->globalPosition().toPoint());
-    QWidget::mousePressEvent(event);
-}
-
-void TTickerLabel::mouseMoveEvent(QMouseEvent* event) {
-    if (event->buttons() & Qt::LeftButton)
-        emit dragged(event->globalPosition().toPoint());
-    QWidget::mouseMoveEvent(event);
-}
-
-void TTickerLabel::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton)
-        emit released();
-    QWidget::mouseReleaseEvent(event);
-}
-
-void TTickerLabel::enterEvent(QEnterEvent* event) {
-    emit hovered(true);
-    QWidget::enterEvent(event);
-}
-
-void TTickerLabel::leaveEvent(QEvent* event) {
-    emit hovered(false);
-    QWidget::leaveEvent(event);
-}
-
-void TTickerLabel::mouseDoubleClickEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton)
-        emit doubleClicked(event->position().toPoint());
-    QWidget::mouseDoubleClickEvent(event);
 }
 
 }  // namespace zelvo::app

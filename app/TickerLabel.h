@@ -5,21 +5,31 @@
 // captions) has the ampersand as a prefix: "&&" shows one "&", a single "&"
 // underlines the character after it. A plain caption (headlines, feeds)
 // shows every character as it is.
-#include <QWidget>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "platform/Controls.h"
+#include "platform/ExtCtrls.h"
+#include "platform/Graphics.h"
 
 namespace zelvo::app {
 
 class TTickerImage;
 
-class TTickerLabel : public QWidget {
-    Q_OBJECT
+class TTickerLabel {
 public:
-    explicit TTickerLabel(QWidget* parent = nullptr);
+    explicit TTickerLabel(platform::TWinControl& parent);
+
+    // The box it draws on; its owner hears the pointer there.
+    platform::TPaintBox& Box() { return box_; }
+    const platform::TPaintBox& Box() const { return box_; }
+    void SetBounds(int left, int top, int width, int height);
+    int Width() const { return box_.Width(); }
+    int Height() const { return box_.Height(); }
+    // Drawn again soon, or before this returns.
+    void Invalidate() { box_.Invalidate(); }
+    void Repaint() { box_.Repaint(); }
 
     const std::string& Caption() const { return caption_; }
     void SetCaption(const std::string& caption, bool mnemonics = true);
@@ -30,8 +40,9 @@ public:
     int ForeColor() const { return foreColor_; }
     void SetForeColor(int colour);
 
-    // The face the caption is drawn in.
-    platform::TFont TextFont() const;
+    // The face the caption is drawn in; a font without a size is 8 points.
+    const platform::TFont& TextFont() const { return font_; }
+    void SetTextFont(const platform::TFont& font);
 
     struct Run {
         std::string text;
@@ -58,27 +69,14 @@ public:
     bool MoveImage(int offset, int from, int to);
     const TTickerImage* Image() const { return image_; }
 
-signals:
-    void pressed(QPoint globalPos);
-    void dragged(QPoint globalPos);
-    void released();
-    void doubleClicked(QPoint pos);
-    void hovered(bool on);
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    void mouseDoubleClickEvent(QMouseEvent* event) override;
-    void enterEvent(QEnterEvent* event) override;
-    void leaveEvent(QEvent* event) override;
-
 private:
+    void Paint(platform::TCanvas& canvas, const platform::TRect& area);
     // Moves the drawn text dx pixels on the display itself and sends only the
     // columns uncovered; false where that cannot be done.
     bool ShiftOnDisplay(int dx);
 
+    platform::TPaintBox box_;
+    platform::TFont font_;
     std::string caption_;
     bool mnemonics_ = true;
     std::vector<std::uint32_t> uncovered_;

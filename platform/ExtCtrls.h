@@ -19,6 +19,8 @@ public:
 
     // The whole box is painted again soon.
     void Invalidate();
+    // The whole box is painted again before this returns.
+    void Repaint();
     // What the box shows moves dx pixels sideways (negative: to the left);
     // only the columns this uncovers are painted again.
     void Scroll(int dx);

@@ -104,6 +104,11 @@ void TPaintBox::Invalidate() {
         w->update();
 }
 
+void TPaintBox::Repaint() {
+    if (QWidget* w = WidgetOf(*this))
+        w->repaint();
+}
+
 void TPaintBox::Scroll(int dx) {
     QWidget* w = WidgetOf(*this);
     if (w == nullptr)

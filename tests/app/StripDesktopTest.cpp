@@ -12,6 +12,7 @@
 #include "config/RegIniFile.h"
 #include "platform/MessageLoop.h"
 #include "platform/PopupMenu.h"
+#include "platform/linux/ControlImpl.h"
 #include "support/DialogRecorder.h"
 #include "support/ScopedEnv.h"
 #include "support/TempDir.h"
@@ -19,6 +20,7 @@
 
 using namespace zelvo;
 using app::TfrmMain;
+using platform::toolkit::WidgetOf;
 
 namespace {
 
@@ -57,7 +59,7 @@ protected:
 TEST_F(StripDesktop, RightClickOnTheTextOpensTheTrayMenuWhereThePointerIs) {
     TfrmMain form({1280, 800, std::nullopt});
     form.FormCreate();
-    form.show();
+    form.Show();
     const platform::PopupMenu* opened = nullptr;
     platform::TPoint at;
     platform::PopupMenu::SetTracker([&](const platform::PopupMenu& menu, platform::TPoint p) {
@@ -66,7 +68,7 @@ TEST_F(StripDesktop, RightClickOnTheTextOpensTheTrayMenuWhereThePointerIs) {
         return &menu.Item(16);  // "&About...": no about box here, nothing shows
     });
     QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(30, 5), QPoint(330, 755));
-    QApplication::sendEvent(form.lblTicker, &click);
+    QApplication::sendEvent(WidgetOf(form.lblTicker.Box()), &click);
     EXPECT_EQ(form.mnuPopupMenu.get(), opened);
     EXPECT_EQ((platform::TPoint{330, 755}), at);
     // The same menu is what a tray that draws menus itself shows.
@@ -79,7 +81,7 @@ TEST_F(StripDesktop, WithoutANotificationAreaANoteFollowsTheStripAndHoldsNothing
     TfrmMain form({1280, 800, std::nullopt});
     form.FormCreate();
     EXPECT_TRUE(Notes().empty()) << "nothing before the strip is up";
-    form.show();
+    form.Show();
     platform::ProcessMessages();
     auto notes = Notes();
     ASSERT_EQ(1u, notes.size());
@@ -89,8 +91,8 @@ TEST_F(StripDesktop, WithoutANotificationAreaANoteFollowsTheStripAndHoldsNothing
     EXPECT_TRUE(boxes.boxes.empty()) << "no box that waits";
 
     // Shown once, not at every showing of the strip.
-    form.hide();
-    form.show();
+    form.Hide();
+    form.Show();
     platform::ProcessMessages();
     EXPECT_EQ(1u, Notes().size());
 }
@@ -98,7 +100,7 @@ TEST_F(StripDesktop, WithoutANotificationAreaANoteFollowsTheStripAndHoldsNothing
 TEST_F(StripDesktop, WithANotificationAreaThereIsNoNote) {
     TfrmMain form({1280, 800, std::nullopt});
     form.FormCreate();
-    form.show();
+    form.Show();
     platform::ProcessMessages();
     EXPECT_TRUE(Notes().empty());
 }
@@ -107,9 +109,9 @@ TEST_F(StripDesktop, TheStripSitsOnItsOwnScreenAndSavesItsPlaceOnIt) {
     // The strip's screen is right of another one.
     TfrmMain form({1280, 800, std::nullopt, {1920, 0}});
     form.FormCreate();
-    EXPECT_EQ(1920, form.x());
-    EXPECT_EQ(800 - 28 - TfrmMain::kStripHeight, form.y());
-    EXPECT_EQ(1280, form.width());
+    EXPECT_EQ(1920, form.Left());
+    EXPECT_EQ(800 - 28 - TfrmMain::kStripHeight, form.Top());
+    EXPECT_EQ(1280, form.Width());
     EXPECT_EQ(0, form.StripLeft());
 
     // Hiding moves it below its own screen and back.
@@ -119,7 +121,7 @@ TEST_F(StripDesktop, TheStripSitsOnItsOwnScreenAndSavesItsPlaceOnIt) {
     EXPECT_EQ(800 - 28 - TfrmMain::kStripHeight, form.StripTop());
 
     form.AppTag = 1;
-    form.close();
+    form.Close();
     config::TRegIniFile store;
     EXPECT_EQ(0, store.ReadInteger("Zelvo", "TickerLeft", -1));
     EXPECT_EQ(800 - 28 - TfrmMain::kStripHeight, store.ReadInteger("Zelvo", "TickerTop", -1));
@@ -130,17 +132,18 @@ TEST_F(StripDesktop, ASavedPlaceCountsFromTheScreenBelowTheFirst) {
     config::TRegIniFile().WriteInteger("Zelvo", "TickerLeft", 40);
     TfrmMain form({1024, 768, std::nullopt, {0, 1080}});
     form.FormCreate();
-    EXPECT_EQ(40, form.x());
-    EXPECT_EQ(1080 + 768 - 28 - TfrmMain::kStripHeight, form.y());
+    EXPECT_EQ(40, form.Left());
+    EXPECT_EQ(1080 + 768 - 28 - TfrmMain::kStripHeight, form.Top());
 }
 
 TEST_F(StripDesktop, AlwaysOnTopTogglesOnTheSameWindow) {
     TfrmMain form({1280, 800, std::nullopt});
     form.FormCreate();
-    form.show();
+    form.Show();
     platform::ProcessMessages();
-    WId before = form.winId();
-    QWindow* handle = form.windowHandle();
+    QWidget* strip = WidgetOf(form);
+    WId before = strip->winId();
+    QWindow* handle = strip->windowHandle();
     ASSERT_NE(nullptr, handle);
     ASSERT_TRUE(form.Topmost());
 
@@ -151,7 +154,7 @@ TEST_F(StripDesktop, AlwaysOnTopTogglesOnTheSameWindow) {
     EXPECT_TRUE(form.Topmost());
     EXPECT_TRUE(handle->flags().testFlag(Qt::WindowStaysOnTopHint));
 
-    EXPECT_EQ(before, form.winId());
-    EXPECT_EQ(handle, form.windowHandle());
-    EXPECT_TRUE(form.isVisible());
+    EXPECT_EQ(before, strip->winId());
+    EXPECT_EQ(handle, strip->windowHandle());
+    EXPECT_TRUE(form.Visible());
 }

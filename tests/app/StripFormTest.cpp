@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QLabel>
 #include <filesystem>
 #include <stdexcept>
 
@@ -93,15 +92,15 @@ TEST_F(StripForm, FirstCopyOnAnEmptyStoreSitsAboveTheTaskbar) {
     EXPECT_EQ(form.Tag, 0);
     EXPECT_EQ(config::Live().InstanceNumber, 1);
     EXPECT_EQ(config::Live().InstanceSuffix, "");
-    EXPECT_EQ(form.x(), 0);
-    EXPECT_EQ(form.y(), 800 - 28 - TfrmMain::kStripHeight);
-    EXPECT_EQ(form.width(), 1280);
+    EXPECT_EQ(form.Left(), 0);
+    EXPECT_EQ(form.Top(), 800 - 28 - TfrmMain::kStripHeight);
+    EXPECT_EQ(form.Width(), 1280);
     EXPECT_EQ(form.StripMaxHeight, TfrmMain::kStripHeight);
     EXPECT_TRUE(form.Topmost());
-    EXPECT_EQ(form.lblTicker->Caption(), " Zelvo");
-    EXPECT_EQ(form.lblTicker->Backcolor(), 0);
-    EXPECT_EQ(form.lblTicker->ForeColor(), 16777215);
-    EXPECT_TRUE(form.lblTicker->font().bold());
+    EXPECT_EQ(form.lblTicker.Caption(), " Zelvo");
+    EXPECT_EQ(form.lblTicker.Backcolor(), 0);
+    EXPECT_EQ(form.lblTicker.ForeColor(), 16777215);
+    EXPECT_TRUE(form.lblTicker.TextFont().Bold);
     EXPECT_EQ(platform::ApplicationTitle(), "Zelvo");
     EXPECT_TRUE(boxes.boxes.empty());
     config::TRegIniFile store;
@@ -119,8 +118,9 @@ TEST_F(StripForm, AnUnwritableStoreKeepsTheSavedPlacementAndSaysSo) {
     std::filesystem::create_directory(conf + ".tmp");  // every write fails
     TfrmMain form(screen);
     form.FormCreate();
-    EXPECT_EQ(form.pos(), QPoint(40, 300));
-    EXPECT_EQ(form.width(), 900);
+    EXPECT_EQ(form.Left(), 40);
+    EXPECT_EQ(form.Top(), 300);
+    EXPECT_EQ(form.Width(), 900);
     EXPECT_EQ(config::Live().InstanceNumber, 1);
     ASSERT_EQ(boxes.boxes.size(), 1u);
     EXPECT_EQ(boxes.boxes[0].text, app::UnwritableStoreText(conf));
@@ -131,7 +131,7 @@ TEST_F(StripForm, AutoRetrievalOffStartsWithAnEmptyCaption) {
     config::TRegIniFile().WriteBool("Zelvo", "AutoRetrievalOn", false);
     TfrmMain form(screen);
     form.FormCreate();
-    EXPECT_EQ(form.lblTicker->Caption(), "");
+    EXPECT_EQ(form.lblTicker.Caption(), "");
 }
 
 TEST_F(StripForm, ASecondCopyIsToldAndTakesTheTopRow) {
@@ -145,7 +145,7 @@ TEST_F(StripForm, ASecondCopyIsToldAndTakesTheTopRow) {
     EXPECT_EQ(boxes.boxes[0].caption, "Zelvo Already Running");
     EXPECT_EQ(boxes.boxes[0].flags, platform::MB_OK | platform::MB_ICONINFORMATION);
     EXPECT_EQ(config::Live().InstanceSuffix, "2");
-    EXPECT_EQ(form.y(), 0);
+    EXPECT_EQ(form.Top(), 0);
 }
 
 TEST_F(StripForm, ATopmostStripCanBeLoweredAndRaised) {

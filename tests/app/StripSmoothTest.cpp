@@ -10,6 +10,7 @@
 #include <QImage>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QWidget>
 #include <algorithm>
 #include <cstdlib>
 #include <string>
@@ -20,7 +21,10 @@
 #include "app/TickerLabel.h"
 #include "config/LiveSettings.h"
 #include "platform/Dialogs.h"
+#include "platform/Forms.h"
+#include "platform/Graphics.h"
 #include "platform/MessageLoop.h"
+#include "platform/linux/ControlImpl.h"
 #include "support/DialogRecorder.h"
 #include "support/ScopedEnv.h"
 #include "support/TempDir.h"
@@ -31,6 +35,7 @@ using app::TfrmMain;
 using app::TSmoothScroll;
 using app::TTickerImage;
 using app::TTickerLabel;
+using platform::toolkit::WidgetOf;
 
 namespace {
 
@@ -162,9 +167,10 @@ TEST(TickerImage, AFrameDrawnFromTheImageIsTheCaptionDrawnByCharacters) {
     const std::string text =
         "Loopback news &&more: Alpha river bridge opens, Second story, "
         "Third story with a longer headline than the others";
-    TTickerLabel label;
-    label.setFont(Fixed());
-    label.resize(600, 21);
+    platform::TForm host;
+    TTickerLabel label(host);
+    label.SetTextFont(FixedFace());
+    label.SetBounds(0, 0, 600, 21);
     label.SetBackcolor(0x102030);
     label.SetForeColor(0xE0F0FF);
     TTickerImage image;
@@ -176,11 +182,11 @@ TEST(TickerImage, AFrameDrawnFromTheImageIsTheCaptionDrawnByCharacters) {
     for (std::size_t start : {0u, 14u, 16u, 33u}) {
         label.ShowImage(nullptr, 0, 0, 0);
         label.SetCaption(" " + text.substr(start));
-        const QImage byCharacters = label.grab().toImage();
-        const int blank = QFontMetrics(label.font()).horizontalAdvance(QLatin1Char(' '));
+        const QImage byCharacters = WidgetOf(label.Box())->grab().toImage();
+        const int blank = platform::TTextMetrics(label.TextFont()).Width(" ");
         const int from = image.XOf(start);
         label.ShowImage(&image, from - blank, from, image.XOf(start + 225));
-        const QImage byPixels = label.grab().toImage();
+        const QImage byPixels = WidgetOf(label.Box())->grab().toImage();
         EXPECT_LT(Mismatch(byCharacters, byPixels), 0.01) << "frame at " << start;
     }
 }
@@ -201,12 +207,13 @@ TEST(TickerImage, ALongTextKeepsFewImagesWhileItScrolls) {
 }
 
 TEST(SmoothScroll, GlidesFromOneFrameToTheNextAtTheCharacterStepsSpeed) {
-    TTickerLabel label;
-    label.setFont(Fixed());
-    label.resize(600, 21);
+    platform::TForm host;
+    TTickerLabel label(host);
+    label.SetTextFont(FixedFace());
+    label.SetBounds(0, 0, 600, 21);
     TSmoothScroll smooth(label);
     std::string text(400, 'n');
-    const int blank = QFontMetrics(label.font()).horizontalAdvance(QLatin1Char(' '));
+    const int blank = platform::TTextMetrics(label.TextFont()).Width(" ");
     TTickerImage image;
     image.SetLook(label.TextFont(), label.Backcolor(), label.ForeColor());
     image.SetText(text);
@@ -242,9 +249,10 @@ TEST(SmoothScroll, GlidesFromOneFrameToTheNextAtTheCharacterStepsSpeed) {
 }
 
 TEST(SmoothScroll, NothingGlidesWithoutAStepToGlideAcross) {
-    TTickerLabel label;
-    label.setFont(Fixed());
-    label.resize(600, 21);
+    platform::TForm host;
+    TTickerLabel label(host);
+    label.SetTextFont(FixedFace());
+    label.SetBounds(0, 0, 600, 21);
     TSmoothScroll smooth(label);
     const std::string text(400, 'n');
     for (int step : {0, -3, 226, 2147483647}) {
@@ -292,7 +300,7 @@ TEST_F(StripPointer, TheTextHoldsStillUnderThePointerAndGoesOnFromThereAfter) {
         config::Live().SmoothScroll = smooth;
         TfrmMain form({1280, 800, std::nullopt});
         form.FormCreate();
-        form.show();
+        form.Show();
         // The offscreen pointer enters every window shown.
         platform::ProcessMessages();
         form.StripHovered(false);
@@ -304,18 +312,18 @@ TEST_F(StripPointer, TheTextHoldsStillUnderThePointerAndGoesOnFromThereAfter) {
         ASSERT_GT(form.Scroller.ScrollPos, 1);
 
         QEnterEvent enter(QPointF(20, 10), QPointF(20, 10), QPointF(20, 10));
-        QApplication::sendEvent(form.lblTicker, &enter);
+        QApplication::sendEvent(WidgetOf(form.lblTicker.Box()), &enter);
         const std::int32_t held = form.Scroller.ScrollPos;
-        const std::string caption = form.lblTicker->Caption();
+        const std::string caption = form.lblTicker.Caption();
         const int offset = form.Smooth->Offset();
         Wait(450);
         EXPECT_EQ(form.Scroller.ScrollPos, held) << "smooth " << smooth;
-        EXPECT_EQ(form.lblTicker->Caption(), caption);
+        EXPECT_EQ(form.lblTicker.Caption(), caption);
         EXPECT_EQ(form.Smooth->Offset(), offset);
         EXPECT_TRUE(form.timerCaption.Enabled()) << "the schedule of the steps stays";
 
         QEvent leave(QEvent::Leave);
-        QApplication::sendEvent(form.lblTicker, &leave);
+        QApplication::sendEvent(WidgetOf(form.lblTicker.Box()), &leave);
         Wait(250);
         EXPECT_GT(form.Scroller.ScrollPos, held);
         EXPECT_LE(form.Scroller.ScrollPos, held + 3 * config::Live().ScrollStep)
@@ -328,29 +336,29 @@ TEST_F(StripPointer, TheTextHoldsStillUnderThePointerAndGoesOnFromThereAfter) {
 TEST_F(StripPointer, APressMovesNothingUntilThePointerPassesTheDragDistance) {
     TfrmMain form({1280, 800, std::nullopt});
     form.FormCreate();
-    form.show();
+    form.Show();
     platform::ProcessMessages();
-    const QPoint origin = form.pos();
+    const QPoint origin(form.Left(), form.Top());
     const int d = TfrmMain::DragDistance();
-    QWidget* label = form.lblTicker;
+    QWidget* label = WidgetOf(form.lblTicker.Box());
 
     Send(label, QEvent::MouseButtonPress, {100, 10}, Qt::LeftButton);
     Send(label, QEvent::MouseMove, {100 + d - 1, 10}, Qt::LeftButton);
-    EXPECT_EQ(form.pos(), origin) << "a shaky click is no drag";
+    EXPECT_EQ(QPoint(form.Left(), form.Top()), origin) << "a shaky click is no drag";
     Send(label, QEvent::MouseButtonRelease, {100 + d - 1, 10}, Qt::NoButton);
-    EXPECT_EQ(form.pos(), origin);
+    EXPECT_EQ(QPoint(form.Left(), form.Top()), origin);
 
     // Past the distance the strip follows the pointer from the press on
     // (here without a window manager to hand the move to).
     Send(label, QEvent::MouseButtonPress, {100, 10}, Qt::LeftButton);
     Send(label, QEvent::MouseMove, {100, 10 - d - 20}, Qt::LeftButton);
-    EXPECT_EQ(form.pos(), origin + QPoint(0, -d - 20));
+    EXPECT_EQ(QPoint(form.Left(), form.Top()), origin + QPoint(0, -d - 20));
     Send(label, QEvent::MouseButtonRelease, {100, 10 - d - 20}, Qt::NoButton);
 
     // A move with the button up is no drag.
-    const QPoint after = form.pos();
+    const QPoint after(form.Left(), form.Top());
     Send(label, QEvent::MouseMove, {300, 10}, Qt::NoButton);
-    EXPECT_EQ(form.pos(), after);
+    EXPECT_EQ(QPoint(form.Left(), form.Top()), after);
 }
 
 TEST_F(StripPointer, WithAWorkAreaAndNoBottomPanelTheStripSitsOnTheBottomEdge) {

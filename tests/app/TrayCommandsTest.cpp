@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QFontMetrics>
-
 #include <filesystem>
 #include <fstream>
 
@@ -12,6 +10,7 @@
 #include "config/LiveSettings.h"
 #include "config/RegIniFile.h"
 #include "platform/Dialogs.h"
+#include "platform/Graphics.h"
 #include "support/DialogRecorder.h"
 #include "support/Files.h"
 #include "support/ScopedEnv.h"
@@ -111,10 +110,10 @@ TEST_F(TrayCommands, ExitAsksUnlessTheSessionOrTheTimeOutEnds) {
 
 TEST_F(TrayCommands, HidingMovesTheStripBelowTheScreenAndExitSavesItsRealRow) {
     Start();
-    form->move(0, 700);
+    form->MoveTo(0, 700);
     form->mnuHideTickerClick();
     EXPECT_TRUE(form->mnuHideTicker->Checked());
-    EXPECT_EQ(form->y(), 868);
+    EXPECT_EQ(form->Top(), 868);
     EXPECT_EQ(form->SavedTop, 700);
     form->FormClose();
     EXPECT_EQ(Store().ReadInteger("Zelvo", "TickerTop", -1), 700);
@@ -122,7 +121,7 @@ TEST_F(TrayCommands, HidingMovesTheStripBelowTheScreenAndExitSavesItsRealRow) {
     EXPECT_FALSE(form->VryTrayIcon95->Active());
     EXPECT_EQ(tray.Count(platform::NIM_DELETE), 1u);
     form->mnuHideTickerClick();
-    EXPECT_EQ(form->y(), 700);
+    EXPECT_EQ(form->Top(), 700);
 }
 
 TEST_F(TrayCommands, ExitCountsTheCopyOutAndRepairsAStrayCount) {
@@ -133,11 +132,11 @@ TEST_F(TrayCommands, ExitCountsTheCopyOutAndRepairsAStrayCount) {
         form->FormClose();
         EXPECT_EQ(Store().ReadInteger("Zelvo", "RunningInstances", -1), saved) << stored;
     }
-    form->move(5, -20);
+    form->MoveTo(5, -20);
     form->FormClose();
     EXPECT_EQ(Store().ReadInteger("Zelvo", "TickerTop", -1), 0);
     EXPECT_EQ(Store().ReadInteger("Zelvo", "TickerLeft", -1), 5);
-    EXPECT_EQ(Store().ReadInteger("Zelvo", "TickerWidth", -1), form->width());
+    EXPECT_EQ(Store().ReadInteger("Zelvo", "TickerWidth", -1), form->Width());
     EXPECT_TRUE(Store().ReadBool("Zelvo", "AlwaysOnTop", false));
 }
 
@@ -293,11 +292,10 @@ TEST_F(TrayCommands, DoubleClickOnAHeadlineOpensItsLinkElseTheCurrentPage) {
     program->Retrieval().Headlines = page.headlines;
     form->Scroller.ScrollPos = 1;
     form->Scroller.timerCaptionTimer();
-    const std::string caption = form->lblTicker->Caption();
-    const QFontMetrics metrics(form->lblTicker->font());
+    const std::string caption = form->lblTicker.Caption();
+    const platform::TTextMetrics metrics(form->lblTicker.TextFont());
     auto xOf = [&](const std::string& word) {
-        const std::string before = caption.substr(0, caption.find(word));
-        return metrics.horizontalAdvance(QString::fromStdString(before)) + 2;
+        return metrics.Width(caption.substr(0, caption.find(word))) + 2;
     };
     form->StripDoubleClick(xOf("Second"));
     EXPECT_EQ(Opened(dir), "http://127.0.0.1:9/2");
@@ -325,14 +323,13 @@ TEST_F(TrayCommands, HeadlinesShowOneAmpersandAndTheirLinksStayInPlace) {
     program->Retrieval().Headlines = read.line.headlines;
     form->Scroller.ScrollPos = 1;
     form->Scroller.timerCaptionTimer();
-    const std::string caption = form->lblTicker->Caption();
+    const std::string caption = form->lblTicker.Caption();
     EXPECT_NE(caption.find("Salt & Pepper"), std::string::npos);
-    EXPECT_FALSE(form->lblTicker->Mnemonics());
+    EXPECT_FALSE(form->lblTicker.Mnemonics());
     EXPECT_EQ(platform::ApplicationTitle(), caption) << "the title mirror shows one ampersand too";
-    const QFontMetrics metrics(form->lblTicker->font());
+    const platform::TTextMetrics metrics(form->lblTicker.TextFont());
     auto xOf = [&](const std::string& word) {
-        const std::string before = caption.substr(0, caption.find(word));
-        return metrics.horizontalAdvance(QString::fromStdString(before)) + 2;
+        return metrics.Width(caption.substr(0, caption.find(word))) + 2;
     };
     form->StripDoubleClick(xOf("peas"));
     EXPECT_EQ(Opened(dir), "http://127.0.0.1:9/1");
