@@ -109,8 +109,21 @@ TEST(PaintBoxAlone, ABoxWhoseFormWentFirstDoesNothingAndGoesQuietly) {
     EXPECT_EQ(toolkit::WidgetOf(*box), nullptr);
     EXPECT_FALSE(box->Showing());
     box->Invalidate();
+    box->Repaint();
     box->Scroll(-3);
     box.reset();
+}
+
+TEST_F(PaintBox, ARepaintOfAShownBoxIsDoneWhenItReturns) {
+    int painted = 0;
+    box->OnPaint = [&](TCanvas&, const TRect&) { ++painted; };
+    form.Show();
+    ProcessMessages();
+    const int before = painted;
+    box->Invalidate();
+    EXPECT_EQ(painted, before) << "an invalidated box paints later";
+    box->Repaint();
+    EXPECT_GT(painted, before);
 }
 
 TEST_F(PaintBox, PixelsMoveOnTheDisplayOnlyWhileTheBoxIsShown) {
