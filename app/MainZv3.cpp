@@ -21,7 +21,6 @@
 #include "platform/Shell.h"
 #include "platform/Text.h"
 #include "platform/TrayNotify.h"
-#include "platform/Workspace.h"
 #include "text/PageConversion.h"
 
 namespace zelvo::app {

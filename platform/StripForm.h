@@ -2,8 +2,9 @@
 // A bar on the desktop rather than a dialog: a top-level window without a
 // title bar, shown on every workspace, that can be kept above all other
 // windows. With a border the user can size it by its frame; without one it
-// is bare. It asks for no button of its own on the taskbar. Its place counts
-// in desktop pixels, from the corner of its frame.
+// is bare. It needs no button on the taskbar: where a window must ask not
+// to get one, it asks (X desktops list it as any window, as they always
+// have). Its place counts in desktop pixels, from the corner of its frame.
 #include <functional>
 #include <string>
 
