@@ -12,7 +12,7 @@
 #include <charconv>
 #include <optional>
 
-#include "platform/QtText.h"
+#include "platform/linux/QtText.h"
 #include "platform/linux/ControlImpl.h"
 
 namespace zelvo::platform {

@@ -11,7 +11,7 @@
 #include <QVBoxLayout>
 
 #include "platform/Forms.h"
-#include "platform/QtText.h"
+#include "platform/linux/QtText.h"
 #include "platform/linux/ControlImpl.h"
 #include "platform/linux/QtLook.h"
 

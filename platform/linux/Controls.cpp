@@ -5,7 +5,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 
-#include "platform/QtText.h"
+#include "platform/linux/QtText.h"
 #include "platform/linux/ControlImpl.h"
 #include "platform/linux/QtLook.h"
 

@@ -6,7 +6,7 @@
 #include <QLayout>
 #include <QShowEvent>
 
-#include "platform/QtText.h"
+#include "platform/linux/QtText.h"
 #include "platform/linux/ControlImpl.h"
 
 namespace zelvo::platform {

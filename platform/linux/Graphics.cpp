@@ -1,7 +1,7 @@
 #include <QFontMetrics>
 #include <algorithm>
 
-#include "platform/QtText.h"
+#include "platform/linux/QtText.h"
 #include "platform/linux/CanvasImpl.h"
 #include "platform/linux/QtLook.h"
 

@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <QMessageBox>
 
-#include "platform/QtText.h"
+#include "platform/linux/QtText.h"
 
 namespace zelvo::platform {
 

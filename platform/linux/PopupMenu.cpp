@@ -8,7 +8,7 @@
 
 #include "platform/Cp1252.h"
 #include "platform/MessageLoop.h"
-#include "platform/QtText.h"
+#include "platform/linux/QtText.h"
 
 namespace zelvo::platform {
 namespace {

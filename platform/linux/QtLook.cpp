@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/QtText.h"
+#include "platform/linux/QtText.h"
 
 namespace zelvo::platform::toolkit {
 

@@ -7,7 +7,7 @@
 #include <QUrl>
 
 #include "platform/Dialogs.h"
-#include "platform/QtText.h"
+#include "platform/linux/QtText.h"
 
 namespace zelvo::platform {
 namespace {

@@ -14,7 +14,7 @@
 #include <algorithm>
 #include <functional>
 
-#include "platform/QtText.h"
+#include "platform/linux/QtText.h"
 #include "platform/linux/ControlImpl.h"
 
 namespace zelvo::platform {

@@ -6,7 +6,7 @@
 #include <map>
 #include <string>
 
-#include "platform/QtText.h"
+#include "platform/linux/QtText.h"
 #include "platform/linux/DialogFallback.h"
 
 namespace zelvo::platform {

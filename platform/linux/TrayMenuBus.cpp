@@ -9,7 +9,7 @@
 #include <QVariantMap>
 
 #include "platform/MessageLoop.h"
-#include "platform/QtText.h"
+#include "platform/linux/QtText.h"
 
 struct BusMenuLayout {
     int id = 0;

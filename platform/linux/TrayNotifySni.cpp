@@ -17,7 +17,7 @@
 #include <cstring>
 
 #include "platform/Cp1252.h"
-#include "platform/QtText.h"
+#include "platform/linux/QtText.h"
 #include "platform/linux/IconData.h"
 #include "platform/linux/TrayMenuBus.h"
 

@@ -13,7 +13,7 @@
 
 #include "platform/Cp1252.h"
 #include "platform/MessageLoop.h"
-#include "platform/QtText.h"
+#include "platform/linux/QtText.h"
 #include "platform/linux/IconData.h"
 
 #include <X11/Xatom.h>

@@ -15,7 +15,6 @@
 #include "support/ScopedEnv.h"
 #include "support/TempDir.h"
 #include "support/TrayFakes.h"
-#include "toolkit/Look.h"
 
 using namespace zelvo;
 using app::TfrmMain;
@@ -62,28 +61,6 @@ TEST(TickerLabelText, AmpersandsFollowTheMnemonicRule) {
     EXPECT_EQ(Plain(TTickerLabel::Runs("Fish & Chips && &Co&", false)), "Fish & Chips && &Co&");
     EXPECT_EQ(TTickerLabel::ShownCharacters("a&&b&", false),
               (std::vector<std::size_t>{0, 1, 2, 3, 4}));
-}
-
-TEST(ToolkitLook, ColoursAreBlueGreenRedBothWays) {
-    EXPECT_EQ(platform::ToQColor(0x0000FF), QColor(255, 0, 0));
-    EXPECT_EQ(platform::ToQColor(12632256), QColor(192, 192, 192));
-    EXPECT_EQ(platform::FromQColor(QColor(0x12, 0x34, 0x56)), 0x563412);
-}
-
-TEST(ToolkitLook, AFontKeepsItsFaceSizeAndEffects) {
-    config::TTickerFont f;
-    f.Name = "Sans";
-    f.Size = 11;
-    f.Italic = true;
-    f.StrikeOut = true;
-    config::TTickerFont back;
-    back.Color = 255;
-    platform::FromQFont(platform::ToQFont(f), back);
-    EXPECT_EQ(back.Name, "Sans");
-    EXPECT_EQ(back.Size, 11);
-    EXPECT_TRUE(back.Italic && back.StrikeOut && !back.Underline);
-    EXPECT_EQ(back.Color, 255);  // not the font's to say
-    EXPECT_EQ(platform::ToQFont("Sans", 0, true).pointSize(), 8);
 }
 
 TEST_F(StripForm, FirstCopyOnAnEmptyStoreSitsAboveTheTaskbar) {

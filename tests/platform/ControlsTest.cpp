@@ -16,6 +16,7 @@
 #include "platform/MessageLoop.h"
 #include "platform/StdCtrls.h"
 #include "platform/linux/ControlImpl.h"
+#include "platform/linux/QtLook.h"
 
 namespace zelvo::platform {
 namespace {
@@ -316,6 +317,28 @@ TEST_F(Controls, TabOrderGoesThroughTheNumberFieldItself) {
     QWidget* next = toolkit::FocusTarget(last)->nextInFocusChain();
     EXPECT_EQ(next, toolkit::FocusTarget(spin));
     EXPECT_NE(toolkit::FocusTarget(spin), toolkit::WidgetOf(spin));
+}
+
+// The program's colours are 0x00BBGGRR; the toolkit's are red first.
+TEST(ToolkitLook, ColoursAreBlueGreenRedBothWays) {
+    EXPECT_EQ(toolkit::ToQColor(0x0000FF), QColor(255, 0, 0));
+    EXPECT_EQ(toolkit::ToQColor(12632256), QColor(192, 192, 192));
+    EXPECT_EQ(toolkit::FromQColor(QColor(0x12, 0x34, 0x56)), 0x563412);
+}
+
+TEST(ToolkitLook, AFontKeepsItsFaceSizeAndEffects) {
+    TFont f;
+    f.Name = "Sans";
+    f.Size = 11;
+    f.Italic = true;
+    f.StrikeOut = true;
+    const TFont back = toolkit::FromQFont(toolkit::ToQFont(f));
+    EXPECT_EQ(back.Name, "Sans");
+    EXPECT_EQ(back.Size, 11);
+    EXPECT_TRUE(back.Italic && back.StrikeOut && !back.Underline && !back.Bold);
+    TFont sizeless;
+    sizeless.Name = "Sans";
+    EXPECT_EQ(toolkit::ToQFont(sizeless).pointSize(), 8);
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 #pragma once
-// The program's Windows-1252 texts at the toolkit's boundary. Only code
-// that meets the toolkit includes this: the windowed platform layer, the
-// colours and fonts of toolkit/ and the form classes.
+// The program's Windows-1252 texts at the toolkit's boundary, for the
+// platform layer's own Qt code.
 #include <QString>
 #include <string>
 #include <string_view>
