@@ -352,7 +352,11 @@ SchannelSession::Step SchannelSession::Handshake() {
             }
             if (!LooksLikeRecord(s.in))
                 return s.Fail("TLS handshake failed: wrong version number");
+            const std::size_t offered = s.in.size();
             status = s.Continue(true);
+            // A step that took nothing waits for more rather than repeating.
+            if (status == SEC_I_CONTINUE_NEEDED && !s.in.empty() && s.in.size() == offered)
+                s.needMore = true;
         }
         switch (status) {
             case SEC_E_OK:
@@ -405,6 +409,10 @@ void SchannelSession::State::DecryptWaiting() {
                 extra = std::min<std::size_t>(b.cbBuffer, in.size());
         }
         const bool nothing = plain.size() == before;
+        if (extra == in.size()) {
+            broken = true;  // nothing taken: it would be offered again forever
+            return;
+        }
         in.erase(0, in.size() - extra);
         // Some implementations of the package hand a close_notify back as
         // an empty success rather than as the context's end; a fatal alert

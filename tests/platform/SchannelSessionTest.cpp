@@ -6,11 +6,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 
 #include "platform/win32/SchannelSession.h"
 
@@ -148,6 +151,26 @@ private:
     bool connected_ = false;
 };
 
+// A server of the test's own on loopback that takes one connection.
+class Listener {
+public:
+    Listener() {
+        sockaddr_in at = Loopback(0);
+        ::bind(socket_.Get(), reinterpret_cast<const sockaddr*>(&at), sizeof at);
+        ::listen(socket_.Get(), 1);
+        int len = sizeof at;
+        ::getsockname(socket_.Get(), reinterpret_cast<sockaddr*>(&at), &len);
+        port_ = ntohs(at.sin_port);
+    }
+    int Port() const { return port_; }
+    SOCKET Accept() { return ::accept(socket_.Get(), nullptr, nullptr); }
+    SOCKET Raw() const { return socket_.Get(); }
+
+private:
+    Socket socket_;
+    int port_ = 0;
+};
+
 class SchannelSessionTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -238,24 +261,76 @@ TEST_F(SchannelSessionTest, OnlyTheEnvironmentsRootsAreTrustedWhenItNamesBoth) {
     EXPECT_EQ(c.Secure(), SchannelSession::Step::Done) << c.session->Failure();
 }
 
-// A server of the test's own on loopback that takes one connection.
-class Listener {
+// Between the client and a server: passes the server's bytes on in pieces
+// of 3 and 50, a moment apart, so record headers and records arrive split.
+class Trickle {
 public:
-    Listener() {
-        sockaddr_in at = Loopback(0);
-        ::bind(socket_.Get(), reinterpret_cast<const sockaddr*>(&at), sizeof at);
-        ::listen(socket_.Get(), 1);
-        int len = sizeof at;
-        ::getsockname(socket_.Get(), reinterpret_cast<sockaddr*>(&at), &len);
-        port_ = ntohs(at.sin_port);
+    explicit Trickle(int serverPort) : thread_([this, serverPort] { Run(serverPort); }) {}
+    ~Trickle() {
+        stop_ = true;
+        thread_.join();
     }
-    int Port() const { return port_; }
-    SOCKET Accept() { return ::accept(socket_.Get(), nullptr, nullptr); }
+    Trickle(const Trickle&) = delete;
+    Trickle& operator=(const Trickle&) = delete;
+    int Port() const { return listener_.Port(); }
 
 private:
-    Socket socket_;
-    int port_ = 0;
+    void Run(int serverPort) {
+        SOCKET accepted = INVALID_SOCKET;
+        while (!stop_ && accepted == INVALID_SOCKET) {
+            if (Ready(listener_.Raw(), 100))
+                accepted = listener_.Accept();
+        }
+        Socket client(accepted);
+        Socket server;
+        sockaddr_in to = Loopback(serverPort);
+        if (stop_ ||
+            ::connect(server.Get(), reinterpret_cast<const sockaddr*>(&to), sizeof to) != 0)
+            return;
+        char buf[8192];
+        for (bool small = true; !stop_;) {
+            if (Ready(client.Get(), 1)) {
+                int n = ::recv(client.Get(), buf, sizeof buf, 0);
+                if (n <= 0 || ::send(server.Get(), buf, n, 0) != n)
+                    return;
+            }
+            if (Ready(server.Get(), 1)) {
+                int n = ::recv(server.Get(), buf, sizeof buf, 0);
+                if (n <= 0)
+                    return;
+                for (int at = 0; at < n && !stop_; small = !small) {
+                    int piece = std::min(n - at, small ? 3 : 50);
+                    if (::send(client.Get(), buf + at, piece, 0) != piece)
+                        return;
+                    at += piece;
+                    ::Sleep(1);
+                }
+            }
+        }
+    }
+    static bool Ready(SOCKET s, long ms) {
+        fd_set set;
+        FD_ZERO(&set);
+        FD_SET(s, &set);
+        timeval limit{0, ms * 1000};
+        return ::select(0, &set, nullptr, nullptr, &limit) == 1;
+    }
+
+    Listener listener_;
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
 };
+
+TEST_F(SchannelSessionTest, RecordsThatArriveInPiecesAreWaitedForWhole) {
+    Trickle trickle(PortOf("ZELVO_TLS_GOOD_PORT"));
+    Client c(trickle.Port(), "localhost");
+    ASSERT_EQ(c.Secure(), SchannelSession::Step::Done) << c.session->Failure();
+    c.WriteAll("GET / HTTP/1.0\r\n\r\n");
+    std::string text;
+    EXPECT_EQ(c.ReadToEnd(text, 4096), SchannelSession::Closed);
+    EXPECT_EQ(text.rfind("HTTP/1.0 200 ok\r\n", 0), 0u) << text.substr(0, 200);
+    EXPECT_NE(text.find("</HTML>"), std::string::npos);
+}
 
 TEST_F(SchannelSessionTest, APeerThatGoesMidHandshakeFailsIt) {
     {
