@@ -50,6 +50,10 @@ bool LooksLikeRecord(const std::string& in) {
     return in.size() < 2 || static_cast<unsigned char>(in[1]) == kMajorVersion;
 }
 
+// A record's header, and the most a record may hold after it.
+constexpr std::size_t kRecordHeader = 5;
+constexpr std::size_t kLargestRecord = kRecordHeader + 16 * 1024 + 2048;
+
 // What the socket did with a transfer.
 enum class Io { Done, Blocked, Failed };
 
@@ -144,7 +148,8 @@ struct SchannelSession::State {
     bool AcquireCredentials();
     SECURITY_STATUS Continue(bool withInput);
     Io Flush();
-    int Receive();
+    int Receive(std::size_t limit = kLargestRecord);
+    std::size_t RecordRest() const;
     Step Fail(const std::string& reason);
     Step Secured();
     void DecryptWaiting();
@@ -237,11 +242,11 @@ Io SchannelSession::State::Flush() {
     return Io::Done;
 }
 
-// Appends what the socket holds to in: the count, 0 at the end of the
-// stream, Blocked, or Broken (the reason in failure).
-int SchannelSession::State::Receive() {
-    char buf[16 * 1024 + 512];
-    int n = ::recv(socket, buf, sizeof buf, 0);
+// Appends what the socket holds to in, up to limit bytes: the count, 0 at
+// the end of the stream, Blocked, or Broken (the reason in failure).
+int SchannelSession::State::Receive(std::size_t limit) {
+    char buf[kLargestRecord];
+    int n = ::recv(socket, buf, static_cast<int>(std::min(limit, sizeof buf)), 0);
     if (n > 0) {
         in.append(buf, static_cast<std::size_t>(n));
         return n;
@@ -333,6 +338,9 @@ SchannelSession::Step SchannelSession::Handshake() {
         if (s.secured) {
             s.established = true;
             s.wantWrite = false;
+            // Records that came with the handshake's last: Pending shows their
+            // data, which the socket will not announce again.
+            s.DecryptWaiting();
             return Step::Done;
         }
         SECURITY_STATUS status;
@@ -440,6 +448,18 @@ void SchannelSession::State::DecryptWaiting() {
     }
 }
 
+// How much of the record that in begins is still to come. Once secured the
+// socket is read a record at a time, as the Linux path reads it: whatever
+// follows stays in the socket, whose readiness then announces it (a
+// close_notify taken along with the last data would be announced by nothing).
+std::size_t SchannelSession::State::RecordRest() const {
+    if (in.size() < kRecordHeader)
+        return kRecordHeader - in.size();
+    const std::size_t length =
+        static_cast<unsigned char>(in[3]) << 8 | static_cast<unsigned char>(in[4]);
+    return kRecordHeader + length > in.size() ? kRecordHeader + length - in.size() : kLargestRecord;
+}
+
 // Makes plain hold something, or says why it cannot.
 int SchannelSession::State::Fill() {
     for (;;) {
@@ -452,7 +472,7 @@ int SchannelSession::State::Fill() {
             return Closed;
         if (broken)
             return Broken;
-        int n = Receive();
+        int n = Receive(RecordRest());
         if (n == 0) {
             // A server that ends its body by closing, without close_notify,
             // has ended the stream, as on the Linux path.
