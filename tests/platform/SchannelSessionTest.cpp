@@ -1,7 +1,9 @@
 // The Windows client end of a TLS session against servers on loopback that
-// tls-servers.sh starts with certificates made for the run: the test CA's
-// good certificate, a self-signed one and an expired one. The trust store is
-// the test CA alone (SSL_CERT_FILE, with SSL_CERT_DIR an empty folder).
+// tests/support/tls-servers.sh starts with certificates made for the run: the
+// test CA's good certificate (also on a TLS 1.2 only server and one with
+// nothing newer than TLS 1.1), a self-signed one and an expired one. The
+// trust store is the test CA alone (SSL_CERT_FILE, with SSL_CERT_DIR an empty
+// folder).
 #include <winsock2.h>
 
 #include <gtest/gtest.h>
