@@ -6,8 +6,8 @@
 #include <map>
 #include <string>
 
+#include "platform/common/DialogFallback.h"
 #include "platform/linux/QtText.h"
-#include "platform/linux/DialogFallback.h"
 
 namespace zelvo::platform {
 namespace {
