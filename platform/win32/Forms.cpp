@@ -1,6 +1,7 @@
 #include "platform/Forms.h"
 
 #include <algorithm>
+#include <string_view>
 #include <vector>
 
 #include "platform/win32/ControlImpl.h"
@@ -46,6 +47,16 @@ std::vector<HWND> DisableOthers(HWND form) {
         },
         reinterpret_cast<LPARAM>(&scan));
     return scan.disabled;
+}
+
+// The message loop's own hidden windows take a posted WM_TIMER's lParam as
+// data; the system would call it as a timer procedure.
+bool ForMessageWindow(const MSG& msg) {
+    if (msg.message != WM_TIMER || msg.lParam == 0 || msg.hwnd == nullptr)
+        return false;
+    wchar_t name[32] = {};
+    ::GetClassNameW(msg.hwnd, name, 32);
+    return std::wstring_view(name) == L"ZelvoMessageWindow";
 }
 
 }  // namespace
@@ -174,6 +185,12 @@ int TForm::ShowModal() {
         }
         if (got < 0)
             break;
+        if (ForMessageWindow(msg)) {
+            const auto proc =
+                reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(msg.hwnd, GWLP_WNDPROC));
+            ::CallWindowProcW(proc, msg.hwnd, msg.message, msg.wParam, msg.lParam);
+            continue;
+        }
         if (alive.expired() || impl.hwnd == nullptr || !::IsDialogMessageW(impl.hwnd, &msg)) {
             ::TranslateMessage(&msg);
             ::DispatchMessageW(&msg);

@@ -203,6 +203,23 @@ TEST_F(Win32Forms, AModalFormKeepsInputFromTheProgramsOtherWindows) {
     EXPECT_TRUE(::IsWindowEnabled(WindowOf(other)));
 }
 
+TEST_F(Win32Forms, TheLoopsOwnWindowsGetTheirMessagesWhileAFormIsModal) {
+    std::vector<::LPARAM> timers;
+    MessageWindow window([&](UINT msg, WPARAM, LPARAM lParam) -> LRESULT {
+        if (msg == WM_TIMER)
+            timers.push_back(lParam);
+        return 0;
+    });
+    Later([&] {
+        // A posted timer message carrying data, not a procedure's address.
+        PostMessage(window.Handle(), WM_TIMER, 7, 0x1234);
+        PostMessage(window.Handle(), WM_USER, 0, 0);
+        Later([this] { form.SetModalResult(mrOk); });
+    });
+    EXPECT_EQ(form.ShowModal(), mrOk);
+    EXPECT_EQ(timers, (std::vector<::LPARAM>{0x1234}));
+}
+
 TEST_F(Win32Forms, AFormDestroyedWhileShownOrModalRunsNoHandlerAndEndsItsLoop) {
     std::vector<std::string> seen;
     {
