@@ -8,8 +8,6 @@
 #include <deque>
 #include <unordered_map>
 
-#include "platform/Dialogs.h"
-
 namespace zelvo::platform {
 namespace {
 
@@ -76,8 +74,6 @@ public:
     }
 
     bool Pending() const { return !queue_.empty(); }
-
-    ExceptionHandler handler;
 
 protected:
     bool event(QEvent* e) override {
@@ -154,32 +150,6 @@ DWORD GetTickCount() {
     using namespace std::chrono;
     auto ms = duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
     return static_cast<DWORD>(ms);
-}
-
-void SetExceptionHandler(ExceptionHandler handler) {
-    Dispatcher::Get().handler = std::move(handler);
-}
-
-std::string ExceptionMessage(std::exception_ptr error) {
-    try {
-        std::rethrow_exception(error);
-    } catch (const std::exception& e) {
-        return e.what();
-    } catch (...) {
-        return "Unknown exception";
-    }
-}
-
-void HandleException(std::exception_ptr error) {
-    auto& handler = Dispatcher::Get().handler;
-    try {
-        if (handler)
-            handler(error);
-        else
-            ShowErrorBox(ExceptionMessage(error));
-    } catch (...) {
-        // A handler that fails must not take the loop down with it.
-    }
 }
 
 }  // namespace zelvo::platform

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "platform/QtText.h"
-#include "platform/linux/DialogFallback.h"
+#include "platform/common/DialogFallback.h"
 
 namespace zelvo::platform {
 namespace {

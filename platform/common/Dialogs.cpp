@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "platform/Cp1252.h"
-#include "platform/linux/DialogFallback.h"
+#include "platform/common/DialogFallback.h"
 
 namespace zelvo::platform {
 namespace {

@@ -1,0 +1,77 @@
+#pragma once
+// The open sockets of the process: our handles, never reused, over the
+// system's sockets, whose handles the system may hand out again. The system
+// posts each socket's notifications to one hidden window under a message
+// number of that socket's own; the table passes them on to the owner's window
+// with our handle. Winsock keeps its own re-enabling rules; the table adds
+// only what a TLS session over the socket needs. Only this folder's socket
+// sources include it.
+#include <memory>
+#include <string>
+#include <unordered_map>
+
+#include "platform/MessageLoop.h"
+#include "platform/WinSock.h"
+#include "platform/win32/TlsChannel.h"
+
+namespace zelvo::platform::win32 {
+
+struct SocketEntry {
+    std::uintptr_t real = 0;  // the system's SOCKET
+    bool datagram = false;
+    bool listening = false;
+    HWND wnd = 0;
+    UINT msg = 0;
+    long events = 0;
+    UINT internalMsg = 0;  // the number the system posts this socket's events under
+    bool peerClosed = false;
+    bool closePosted = false;
+    // A TLS session over the socket, once StartTls asked for one. While it
+    // shakes hands the notifications serve the handshake alone; afterwards
+    // readiness means decrypted bytes, which may wait inside the session
+    // where the socket no longer shows them.
+    std::unique_ptr<TlsChannel> tls;
+    bool tlsHandshaking = false;
+    bool tlsCheckQueued = false;
+    bool readArmed = true;
+    bool writeWanted = false;
+    std::string tlsFailure;
+};
+
+class SocketTable {
+public:
+    static SocketTable& Get();
+
+    SOCKET Add(std::uintptr_t real, bool datagram);
+    SocketEntry* Find(SOCKET s);
+    // Forgets the socket; the caller closes the system's.
+    void Remove(SOCKET s);
+
+    // Asks the system for the notifications the entry's state needs; the
+    // system's error code, 0 on success.
+    int Select(SocketEntry& e);
+
+    void StepHandshake(SOCKET s, SocketEntry& e);
+    // Decrypted bytes left inside the session after a read: the socket will
+    // not report them, so the next pass of the loop looks again and
+    // announces them as the socket would have.
+    void QueueTlsCheck(SOCKET s, SocketEntry& e);
+
+private:
+    SocketTable();
+    LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+    void OnEvent(SOCKET s, SocketEntry& e, long event, int error);
+    void OnTlsEvent(SOCKET s, SocketEntry& e, long event, int error);
+    void OnTlsReadable(SOCKET s, SocketEntry& e);
+    void CheckTls(SOCKET s);
+    static void Post(SOCKET s, const SocketEntry& e, long event, int error);
+    UINT NextInternalMessage();
+
+    std::unordered_map<SOCKET, std::unique_ptr<SocketEntry>> entries_;
+    std::unordered_map<UINT, SOCKET> byMessage_;
+    SOCKET next_ = 0x100;
+    UINT nextMessage_ = 0;
+    MessageWindow window_;
+};
+
+}  // namespace zelvo::platform::win32
