@@ -192,8 +192,9 @@ void SocketTable::OnTlsReadable(SOCKET s, SocketEntry& e) {
 void SocketTable::QueueTlsCheck(SOCKET s, SocketEntry& e) {
     if (e.tlsCheckQueued || !e.tls || !e.tls->Established())
         return;
-    if (e.tls->Pending() == 0 && !e.peerClosed)
-        return;
+    // Even with nothing decrypted left: the system's FD_READ that came while
+    // the owner's was still unanswered went unused, and the system sends no
+    // other until the session reads the socket again, which the check does.
     e.tlsCheckQueued = true;
     PostMessage(window_.Handle(), kTlsCheck, s, 0);
 }

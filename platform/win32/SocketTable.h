@@ -52,9 +52,10 @@ public:
     int Select(SocketEntry& e);
 
     void StepHandshake(SOCKET s, SocketEntry& e);
-    // Decrypted bytes left inside the session after a read: the socket will
-    // not report them, so the next pass of the loop looks again and
-    // announces them as the socket would have.
+    // After a read: decrypted bytes left inside the session, or records that
+    // arrived while the owner's FD_READ was unanswered, are not reported by
+    // the socket, so the next pass of the loop looks again and announces
+    // them as the socket would have.
     void QueueTlsCheck(SOCKET s, SocketEntry& e);
 
 private:
