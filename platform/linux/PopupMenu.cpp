@@ -7,13 +7,12 @@
 #include <QPointer>
 
 #include "platform/Cp1252.h"
-#include "platform/MessageLoop.h"
 #include "platform/QtText.h"
+#include "platform/common/MenuTracking.h"
 
 namespace zelvo::platform {
-namespace {
 
-const MenuItem* TrackWithToolkit(const PopupMenu& menu, TPoint at) {
+const MenuItem* TrackWithDesktop(const PopupMenu& menu, TPoint at) {
     if (QApplication::instance() == nullptr)
         return nullptr;
     QMenu popup;
@@ -44,46 +43,6 @@ const MenuItem* TrackWithToolkit(const PopupMenu& menu, TPoint at) {
             return item;
     }
     return nullptr;
-}
-
-PopupMenu::Tracker& CurrentTracker() {
-    static PopupMenu::Tracker tracker;
-    return tracker;
-}
-
-}  // namespace
-
-void MenuItem::Click() const {
-    if (onClick_) {
-        ClickHandler handler = onClick_;
-        handler();
-    }
-}
-
-MenuItem& PopupMenu::AddItem(std::string caption, MenuItem::ClickHandler onClick) {
-    items_.push_back(
-        std::unique_ptr<MenuItem>(new MenuItem(std::move(caption), std::move(onClick), false)));
-    return *items_.back();
-}
-
-MenuItem& PopupMenu::AddSeparator() {
-    items_.push_back(std::unique_ptr<MenuItem>(new MenuItem("-", {}, true)));
-    return *items_.back();
-}
-
-void PopupMenu::Popup(TPoint at) {
-    if (items_.empty())
-        return;
-    Tracker tracker = CurrentTracker();
-    const MenuItem* chosen = tracker ? tracker(*this, at) : TrackWithToolkit(*this, at);
-    if (chosen != nullptr && chosen->Enabled() && !chosen->IsSeparator())
-        chosen->Click();
-}
-
-PopupMenu::Tracker PopupMenu::SetTracker(Tracker tracker) {
-    Tracker previous = std::move(CurrentTracker());
-    CurrentTracker() = std::move(tracker);
-    return previous;
 }
 
 }  // namespace zelvo::platform

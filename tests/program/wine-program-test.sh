@@ -1,8 +1,8 @@
 #!/bin/bash
 # Whole-program test of the Windows build under Wine on a private X server:
-# the strip titled " Zelvo", the registry values a start writes, a fetch from
-# a loopback server giving the same WebPage.txt as the Linux build, and a
-# second copy taking the next row.
+# the strip, the registry values a start writes, a fetch from a loopback
+# server giving the same WebPage.txt as the Linux build, and a second copy
+# taking the next row.
 #   wine-program-test.sh <zelvo.exe>
 # Exits 77 (skipped) where Wine or an X server cannot run.
 set -euo pipefail
