@@ -8,7 +8,12 @@
 //   zelvo-page --help | --version
 //
 // No display is needed: the scroller runs against a view that only records.
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#else
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <charconv>
@@ -235,7 +240,11 @@ public:
 // the line around. Into a pipe or a file the text goes as the ticker has it,
 // byte for byte.
 std::string ForOutput(std::string_view text) {
+#ifdef _WIN32
+    static const bool terminal = ::_isatty(::_fileno(stdout)) != 0;
+#else
     static const bool terminal = ::isatty(::fileno(stdout)) != 0;
+#endif
     return terminal ? zelvo::text::TerminalSafe(text) : std::string(text);
 }
 
@@ -270,6 +279,10 @@ void Complain(const std::string& message) {
 }  // namespace
 
 int main(int argc, char** argv) {
+#ifdef _WIN32
+    // The text leaves as the ticker has it: no carriage return is added.
+    ::_setmode(::_fileno(stdout), _O_BINARY);
+#endif
     Options options;
     try {
         options = ParseArguments(argc, argv);

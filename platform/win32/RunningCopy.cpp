@@ -1,80 +1,48 @@
 #include "platform/RunningCopy.h"
 
+#include "platform/Paths.h"
+#include "platform/win32/WideText.h"
 #include "platform/win32/Win32.h"
 
 namespace zelvo::platform {
 
-// The marker is a hidden top-level window of the About box's class and
-// title, as copies of this program have always looked for one. The system
-// takes it away with the process, however that ends. Only the window's own
-// thread destroys it, and a marker lives on the thread that made it.
-
-namespace {
-
-constexpr wchar_t kClass[] = L"TfrmAbout";
-// "About", a no-break space, "Zelvo".
-constexpr wchar_t kTitle[] = L"About\u00A0Zelvo";
-
-void RegisterOnce() {
-    static const bool done = [] {
-        WNDCLASSEXW cls{};
-        cls.cbSize = sizeof cls;
-        cls.lpfnWndProc = ::DefWindowProcW;
-        cls.hInstance = ::GetModuleHandleW(nullptr);
-        cls.lpszClassName = kClass;
-        ::RegisterClassExW(&cls);
-        return true;
-    }();
-    (void)done;
-}
-
-}  // namespace
+// Every running copy holds a handle on one named object of the session,
+// named after the user's settings folder; the object exists while any copy
+// holds it, and the system closes a process's handles however it ends.
 
 std::string RunningCopyMarkerPath() {
-    return {};
+    std::string name = SettingsDir() + "Zelvo.running";
+    // A name in the session's space holds no backslash of its own.
+    for (char& c : name)
+        if (c == '\\')
+            c = '/';
+    return "Local\\" + name;
 }
 
 bool RunningCopyExists() {
-    // Another process's window: this copy's own marker does not count.
-    struct Scan {
-        DWORD self;
-        bool found;
-    } scan{::GetCurrentProcessId(), false};
-    ::EnumWindows(
-        [](::HWND w, LPARAM param) -> BOOL {
-            auto* s = reinterpret_cast<Scan*>(param);
-            wchar_t name[16] = {};
-            wchar_t title[16] = {};
-            if (::GetClassNameW(w, name, 16) == 0 || ::lstrcmpW(name, kClass) != 0)
-                return TRUE;
-            ::GetWindowTextW(w, title, 16);
-            if (::lstrcmpW(title, kTitle) != 0)
-                return TRUE;
-            DWORD owner = 0;
-            ::GetWindowThreadProcessId(w, &owner);
-            if (owner == s->self)
-                return TRUE;
-            s->found = true;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&scan));
-    return scan.found;
+    const std::wstring name = win32::Wide(RunningCopyMarkerPath());
+    HANDLE probe = ::OpenMutexW(SYNCHRONIZE, FALSE, name.c_str());
+    if (probe == nullptr)
+        return false;
+    ::CloseHandle(probe);  // the object goes with the last handle
+    return true;
 }
 
-// A window handle's significant bits fit in 32 (the system shares them
-// between 32- and 64-bit programs), so the handle is kept where the header
-// keeps a descriptor.
+// The handle is kept in the int the header has room for: the system's
+// handles carry 32 significant bits, for programs of both word sizes.
 RunningCopyMarker::RunningCopyMarker() {
-    RegisterOnce();
-    ::HWND w = ::CreateWindowExW(WS_EX_TOOLWINDOW, kClass, kTitle, WS_POPUP, 0, 0, 0, 0, nullptr,
-                                 nullptr, ::GetModuleHandleW(nullptr), nullptr);
-    if (w != nullptr)
-        fd_ = ::HandleToLong(w);
+    const std::wstring name = win32::Wide(RunningCopyMarkerPath());
+    HANDLE marker = ::CreateMutexW(nullptr, FALSE, name.c_str());
+    if (marker != nullptr) {
+        // Our own processes must not keep it alive after we end.
+        ::SetHandleInformation(marker, HANDLE_FLAG_INHERIT, 0);
+        fd_ = static_cast<int>(::HandleToLong(marker));
+    }
 }
 
 RunningCopyMarker::~RunningCopyMarker() {
     if (fd_ != -1)
-        ::DestroyWindow(static_cast<::HWND>(::LongToHandle(fd_)));
+        ::CloseHandle(::LongToHandle(fd_));
 }
 
 }  // namespace zelvo::platform

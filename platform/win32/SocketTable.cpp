@@ -2,6 +2,8 @@
 // them, and the TLS sessions driven by those notifications.
 #include "platform/win32/SocketTable.h"
 
+#include <algorithm>
+
 #include "platform/win32/Win32.h"
 
 namespace zelvo::platform::win32 {
@@ -12,8 +14,49 @@ constexpr UINT kTlsCheck = WM_APP;
 // The numbers the system posts socket events under, one per open socket.
 constexpr UINT kFirstSocketMessage = WM_APP + 1;
 constexpr UINT kSocketMessages = 0xBFFF - kFirstSocketMessage + 1;
+// How often the close watch looks, in milliseconds.
+constexpr UINT kWatchPeriod = 50;
+// How much unread data the close watch takes in to see past it.
+constexpr std::size_t kStashLimit = 256 * 1024;
+
+// A send the system took only part of: Winsock announces FD_WRITE only after
+// one that would have blocked, so the room the rest needs is looked for here.
+bool WriteWatched(const SocketEntry& e) {
+    return !e.tls && e.writeWanted && e.msg != 0 && (e.events & FD_WRITE) != 0;
+}
+
+bool Writable(std::uintptr_t real) {
+    fd_set writable;
+    FD_ZERO(&writable);
+    FD_SET(static_cast<::SOCKET>(real), &writable);
+    timeval now{0, 0};
+    return ::select(0, nullptr, &writable, nullptr, &now) > 0;
+}
+
+bool Watched(const SocketEntry& e) {
+    return !e.tls && !e.datagram && !e.listening && !e.readArmed && !e.closePosted &&
+           !e.peerClosed && e.msg != 0 && (e.events & FD_CLOSE) != 0;
+}
 
 }  // namespace
+
+int DrainForClose(SocketEntry& e) {
+    char buf[4096];
+    while (e.stash.size() < kStashLimit) {
+        const std::size_t room = std::min(sizeof buf, kStashLimit - e.stash.size());
+        const int n = ::recv(static_cast<::SOCKET>(e.real), buf, static_cast<int>(room), 0);
+        if (n > 0) {
+            e.stash.append(buf, static_cast<std::size_t>(n));
+            continue;
+        }
+        if (n == 0)
+            return -1;
+        const int error = ::WSAGetLastError();
+        return error == WSAEWOULDBLOCK ? 0 : error;
+    }
+    // Full: what follows the data cannot be seen until the owner reads.
+    return 0;
+}
 
 SocketTable& SocketTable::Get() {
     static SocketTable* table = new SocketTable;  // lives as long as the process
@@ -63,6 +106,7 @@ void SocketTable::Remove(SOCKET s) {
         return;
     byMessage_.erase(it->second->internalMsg);
     entries_.erase(it);
+    UpdateWatch();
 }
 
 int SocketTable::Select(SocketEntry& e) {
@@ -91,6 +135,10 @@ LRESULT SocketTable::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         CheckTls(wParam);
         return 0;
     }
+    if (msg == WM_TIMER) {
+        CheckWatched();
+        return 0;
+    }
     auto found = byMessage_.find(msg);
     if (found == byMessage_.end())
         return 0;
@@ -116,7 +164,50 @@ void SocketTable::OnEvent(SOCKET s, SocketEntry& e, long event, int error) {
             return;
         e.closePosted = true;
     }
+    if (event == FD_WRITE)
+        e.writeWanted = false;
+    if (event == FD_READ) {
+        // The close watch's own reads re-enable the system's notification;
+        // the owner's is still waiting for its read.
+        if (!e.readArmed)
+            return;
+        if ((e.events & FD_READ) != 0)
+            e.readArmed = false;
+    }
     Post(s, e, event, error);
+    UpdateWatch();
+}
+
+void SocketTable::UpdateWatch() {
+    bool any = false;
+    for (const auto& [s, e] : entries_)
+        any = any || Watched(*e) || WriteWatched(*e);
+    if (any == watching_)
+        return;
+    watching_ = any;
+    const auto wnd = reinterpret_cast<::HWND>(window_.Handle());
+    if (any)
+        ::SetTimer(wnd, 1, kWatchPeriod, nullptr);
+    else
+        ::KillTimer(wnd, 1);
+}
+
+void SocketTable::CheckWatched() {
+    for (auto& [s, e] : entries_) {
+        if (WriteWatched(*e) && Writable(e->real)) {
+            e->writeWanted = false;
+            Post(s, *e, FD_WRITE, 0);
+        }
+        if (!Watched(*e))
+            continue;
+        const int state = DrainForClose(*e);
+        if (state == 0)
+            continue;
+        e->peerClosed = true;
+        e->closePosted = true;
+        Post(s, *e, FD_CLOSE, state < 0 ? 0 : state);
+    }
+    UpdateWatch();
 }
 
 void SocketTable::StepHandshake(SOCKET s, SocketEntry& e) {

@@ -33,10 +33,20 @@ struct SocketEntry {
     std::unique_ptr<TlsChannel> tls;
     bool tlsHandshaking = false;
     bool tlsCheckQueued = false;
+    // False from an announced FD_READ until the read that re-enables it.
     bool readArmed = true;
     bool writeWanted = false;
     std::string tlsFailure;
+    // Data the close watch read before the owner did.
+    std::string stash;
 };
+
+// Whether the peer has closed, whatever data still waits: the system tells
+// only once that data is read, so it is read into the entry's stash (up to a
+// limit), which the socket's reads then serve first. 0 while the connection
+// is open, else the error to announce with FD_CLOSE (-1 for a close without
+// one).
+int DrainForClose(SocketEntry& e);
 
 class SocketTable {
 public:
@@ -50,6 +60,12 @@ public:
     // Asks the system for the notifications the entry's state needs; the
     // system's error code, 0 on success.
     int Select(SocketEntry& e);
+
+    // Watches the peer's close while an announced FD_READ waits for the read
+    // that re-enables it: the system announces nothing meanwhile, yet a
+    // socket whose data nobody reads must still learn that its connection
+    // ended. Watches for room after a send the system took only part of.
+    void UpdateWatch();
 
     void StepHandshake(SOCKET s, SocketEntry& e);
     // After a read: decrypted bytes left inside the session, or records that
@@ -65,6 +81,7 @@ private:
     void OnTlsEvent(SOCKET s, SocketEntry& e, long event, int error);
     void OnTlsReadable(SOCKET s, SocketEntry& e);
     void CheckTls(SOCKET s);
+    void CheckWatched();
     static void Post(SOCKET s, const SocketEntry& e, long event, int error);
     UINT NextInternalMessage();
 
@@ -72,6 +89,7 @@ private:
     std::unordered_map<UINT, SOCKET> byMessage_;
     SOCKET next_ = 0x100;
     UINT nextMessage_ = 0;
+    bool watching_ = false;
     MessageWindow window_;
 };
 

@@ -2,6 +2,7 @@
 // handles. Errors are the system's own codes.
 #include "platform/WinSock.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "platform/win32/SocketTable.h"
@@ -66,24 +67,31 @@ bool Connected(const SocketEntry& e) {
 
 // A zero-length read of a stream asks only whether it is still open, which
 // the system's own zero-length read does not tell.
-int ProbeOpen(const SocketEntry& e) {
+int ProbeOpen(SocketEntry& e) {
     if (e.peerClosed)
         return 0;
-    fd_set readable;
-    FD_ZERO(&readable);
-    FD_SET(Real(e), &readable);
-    timeval now{0, 0};
-    if (::select(0, &readable, nullptr, nullptr, &now) == SOCKET_ERROR)
-        return SOCKET_ERROR;
-    if (FD_ISSET(Real(e), &readable)) {
-        char probe;
-        const int n = ::recv(Real(e), &probe, 1, MSG_PEEK);
-        if (n == 0)
-            return 0;
-        if (n < 0 && ::WSAGetLastError() != WSAEWOULDBLOCK)
-            return SOCKET_ERROR;
+    const int state = win32::DrainForClose(e);
+    if (state < 0)
+        return 0;
+    return FailWith(state != 0 ? state : WSAEWOULDBLOCK);
+}
+
+// A read that the close watch's stash serves. Like the system's, it announces
+// FD_READ again while data waits.
+int RecvStash(SOCKET s, SocketEntry& e, void* buf, int len, int flags) {
+    const std::size_t n = std::min(e.stash.size(), static_cast<std::size_t>(len));
+    std::memcpy(buf, e.stash.data(), n);
+    if ((flags & WS_MSG_PEEK) == 0)
+        e.stash.erase(0, n);
+    e.readArmed = true;
+    u_long waiting = 0;
+    if ((e.events & FD_READ) != 0 &&
+        (!e.stash.empty() || (::ioctlsocket(Real(e), FIONREAD, &waiting) == 0 && waiting > 0))) {
+        e.readArmed = false;
+        PostMessage(e.wnd, e.msg, s, MakeLParam(static_cast<unsigned>(FD_READ), 0));
     }
-    return FailWith(WSAEWOULDBLOCK);
+    SocketTable::Get().UpdateWatch();
+    return static_cast<int>(n);
 }
 
 }  // namespace
@@ -315,7 +323,14 @@ int send(SOCKET s, const void* buf, int len, int flags) {
         return FailWith(WSAEINVAL);
     if (e->tls)
         return TlsSend(*e, buf, len);
-    return ::send(Real(*e), static_cast<const char*>(buf), len, flags & WS_MSG_OOB);
+    const int n = ::send(Real(*e), static_cast<const char*>(buf), len, flags & WS_MSG_OOB);
+    if (n >= 0 && n < len) {
+        // The caller keeps the rest and, as after a send that would have
+        // blocked, learns from FD_WRITE when there is room again.
+        e->writeWanted = true;
+        SocketTable::Get().UpdateWatch();
+    }
+    return n;
 }
 
 int sendto(SOCKET s, const void* buf, int len, int flags, const SOCKADDR_IN* to, int tolen) {
@@ -343,8 +358,15 @@ int recvfrom(SOCKET s, void* buf, int len, int flags, SOCKADDR_IN* from, int* fr
         return FailWith(WSAEINVAL);
     if (e->tls)
         return TlsRecv(s, *e, buf, len, flags);
+    // A zero-length read asks without reading: the system's notifications
+    // stay as they are.
     if (len == 0 && !e->datagram)
         return ProbeOpen(*e);
+    if (!e->stash.empty() && len > 0 && (flags & WS_MSG_OOB) == 0)
+        return RecvStash(s, *e, buf, len, flags);
+    // Reading re-enables FD_READ, here as in the system.
+    e->readArmed = true;
+    SocketTable::Get().UpdateWatch();
     const int sysFlags = flags & (WS_MSG_OOB | WS_MSG_PEEK);
     sockaddr_in peer{};
     int plen = sizeof peer;
@@ -400,7 +422,7 @@ int ioctlsocket(SOCKET s, long cmd, std::uint32_t* argp) {
     u_long waiting = 0;
     if (::ioctlsocket(Real(*e), FIONREAD, &waiting) != 0)
         return SOCKET_ERROR;
-    *argp = static_cast<std::uint32_t>(waiting);
+    *argp = static_cast<std::uint32_t>(waiting + e->stash.size());
     return 0;
 }
 

@@ -1,7 +1,9 @@
 // The Windows client end of a TLS session against servers on loopback that
-// tls-servers.sh starts with certificates made for the run: the test CA's
-// good certificate, a self-signed one and an expired one. The trust store is
-// the test CA alone (SSL_CERT_FILE, with SSL_CERT_DIR an empty folder).
+// tests/support/tls-servers.sh starts with certificates made for the run: the
+// test CA's good certificate (also on a TLS 1.2 only server and one with
+// nothing newer than TLS 1.1), a self-signed one and an expired one. The
+// trust store is the test CA alone (SSL_CERT_FILE, with SSL_CERT_DIR an empty
+// folder).
 #include <winsock2.h>
 
 #include <gtest/gtest.h>
@@ -261,20 +263,29 @@ TEST_F(SchannelSessionTest, OnlyTheEnvironmentsRootsAreTrustedWhenItNamesBoth) {
     EXPECT_EQ(c.Secure(), SchannelSession::Step::Done) << c.session->Failure();
 }
 
-// Between the client and a server: passes the server's bytes on in pieces
-// of 3 and 50, a moment apart, so record headers and records arrive split.
-class Trickle {
+// Between the client and a server: passes the server's records on in pieces
+// of 3 and 50 bytes, a moment apart, so record headers and records arrive
+// split; on request it spoils the first data record or, in place of the
+// close_notify, just closes. Both are seen only in TLS 1.2, whose record
+// types show.
+class Relay {
 public:
-    explicit Trickle(int serverPort) : thread_([this, serverPort] { Run(serverPort); }) {}
-    ~Trickle() {
+    enum class Fault { None, SpoilData, CloseWithoutNotify };
+
+    explicit Relay(int serverPort, Fault fault = Fault::None)
+        : fault_(fault), thread_([this, serverPort] { Run(serverPort); }) {}
+    ~Relay() {
         stop_ = true;
         thread_.join();
     }
-    Trickle(const Trickle&) = delete;
-    Trickle& operator=(const Trickle&) = delete;
+    Relay(const Relay&) = delete;
+    Relay& operator=(const Relay&) = delete;
     int Port() const { return listener_.Port(); }
 
 private:
+    static constexpr unsigned char kAlert = 21;
+    static constexpr unsigned char kData = 23;
+
     void Run(int serverPort) {
         SOCKET accepted = INVALID_SOCKET;
         while (!stop_ && accepted == INVALID_SOCKET) {
@@ -288,7 +299,8 @@ private:
             ::connect(server.Get(), reinterpret_cast<const sockaddr*>(&to), sizeof to) != 0)
             return;
         char buf[8192];
-        for (bool small = true; !stop_;) {
+        std::string held;  // the server's bytes short of a whole record
+        while (!stop_) {
             if (Ready(client.Get(), 1)) {
                 int n = ::recv(client.Get(), buf, sizeof buf, 0);
                 if (n <= 0 || ::send(server.Get(), buf, n, 0) != n)
@@ -298,15 +310,37 @@ private:
                 int n = ::recv(server.Get(), buf, sizeof buf, 0);
                 if (n <= 0)
                     return;
-                for (int at = 0; at < n && !stop_; small = !small) {
-                    int piece = std::min(n - at, small ? 3 : 50);
-                    if (::send(client.Get(), buf + at, piece, 0) != piece)
+                held.append(buf, static_cast<std::size_t>(n));
+                while (held.size() >= 5) {
+                    const std::size_t size = 5 + (static_cast<unsigned char>(held[3]) << 8 |
+                                                  static_cast<unsigned char>(held[4]));
+                    if (held.size() < size)
+                        break;
+                    std::string record = held.substr(0, size);
+                    held.erase(0, size);
+                    const auto type = static_cast<unsigned char>(record[0]);
+                    if (fault_ == Fault::SpoilData && type == kData) {
+                        record.back() = static_cast<char>(record.back() ^ 0x5A);
+                        fault_ = Fault::None;
+                    }
+                    if (fault_ == Fault::CloseWithoutNotify && type == kAlert)
                         return;
-                    at += piece;
-                    ::Sleep(1);
+                    if (!Trickle(client.Get(), record))
+                        return;
                 }
             }
         }
+    }
+    bool Trickle(SOCKET to, const std::string& bytes) {
+        for (std::size_t at = 0; at < bytes.size() && !stop_; small_ = !small_) {
+            const int piece =
+                static_cast<int>(std::min<std::size_t>(bytes.size() - at, small_ ? 3 : 50));
+            if (::send(to, bytes.data() + at, piece, 0) != piece)
+                return false;
+            at += static_cast<std::size_t>(piece);
+            ::Sleep(1);
+        }
+        return true;
     }
     static bool Ready(SOCKET s, long ms) {
         fd_set set;
@@ -317,19 +351,56 @@ private:
     }
 
     Listener listener_;
+    Fault fault_;
+    bool small_ = true;
     std::atomic<bool> stop_{false};
     std::thread thread_;
 };
 
-TEST_F(SchannelSessionTest, RecordsThatArriveInPiecesAreWaitedForWhole) {
-    Trickle trickle(PortOf("ZELVO_TLS_GOOD_PORT"));
-    Client c(trickle.Port(), "localhost");
-    ASSERT_EQ(c.Secure(), SchannelSession::Step::Done) << c.session->Failure();
-    c.WriteAll("GET / HTTP/1.0\r\n\r\n");
+std::string Get(Client& c, int& end) {
     std::string text;
-    EXPECT_EQ(c.ReadToEnd(text, 4096), SchannelSession::Closed);
-    EXPECT_EQ(text.rfind("HTTP/1.0 200 ok\r\n", 0), 0u) << text.substr(0, 200);
+    c.WriteAll("GET / HTTP/1.0\r\n\r\n");
+    end = c.ReadToEnd(text, 4096);
+    return text;
+}
+
+TEST_F(SchannelSessionTest, RecordsThatArriveInPiecesAreWaitedForWhole) {
+    for (const char* port : {"ZELVO_TLS_GOOD_PORT", "ZELVO_TLS_GOOD12_PORT"}) {
+        SCOPED_TRACE(port);
+        Relay relay(PortOf(port));
+        Client c(relay.Port(), "localhost");
+        ASSERT_EQ(c.Secure(), SchannelSession::Step::Done) << c.session->Failure();
+        int end = 0;
+        std::string text = Get(c, end);
+        EXPECT_EQ(end, SchannelSession::Closed);
+        EXPECT_EQ(text.rfind("HTTP/1.0 200 ok\r\n", 0), 0u) << text.substr(0, 200);
+        EXPECT_NE(text.find("</HTML>"), std::string::npos);
+    }
+}
+
+TEST_F(SchannelSessionTest, TheServersPlainCloseEndsTheStreamWithTheBodyWhole) {
+    // Servers end an HTTP/1.0 body by closing, many without a close_notify.
+    Relay relay(PortOf("ZELVO_TLS_GOOD12_PORT"), Relay::Fault::CloseWithoutNotify);
+    Client c(relay.Port(), "localhost");
+    ASSERT_EQ(c.Secure(), SchannelSession::Step::Done) << c.session->Failure();
+    int end = 0;
+    std::string text = Get(c, end);
+    EXPECT_EQ(end, SchannelSession::Closed);
     EXPECT_NE(text.find("</HTML>"), std::string::npos);
+    char buf[16];
+    EXPECT_EQ(c.session->Read(buf, sizeof buf), SchannelSession::Closed);
+}
+
+TEST_F(SchannelSessionTest, ARecordThatDoesNotDecryptBreaksTheStream) {
+    Relay relay(PortOf("ZELVO_TLS_GOOD12_PORT"), Relay::Fault::SpoilData);
+    Client c(relay.Port(), "localhost");
+    ASSERT_EQ(c.Secure(), SchannelSession::Step::Done) << c.session->Failure();
+    int end = 0;
+    std::string text = Get(c, end);
+    EXPECT_EQ(end, SchannelSession::Broken);
+    EXPECT_EQ(text, "");
+    char buf[16];
+    EXPECT_EQ(c.session->Read(buf, sizeof buf), SchannelSession::Broken);
 }
 
 TEST_F(SchannelSessionTest, APeerThatGoesMidHandshakeFailsIt) {

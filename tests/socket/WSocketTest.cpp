@@ -341,7 +341,18 @@ TEST_F(WSocketTest, ExchangeAndPeerClose) {
 
 TEST_F(WSocketTest, LargeSendDrainsToOneEmptyBlock) {
     std::string got;
-    LoopbackServer server([&](LoopbackServer::Conn& c) { got = c.ReadRequest(); });
+    // The server holds the connection until the blocks are looked at: its
+    // close would otherwise race the look and return them to nothing.
+    std::atomic<bool> looked{false};
+    LoopbackServer server([&](LoopbackServer::Conn& c) {
+        got = c.ReadRequest();
+        while (!looked)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    });
+    struct Release {
+        std::atomic<bool>& flag;
+        ~Release() { flag = true; }
+    } release{looked};
     TWSocket s;
     Recorder r(s);
     Aim(s, server.Port());
@@ -354,6 +365,7 @@ TEST_F(WSocketTest, LargeSendDrainsToOneEmptyBlock) {
     ASSERT_TRUE(WaitFor([&] { return s.AllSent() && r.Count("sent 0") >= 1; }));
     ASSERT_EQ(s.SendBlocks().size(), 1u);  // drained blocks freed, the last one kept
     EXPECT_EQ(s.SendBlocks()[0].Peek().second, 0);
+    looked = true;
     ASSERT_TRUE(WaitFor([&] { return r.Count("closed 0") == 1; }));
     EXPECT_EQ(got, data);
 }

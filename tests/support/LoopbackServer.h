@@ -3,14 +3,7 @@
 // thread with plain system sockets, so it never shares the message loop with
 // the code under test. Connections are served one after another by the
 // test's handler.
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <atomic>
-#include <cerrno>
 #include <cstdint>
 #include <cstdlib>
 #include <functional>
@@ -21,7 +14,10 @@
 #include <vector>
 
 #include "platform/Text.h"
+#include "support/TestNet.h"
+#ifndef _WIN32
 #include "support/ChildProcess.h"
+#endif
 
 namespace zelvo::testing {
 
@@ -30,7 +26,7 @@ public:
     // One accepted connection, as the handler sees it.
     class Conn {
     public:
-        Conn(int fd, LoopbackServer& server) : fd_(fd), server_(server) {}
+        Conn(net::Fd fd, LoopbackServer& server) : fd_(fd), server_(server) {}
 
         // Reads one request: the header up to its blank line and, when it
         // announces a Content-Length, that many body bytes. Recorded for the
@@ -53,7 +49,7 @@ public:
 
         bool Write(std::string_view bytes) {
             while (!bytes.empty()) {
-                ssize_t n = ::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+                int n = net::Send(fd_, bytes.data(), bytes.size());
                 if (n <= 0)
                     return false;
                 bytes.remove_prefix(static_cast<std::size_t>(n));
@@ -68,7 +64,7 @@ public:
             }
         }
 
-        int Fd() const { return fd_; }
+        net::Fd Fd() const { return fd_; }
 
     private:
         static std::size_t ContentLength(const std::string& header) {
@@ -80,14 +76,13 @@ public:
         // False at end of stream, on error or when the server stops.
         bool ReadSome(std::string& into) {
             while (!server_.stop_) {
-                pollfd p{fd_, POLLIN, 0};
-                int rc = ::poll(&p, 1, 100);
-                if (rc < 0 && errno != EINTR)
+                int rc = net::WaitReadable(fd_, 100);
+                if (rc < 0)
                     return false;
-                if (rc <= 0)
+                if (rc == 0)
                     continue;
                 char buf[65536];
-                ssize_t n = ::recv(fd_, buf, sizeof buf, 0);
+                int n = net::Recv(fd_, buf, sizeof buf);
                 if (n <= 0)
                     return false;
                 into.append(buf, static_cast<std::size_t>(n));
@@ -96,7 +91,7 @@ public:
             return false;
         }
 
-        int fd_;
+        net::Fd fd_;
         LoopbackServer& server_;
     };
 
@@ -106,27 +101,16 @@ public:
     // for tests that need a second host.
     explicit LoopbackServer(Handler handler, const char* address = "127.0.0.1")
         : handler_(std::move(handler)) {
-        listenFd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        int on = 1;
-        ::setsockopt(listenFd_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-        sockaddr_in addr{};
-        addr.sin_family = AF_INET;
-        if (::inet_pton(AF_INET, address, &addr.sin_addr) != 1)
+        listenFd_ = net::Listen(address, &port_);
+        if (listenFd_ < 0)
             std::abort();
-        addr.sin_port = 0;
-        if (::bind(listenFd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
-            ::listen(listenFd_, 16) != 0)
-            std::abort();
-        socklen_t len = sizeof addr;
-        ::getsockname(listenFd_, reinterpret_cast<sockaddr*>(&addr), &len);
-        port_ = ntohs(addr.sin_port);
         thread_ = std::thread([this] { Run(); });
     }
 
     ~LoopbackServer() {
         stop_ = true;
         thread_.join();
-        ::close(listenFd_);
+        net::Close(listenFd_);
     }
 
     LoopbackServer(const LoopbackServer&) = delete;
@@ -142,7 +126,15 @@ public:
     int Connections() const { return connections_; }
 
     // A loopback port that nothing listens on (bound, read and released).
-    static std::uint16_t ClosedPort() { return FreeLoopbackPort(); }
+#ifdef _WIN32
+    static std::uint16_t ClosedPort() {
+        return net::FreePort();
+    }
+#else
+    static std::uint16_t ClosedPort() {
+        return FreeLoopbackPort();
+    }
+#endif
 
 private:
     void Record(const std::string& request) {
@@ -152,21 +144,20 @@ private:
 
     void Run() {
         while (!stop_) {
-            pollfd p{listenFd_, POLLIN, 0};
-            if (::poll(&p, 1, 100) <= 0)
+            if (net::WaitReadable(listenFd_, 100) <= 0)
                 continue;
-            int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
+            net::Fd fd = net::Accept(listenFd_);
             if (fd < 0)
                 continue;
             ++connections_;
             Conn conn(fd, *this);
             handler_(conn);
-            ::close(fd);
+            net::Close(fd);
         }
     }
 
     Handler handler_;
-    int listenFd_ = -1;
+    net::Fd listenFd_ = -1;
     std::uint16_t port_ = 0;
     std::atomic<bool> stop_{false};
     std::atomic<int> connections_{0};

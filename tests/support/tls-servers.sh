@@ -69,10 +69,14 @@ serve self
 ZELVO_TLS_SELF_SIGNED_PORT=$port
 serve expired
 ZELVO_TLS_EXPIRED_PORT=$port
+# One that speaks TLS 1.2 only, whose record types show on the wire.
+serve good -tls1_2
+ZELVO_TLS_GOOD12_PORT=$port
 # A server that speaks nothing newer than TLS 1.1.
 serve good -tls1_1 -cipher DEFAULT@SECLEVEL=0
 ZELVO_TLS_OLD_PORT=$port
-export ZELVO_TLS_GOOD_PORT ZELVO_TLS_SELF_SIGNED_PORT ZELVO_TLS_EXPIRED_PORT ZELVO_TLS_OLD_PORT
+export ZELVO_TLS_GOOD_PORT ZELVO_TLS_SELF_SIGNED_PORT ZELVO_TLS_EXPIRED_PORT ZELVO_TLS_OLD_PORT \
+    ZELVO_TLS_GOOD12_PORT
 export ZELVO_TLS_SELF_SIGNED_CERT=$dir/self.pem ZELVO_TLS_CA_DIR=$dir/ca-dir
 export SSL_CERT_FILE=$dir/ca.pem SSL_CERT_DIR=$dir/empty
 
