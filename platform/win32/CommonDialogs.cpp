@@ -8,6 +8,10 @@
 #include "platform/win32/Look.h"
 
 #include <commdlg.h>
+// The system's header maps these names onto its own wide functions; ours
+// keep theirs.
+#undef ChooseColor
+#undef ChooseFont
 
 namespace zelvo::platform {
 using namespace win32;

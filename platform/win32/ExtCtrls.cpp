@@ -96,6 +96,13 @@ void TPaintBox::Invalidate() {
         ::InvalidateRect(w, nullptr, FALSE);
 }
 
+void TPaintBox::Repaint() {
+    if (::HWND w = WindowOf(*this)) {
+        ::InvalidateRect(w, nullptr, FALSE);
+        ::UpdateWindow(w);
+    }
+}
+
 void TPaintBox::Scroll(int dx) {
     ::HWND w = WindowOf(*this);
     if (w == nullptr)
