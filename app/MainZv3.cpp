@@ -100,10 +100,11 @@ TfrmMain::TfrmMain(TScreen screen) : TStripForm(config::Live().BorderOn), screen
     });
     timerExplain.SetOnTimer([this] { Scroller.timerExplainTimer(); });
 
-    // The title mirrors the strip's frames, which are UTF-8.
-    SetCaption(platform::ApplicationTitle());
+    // The program's title mirrors the strip's frames, which are UTF-8.
+    SetCaption(kFormCaption);
+    SetListedTitle(platform::ApplicationTitle());
     if (auto* app = platform::Application::Instance())
-        app->OnTitleChanged([this](const std::string& title) { SetCaption(title); });
+        app->OnTitleChanged([this](const std::string& title) { SetListedTitle(title); });
 
     sessionWindow_ = std::make_unique<platform::MessageWindow>(
         [this](platform::UINT msg, platform::WPARAM w, platform::LPARAM l) {

@@ -111,6 +111,8 @@ public:
 
     // The strip's design height: the label and the one-pixel line below it.
     static constexpr int kStripHeight = 22;
+    // The window's own title; the program's title follows the frames.
+    static constexpr const char* kFormCaption = " Zelvo";
     static constexpr int kLabelHeight = 21;
 
     // Stacking order only: above every other window, or among them.

@@ -20,9 +20,13 @@ public:
     explicit TStripForm(bool sizable);
     ~TStripForm() override;
 
-    // The title the desktop lists the window under, UTF-8.
+    // The window's own title, UTF-8.
     std::string Caption() const;
     void SetCaption(const std::string& caption);
+    // The program's title as the desktop lists the running program, UTF-8.
+    // Where the strip is that entry (Linux) this is its title; where the
+    // strip stays off the taskbar (Windows) the window keeps its own.
+    void SetListedTitle(const std::string& title);
 
     void MoveTo(int left, int top);
     // The size inside the frame.

@@ -120,6 +120,10 @@ void TStripForm::SetCaption(const std::string& caption) {
         w->setWindowTitle(QString::fromStdString(caption));
 }
 
+void TStripForm::SetListedTitle(const std::string& title) {
+    SetCaption(title);
+}
+
 void TStripForm::MoveTo(int left, int top) {
     if (QWidget* w = WidgetOf(*this))
         w->move(left, top);

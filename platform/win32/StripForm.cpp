@@ -139,6 +139,10 @@ void TStripForm::SetCaption(const std::string& caption) {
         ::SetWindowTextW(w, Wide(caption).c_str());
 }
 
+void TStripForm::SetListedTitle(const std::string&) {
+    // A tool window has no taskbar button to carry it.
+}
+
 void TStripForm::MoveTo(int left, int top) {
     if (::HWND w = WindowOf(*this))
         ::SetWindowPos(w, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);

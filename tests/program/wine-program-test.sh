@@ -89,16 +89,16 @@ wine zelvo.exe >"$WORK/first.log" 2>&1 &
 first=$!
 PIDS+=($first)
 
-# The strip's title is the program's name until the first page scrolls in
-# (the label shows " Zelvo"), as on Linux.
+# The strip keeps its own title: the running program's title, which
+# follows the frames, has no taskbar button to go to.
 strip=""
 for _ in $(seq 300); do
-    strip=$(windows_named '^ ?Zelvo$' | head -n1)
+    strip=$(windows_named '^ Zelvo$' | head -n1)
     [ -n "$strip" ] && break
     kill -0 $first 2>/dev/null || fail "zelvo.exe ended: $(cat "$WORK/first.log")"
     sleep 0.2
 done
-[ -n "$strip" ] || fail "no window titled \"Zelvo\""
+[ -n "$strip" ] || fail "no window titled \" Zelvo\""
 first_place=$(geometry "$strip")
 
 [ "$(reg_get RunningInstances)" = 1 ] || fail "RunningInstances after the first copy: \"$(reg_get RunningInstances)\""
