@@ -3,6 +3,7 @@
 #include <string>
 
 #include "platform/Cp1252.h"
+#include "platform/win32/LastingBoxes.h"
 #include "platform/win32/Win32.h"
 
 namespace zelvo::platform::win32 {
@@ -24,6 +25,10 @@ public:
         return (flags & 0x0F) == MB_YESNO ? IDNO : IDOK;
     }
     void MessageBeep(UINT type) override { ::MessageBeep(type); }
+    void ShowLasting(const std::string& name, const std::string& text, const std::string& caption,
+                     UINT flags) override {
+        ShowLastingBox(name, text, caption, flags);
+    }
 };
 
 }  // namespace
