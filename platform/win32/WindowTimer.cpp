@@ -28,38 +28,11 @@ WindowTimer::~WindowTimer() {
     ::KillTimer(impl_->Native(), 1);
 }
 
-void WindowTimer::SetInterval(unsigned ms) {
-    if (ms == interval_)
-        return;
-    interval_ = ms;
-    Restart();
-}
-
-void WindowTimer::SetEnabled(bool on) {
-    if (on == enabled_)
-        return;
-    enabled_ = on;
-    Restart();
-}
-
-void WindowTimer::SetOnTimer(Handler onTimer) {
-    onTimer_ = std::move(onTimer);
-    Restart();
-}
-
 void WindowTimer::Restart() {
     ::KillTimer(impl_->Native(), 1);
     // A window timer of interval 0 does not tick.
     if (enabled_ && interval_ > 0 && onTimer_)
         ::SetTimer(impl_->Native(), 1, interval_, nullptr);
-}
-
-void WindowTimer::Fire() {
-    // A tick queued before the timer stopped still arrives; it is not one.
-    if (!enabled_ || !onTimer_)
-        return;
-    Handler handler = onTimer_;
-    handler();
 }
 
 }  // namespace zelvo::platform
