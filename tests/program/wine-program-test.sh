@@ -30,7 +30,7 @@ cleanup() {
 }
 trap cleanup EXIT
 geometry() {
-    xwininfo -id "$1" | awk '/Absolute upper-left X/{x=$NF} /Absolute upper-left Y/{y=$NF} /Width:/{w=$NF} /Height:/{h=$NF} END{print x, y, w, h}'
+    xwininfo -id "$1" 2>/dev/null | awk '/Absolute upper-left X/{x=$NF} /Absolute upper-left Y/{y=$NF} /Width:/{w=$NF} /Height:/{h=$NF} END{print x, y, w, h}'
 }
 KEY='HKCU\Software\Quorvane\Zelvo'
 fail() {
@@ -91,15 +91,19 @@ PIDS+=($first)
 
 # The strip keeps its own title: the running program's title, which
 # follows the frames, has no taskbar button to go to.
+# Wine may replace the X window behind a new one while the program sets it
+# up, so a window found may be gone by the time it is measured: look again.
 strip=""
+first_place=""
 for _ in $(seq 300); do
     strip=$(windows_named '^ Zelvo$' | head -n1)
-    [ -n "$strip" ] && break
+    if [ -n "$strip" ] && first_place=$(geometry "$strip") && [ -n "$first_place" ]; then
+        break
+    fi
     kill -0 $first 2>/dev/null || fail "zelvo.exe ended: $(cat "$WORK/first.log")"
     sleep 0.2
 done
-[ -n "$strip" ] || fail "no window titled \" Zelvo\""
-first_place=$(geometry "$strip")
+[ -n "$first_place" ] || fail "no window titled \" Zelvo\""
 
 [ "$(reg_get RunningInstances)" = 1 ] || fail "RunningInstances after the first copy: \"$(reg_get RunningInstances)\""
 
@@ -123,7 +127,7 @@ PIDS+=($second)
 strip_places() {
     local id
     for id in $(xdotool search --onlyvisible --class zelvo.exe 2>/dev/null); do
-        geometry "$id"
+        geometry "$id" || true
     done | awk '$3 >= 1000' | sort -u
 }
 places=""
